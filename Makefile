@@ -1,0 +1,33 @@
+# make demo  - set up, build, and run the plug-in in the stand-in host
+# make test  - set up, build, and run every test under Wine
+BUILD ?= build
+DEPS_PREFIX ?= $(CURDIR)/build/deps/prefix
+
+.PHONY: all setup configure build test demo bench clean
+
+all: build
+
+setup:
+	scripts/install-packages.sh
+	scripts/build-deps.sh $(dir $(DEPS_PREFIX))
+
+$(BUILD)/CMakeCache.txt: | setup
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DMX_DEPS_PREFIX=$(DEPS_PREFIX)
+
+configure: setup $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD)
+
+test: build
+	scripts/run-tests.sh $(BUILD)
+
+demo: build
+	scripts/demo.sh $(BUILD)
+
+bench: build
+	scripts/run-bench.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD)/CMakeFiles $(BUILD)/CMakeCache.txt
