@@ -12,6 +12,11 @@ DEFINE_GUID(IID_IDvlHost, 0xb44cd86e, 0xc6a9, 0x4437, 0xbe, 0x52, 0xfd, 0x48, 0x
 // {96C85A6E-0B41-43AC-A564-C3E64E47E83E}
 DEFINE_GUID(CATID_DravelleButtons, 0x96c85a6e, 0x0b41, 0x43ac, 0xa5, 0x64, 0xc3, 0xe6, 0x4e, 0x47, 0xe8, 0x3e);
 
+// The bar's own class: the default value of its InprocServer32 key is the
+// bar's program path, beside which the "langs" folder lies.
+// {8046C1C5-F247-43FC-BDAC-802719E00DED}
+DEFINE_GUID(CLSID_DravelleHost, 0x8046c1c5, 0xf247, 0x43fc, 0xbd, 0xac, 0x80, 0x27, 0x19, 0xe0, 0x0d, 0xed);
+
 // The 32-byte metrics record of slot 3.
 struct DVLMETRICS {
     DWORD cbSize;       // 0: 32
