@@ -1,0 +1,11 @@
+// GIF placeholder: recognises GIF files but neither decodes nor encodes them,
+// failing cleanly so that type detection passes on to the next codec.
+#pragma once
+#include "image/CxImage.h"
+
+class CxImageGIF : public CxImage {
+public:
+    CxImageGIF() : CxImage(IMAGE_TYPE_GIF) {}
+    bool Decode(CxFile* file);
+    bool Encode(CxFile* file);
+};

@@ -1,0 +1,22 @@
+// PNG codec over libpng. Decoding turns an alpha channel (or a tRNS chunk)
+// into the alpha plane; encoding writes palette images as palette PNGs,
+// 24-bit images as RGB, and RGBA when the image has an alpha plane.
+#pragma once
+#include "image/CxImage.h"
+
+class CxImagePNG : public CxImage {
+public:
+    CxImagePNG() : CxImage(IMAGE_TYPE_PNG) {}
+    bool Decode(CxFile* file);
+    bool Encode(CxFile* file);
+
+    struct ReadState;
+    struct WriteState;
+
+private:
+    // These two run inside libpng's error jump: they keep no objects with
+    // destructors of their own; everything they allocate lives in the state.
+    bool ReadPng(ReadState& state);
+    bool WritePng(WriteState& state);
+    bool StoreDecoded(const ReadState& state);
+};
