@@ -1,0 +1,67 @@
+// Loads one button and drives it in the order the contract fixes:
+// SetSite, identity (SetClassId, SetName, SetLanguage, SetIconLocation when
+// given), LoadSettings, then display and menu requests; at the end
+// SaveSettings into a fresh stream, the update event closed, the last Release.
+#pragma once
+#include <windows.h>
+#include <wrl/client.h>
+#include <memory>
+#include <string>
+#include "host/CBarWindow.h"
+#include "host/CDvlHostSite.h"
+#include "host/CSettingsFile.h"
+#include "host/HostOptions.h"
+#include "plugin/IDvlButton.h"
+
+class CButtonRunner {
+public:
+    explicit CButtonRunner(HostOptions options);
+    CButtonRunner(const CButtonRunner&) = delete;
+    CButtonRunner& operator=(const CButtonRunner&) = delete;
+    ~CButtonRunner();
+
+    // On failure Error() says why.
+    HRESULT Start();
+    // Saves the settings (unless told not to or they could not be read) and
+    // releases the button. Answers the save's result.
+    HRESULT Stop();
+
+    IDvlButton* Button() const { return m_button.Get(); }
+    CDvlHostSite* Site() const { return m_site.Get(); }
+    CBarWindow& Bar() { return m_bar; }
+    const CLSID& PluginClass() const { return m_clsid; }
+    const std::wstring& Name() const { return m_name; }
+    const std::wstring& SettingsPath() const { return m_settings.Path(); }
+    HANDLE UpdateEvent() const { return m_updateEvent; }
+    const std::wstring& Error() const { return m_error; }
+    // Dispatches the messages already waiting (hotkeys, change notices).
+    void Pump();
+    // Runs the bar's loop for at most `milliseconds` (INFINITE: until the bar
+    // window is closed); the update event repaints the bar.
+    void Run(DWORD milliseconds);
+    // Paints the button (icon and caption) the way the bar shows it.
+    void PaintBar(HDC dc, const RECT& client);
+
+    static std::wstring ProgramPath();
+    static std::wstring FolderOf(const std::wstring& path);
+
+private:
+    HRESULT Fail(HRESULT hr, const std::wstring& what);
+    HRESULT FindClass();
+    HRESULT CreateButton();
+    HRESULT Identify();
+    HRESULT LoadSettings();
+    HRESULT SaveSettings();
+    std::wstring Caption();
+
+    HostOptions m_options;
+    CLSID m_clsid{};
+    std::wstring m_name;
+    CBarWindow m_bar;
+    Microsoft::WRL::ComPtr<CDvlHostSite> m_site;
+    Microsoft::WRL::ComPtr<IDvlButton> m_button;
+    CSettingsFile m_settings{std::wstring()};
+    bool m_settingsReadable = false;
+    HANDLE m_updateEvent = nullptr;  // the button's; it closes it on message 12
+    std::wstring m_error;
+};

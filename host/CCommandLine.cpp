@@ -1,0 +1,94 @@
+#include "host/CCommandLine.h"
+#include <shellapi.h>
+#include <cwchar>
+
+bool CCommandLine::ParseProcess(const Option* options, size_t count) {
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv) {
+        m_error = L"cannot read the command line";
+        return false;
+    }
+    std::vector<std::wstring> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    LocalFree(argv);
+    return Parse(args, options, count);
+}
+
+const CCommandLine::Option* CCommandLine::Find(const std::wstring& name, const Option* options,
+                                               size_t count) const {
+    for (size_t i = 0; i < count; ++i)
+        if (name == options[i].name) return &options[i];
+    return nullptr;
+}
+
+bool CCommandLine::Parse(const std::vector<std::wstring>& args, const Option* options,
+                         size_t count) {
+    m_verb.clear();
+    m_values.clear();
+    m_error.clear();
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::wstring& arg = args[i];
+        if (arg.compare(0, 2, L"--") != 0) {
+            if (!m_verb.empty()) {
+                m_error = L"unexpected argument: " + arg;
+                return false;
+            }
+            m_verb = arg;
+            continue;
+        }
+        const Option* option = Find(arg, options, count);
+        if (!option) {
+            m_error = L"unknown option: " + arg;
+            return false;
+        }
+        if (!option->valueName) {
+            m_values[arg] = L"";
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            m_error = L"option " + arg + L" needs a value";
+            return false;
+        }
+        m_values[arg] = args[++i];
+    }
+    return true;
+}
+
+bool CCommandLine::Has(const wchar_t* name) const { return m_values.count(name) != 0; }
+
+std::wstring CCommandLine::Text(const wchar_t* name) const {
+    auto it = m_values.find(name);
+    return it == m_values.end() ? std::wstring() : it->second;
+}
+
+bool CCommandLine::ParseNumber(const std::wstring& text, unsigned long long max,
+                               unsigned long long& value) {
+    if (text.empty() || text[0] == L'-' || text[0] == L'+' || iswspace(text[0])) return false;
+    int base = 10;
+    size_t start = 0;
+    if (text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X')) {
+        base = 16;
+        start = 2;
+    }
+    unsigned long long v = 0;
+    for (size_t i = start; i < text.size(); ++i) {
+        wchar_t c = text[i];
+        unsigned d;
+        if (c >= L'0' && c <= L'9') d = c - L'0';
+        else if (base == 16 && c >= L'a' && c <= L'f') d = c - L'a' + 10;
+        else if (base == 16 && c >= L'A' && c <= L'F') d = c - L'A' + 10;
+        else return false;
+        if (d > max || v > (max - d) / base) return false;
+        v = v * base + d;
+    }
+    value = v;
+    return true;
+}
+
+bool CCommandLine::Number(const wchar_t* name, unsigned long long max,
+                          unsigned long long& value) const {
+    auto it = m_values.find(name);
+    if (it == m_values.end()) return true;
+    return ParseNumber(it->second, max, value);
+}

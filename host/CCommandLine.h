@@ -1,0 +1,37 @@
+// The command line as a verb followed by "--name value" options and "--flag"
+// switches, read from the Unicode command line (mingw's argv is ANSI).
+#pragma once
+#include <windows.h>
+#include <map>
+#include <string>
+#include <vector>
+
+class CCommandLine {
+public:
+    struct Option {
+        const wchar_t* name;      // "--png"
+        const wchar_t* valueName; // nullptr for a switch
+        const wchar_t* help;
+    };
+
+    // Parses the process's own command line.
+    bool ParseProcess(const Option* options, size_t count);
+    bool Parse(const std::vector<std::wstring>& args, const Option* options, size_t count);
+
+    const std::wstring& Verb() const { return m_verb; }
+    const std::wstring& Error() const { return m_error; }
+    bool Has(const wchar_t* name) const;
+    std::wstring Text(const wchar_t* name) const;
+    // A decimal or 0x-prefixed number; false when present but malformed or beyond max.
+    bool Number(const wchar_t* name, unsigned long long max, unsigned long long& value) const;
+
+    static bool ParseNumber(const std::wstring& text, unsigned long long max,
+                            unsigned long long& value);
+
+private:
+    const Option* Find(const std::wstring& name, const Option* options, size_t count) const;
+
+    std::wstring m_verb;
+    std::wstring m_error;
+    std::map<std::wstring, std::wstring> m_values;
+};

@@ -1,0 +1,257 @@
+#include "host/CHostCommands.h"
+#include <string>
+#include <vector>
+#include "host/CGuidText.h"
+#include "host/CIconRenderer.h"
+#include "host/CMenuWalker.h"
+#include "host/CPngWriter.h"
+#include "host/CTextOut.h"
+#include "plugin/Unique.h"
+
+namespace {
+
+const CCommandLine::Option kOptions[] = {
+    {L"--clsid", L"{CLSID}", L"the plug-in class to load (default: the first under the plug-ins key, preferring the Dravelle button category)"},
+    {L"--lang", L"N", L"language id passed to SetLanguage (default 1033)"},
+    {L"--name", L"TEXT", L"caption passed to SetName (default: the plug-in key's name, else Mirabex)"},
+    {L"--icon", L"LOCATION", L"icon location passed to SetIconLocation (not called without it)"},
+    {L"--icon-size", L"N", L"the bar's icon size in pixels, 1-256 (default 32)"},
+    {L"--glow", L"COLOR", L"text style answered to request 21: #RRGGBB, a COLORREF number, or -1 for none (default -1)"},
+    {L"--settings", L"FILE", L"the button's settings file (default %APPDATA%\\Dravelle\\{CLSID}.settings)"},
+    {L"--no-save", nullptr, L"do not write the settings back at the end"},
+    {L"--trace", nullptr, L"log every call the button makes to the bar on standard error"},
+    {L"--png", L"FILE", L"icon: the PNG file to write"},
+    {L"--seconds", L"N", L"show: close the bar after N seconds (default: when its window is closed)"},
+};
+
+std::wstring Field(const wchar_t* key, const std::wstring& value) {
+    std::wstring line = key;
+    line += L":";
+    if (!value.empty()) line += L" " + CTextOut::Escape(value);
+    return line;
+}
+
+// A CoTaskMemAlloc text answered by messages 22 and 24.
+std::wstring TaskText(IDvlButton* button, UINT code) {
+    WCHAR* text = nullptr;
+    if (button->HandleMessage(code, 0, &text) != S_OK || !text) return std::wstring();
+    mx::unique_cotaskmem owner(text);
+    return text;
+}
+
+// A text written into a buffer of MAX_PATH characters (messages 18, 27).
+std::wstring BufferText(IDvlButton* button, UINT code) {
+    WCHAR text[MAX_PATH] = L"";
+    button->HandleMessage(code, 0, text);
+    text[MAX_PATH - 1] = L'\0';
+    return text;
+}
+
+std::wstring Hex(DWORD value) { return CTextOut::Format(L"0x%08lX", static_cast<unsigned long>(value)); }
+
+void PrintHostCounters(CButtonRunner& runner) {
+    CDvlHostSite* site = runner.Site();
+    for (const auto& key : site->HotKeys().All())
+        CTextOut::Out(CTextOut::Format(L"hotkey %u: 0x%04X", key.first, key.second));
+    CTextOut::Out(CTextOut::Format(L"notifications: %ld", site->NotifyCount()));
+    CTextOut::Out(CTextOut::Format(L"invalidations: %ld", site->RefreshCount(DVLREFRESH_INVALIDATE)));
+    CTextOut::Out(CTextOut::Format(L"menu activations: %ld", site->ActivateMenuCount()));
+}
+
+}  // namespace
+
+const CCommandLine::Option* CHostCommands::Options(size_t& count) {
+    count = sizeof(kOptions) / sizeof(kOptions[0]);
+    return kOptions;
+}
+
+const CHostCommands::Verb* CHostCommands::Table(size_t& count) {
+    static const Verb verbs[] = {
+        {L"help", L"help", L"list the verbs and options", false, &CHostCommands::Help},
+        {L"info", L"info", L"print the button's caption, class id, GetInfo fields, icon location, tooltip and what it asked of the bar", true, &CHostCommands::Info},
+        {L"icon", L"icon --png FILE", L"draw the button's icon at the bar's icon size and write it as a PNG file", true, &CHostCommands::Icon},
+        {L"menu", L"menu", L"build the button's menu and print each entry's id, name and tooltip", true, &CHostCommands::Menu},
+        {L"show", L"show [--seconds N]", L"show the bar with the button until its window is closed", true, &CHostCommands::Show},
+    };
+    count = sizeof(verbs) / sizeof(verbs[0]);
+    return verbs;
+}
+
+const CHostCommands::Verb* CHostCommands::FindVerb(const std::wstring& name) {
+    size_t count = 0;
+    const Verb* verbs = Table(count);
+    for (size_t i = 0; i < count; ++i)
+        if (name == verbs[i].name) return &verbs[i];
+    return nullptr;
+}
+
+int CHostCommands::Usage(const std::wstring& error) {
+    CTextOut::Err(L"dvlhost: " + error);
+    CTextOut::Err(L"run \"dvlhost.exe help\" for the verbs and options");
+    return kUsage;
+}
+
+bool CHostCommands::ParseColour(const std::wstring& text, DWORD& value) {
+    if (text == L"-1" || text == L"none") {
+        value = 0xFFFFFFFF;
+        return true;
+    }
+    unsigned long long number = 0;
+    if (text.size() == 7 && text[0] == L'#') {
+        if (!CCommandLine::ParseNumber(L"0x" + text.substr(1), 0xFFFFFF, number)) return false;
+        value = RGB((number >> 16) & 0xFF, (number >> 8) & 0xFF, number & 0xFF);
+        return true;
+    }
+    if (!CCommandLine::ParseNumber(text, 0xFFFFFFFF, number)) return false;
+    value = static_cast<DWORD>(number);
+    return true;
+}
+
+bool CHostCommands::ReadHostOptions(const CCommandLine& line, HostOptions& options,
+                                    std::wstring& error) {
+    unsigned long long number = 0;
+    if (line.Has(L"--clsid")) {
+        options.hasClsid = CGuidText::Parse(line.Text(L"--clsid").c_str(), options.clsid);
+        if (!options.hasClsid) return error = L"--clsid needs a braced class id", false;
+    }
+    number = options.language;
+    if (!line.Number(L"--lang", 0xFFFF, number)) return error = L"--lang needs a number up to 65535", false;
+    options.language = static_cast<UINT>(number);
+    number = options.iconSize;
+    if (!line.Number(L"--icon-size", 256, number) || number == 0)
+        return error = L"--icon-size needs a number from 1 to 256", false;
+    options.iconSize = static_cast<UINT>(number);
+    if (line.Has(L"--glow") && !ParseColour(line.Text(L"--glow"), options.textStyle))
+        return error = L"--glow needs #RRGGBB, a number or -1", false;
+    if (line.Has(L"--name")) {
+        options.hasName = true;
+        options.name = line.Text(L"--name");
+    }
+    if (line.Has(L"--icon")) {
+        options.hasIconLocation = true;
+        options.iconLocation = line.Text(L"--icon");
+    }
+    options.settingsPath = line.Text(L"--settings");
+    options.noSave = line.Has(L"--no-save");
+    options.trace = line.Has(L"--trace");
+    return true;
+}
+
+int CHostCommands::Run() {
+    size_t count = 0;
+    const CCommandLine::Option* options = Options(count);
+    CCommandLine line;
+    if (!line.ParseProcess(options, count)) return Usage(line.Error());
+    return Run(line);
+}
+
+int CHostCommands::Run(const CCommandLine& line) {
+    const Verb* verb = FindVerb(line.Verb().empty() ? L"help" : line.Verb());
+    if (!verb) return Usage(L"unknown verb: " + line.Verb());
+    HostOptions options;
+    std::wstring error;
+    if (!ReadHostOptions(line, options, error)) return Usage(error);
+    CButtonRunner runner(options);
+    if (verb->needsButton && FAILED(runner.Start())) {
+        CTextOut::Err(L"dvlhost: " + runner.Error());
+        return kFailed;
+    }
+    int rc = verb->run(runner, line);
+    runner.Stop();
+    return rc;
+}
+
+int CHostCommands::Help(CButtonRunner&, const CCommandLine&) {
+    CTextOut::Out(L"usage: dvlhost.exe VERB [options]");
+    CTextOut::Out(L"verbs:");
+    size_t count = 0;
+    const Verb* verbs = Table(count);
+    for (size_t i = 0; i < count; ++i)
+        CTextOut::Out(CTextOut::Format(L"  %-28ls %ls", verbs[i].usage, verbs[i].summary));
+    CTextOut::Out(L"options:");
+    const CCommandLine::Option* options = Options(count);
+    for (size_t i = 0; i < count; ++i) {
+        std::wstring name = options[i].name;
+        if (options[i].valueName) name += std::wstring(L" ") + options[i].valueName;
+        CTextOut::Out(CTextOut::Format(L"  %-28ls %ls", name.c_str(), options[i].help));
+    }
+    return kOk;
+}
+
+int CHostCommands::Info(CButtonRunner& runner, const CCommandLine&) {
+    IDvlButton* button = runner.Button();
+    DVLBUTTONINFO info{};
+    info.mask = DVLINFO_STYLE | DVLINFO_KIND | DVLINFO_SIZE | DVLINFO_TEXT | DVLINFO_SIZE2;
+    button->GetInfo(&info);
+    info.text[MAX_PATH - 1] = L'\0';
+    GUID id{};
+    bool hasId = button->HandleMessage(2, 0, &id) == S_OK;
+    WCHAR location[MAX_PATH] = L"";
+    button->GetIconLocation(location);
+    location[MAX_PATH - 1] = L'\0';
+    CTextOut::Out(Field(L"plug-in class", CGuidText::Format(runner.PluginClass())));
+    CTextOut::Out(Field(L"settings file", runner.SettingsPath()));
+    CTextOut::Out(Field(L"caption", info.text));
+    CTextOut::Out(Field(L"name", BufferText(button, 27)));
+    CTextOut::Out(Field(L"class id", hasId ? CGuidText::Format(id) : std::wstring()));
+    CTextOut::Out(Field(L"style", Hex(info.style)));
+    CTextOut::Out(Field(L"kind", Hex(info.kind)));
+    CTextOut::Out(CTextOut::Format(L"size: %ld x %ld", info.size.cx, info.size.cy));
+    CTextOut::Out(Field(L"icon location", location));
+    CTextOut::Out(Field(L"tooltip", TaskText(button, 22)));
+    CTextOut::Out(Field(L"tip caption", TaskText(button, 24)));
+    PrintHostCounters(runner);
+    return kOk;
+}
+
+int CHostCommands::Icon(CButtonRunner& runner, const CCommandLine& line) {
+    std::wstring path = line.Text(L"--png");
+    if (path.empty()) return Usage(L"icon needs --png FILE");
+    UINT size = runner.Site()->IconSize();
+    std::vector<BYTE> rgba;
+    HRESULT hr = CIconRenderer::Render(runner.Button(), size, rgba);
+    if (SUCCEEDED(hr)) hr = CPngWriter::Write(path, size, size, rgba);
+    if (FAILED(hr)) {
+        CTextOut::Err(CTextOut::Format(L"dvlhost: cannot write %ls (0x%08lX)", path.c_str(),
+                                       static_cast<unsigned long>(hr)));
+        return kFailed;
+    }
+    size_t opaque = 0;
+    for (size_t i = 3; i < rgba.size(); i += 4) opaque += rgba[i] != 0;
+    CTextOut::Out(CTextOut::Format(L"icon: %u x %u, %zu covered pixels, %ls", size, size, opaque,
+                                   path.c_str()));
+    return kOk;
+}
+
+int CHostCommands::Menu(CButtonRunner& runner, const CCommandLine&) {
+    CMenuWalker walker(runner.Button());
+    HRESULT hr = walker.Walk();
+    for (const auto& key : walker.Keys())
+        CTextOut::Out(CTextOut::Format(L"sort key: %u ", key.id) + CTextOut::Escape(key.name));
+    CTextOut::Out(CTextOut::Format(L"children: %zu", walker.Children().size()));
+    for (const auto& child : walker.Children()) {
+        CTextOut::Out(Field(L"child", child.id));
+        CTextOut::Out(L"  " + Field(L"name", BufferText(child.button.Get(), 27)));
+        CTextOut::Out(L"  " + Field(L"tip", TaskText(child.button.Get(), 22)));
+    }
+    if (walker.Failures())
+        CTextOut::Err(CTextOut::Format(L"warning: %zu entries could not be made", walker.Failures()));
+    walker.Clear();
+    if (FAILED(hr)) {
+        CTextOut::Err(L"dvlhost: the button's enumeration did not end");
+        return kFailed;
+    }
+    return kOk;
+}
+
+int CHostCommands::Show(CButtonRunner& runner, const CCommandLine& line) {
+    unsigned long long seconds = 0;
+    if (!line.Number(L"--seconds", 86400, seconds)) return Usage(L"--seconds needs a number");
+    UINT size = runner.Site()->IconSize();
+    int width = static_cast<int>(size) + 8 + 4 + 6 + 160;
+    int height = static_cast<int>(size) + 16;
+    runner.Bar().Show(40, 40, width, height);
+    runner.Run(seconds ? static_cast<DWORD>(seconds * 1000) : INFINITE);
+    PrintHostCounters(runner);
+    return kOk;
+}

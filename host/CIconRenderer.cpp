@@ -1,0 +1,59 @@
+#include "host/CIconRenderer.h"
+#include <algorithm>
+#include "plugin/Unique.h"
+
+HRESULT CIconRenderer::DrawOn(IDvlButton* button, UINT size, DWORD background,
+                              std::vector<BYTE>& bgra) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = static_cast<LONG>(size);
+    info.bmiHeader.biHeight = -static_cast<LONG>(size);  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    mx::unique_hdc dc(CreateCompatibleDC(nullptr));
+    if (!dc) return E_FAIL;
+    void* bits = nullptr;
+    mx::unique_hbitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits) return E_OUTOFMEMORY;
+    DWORD* pixels = static_cast<DWORD*>(bits);
+    std::fill(pixels, pixels + size * size, background);
+    HRESULT hr;
+    {
+        mx::unique_select_object select(dc.get(), bitmap.get());
+        RECT rect = {0, 0, static_cast<LONG>(size), static_cast<LONG>(size)};
+        hr = button->DrawButtonIcon(dc.get(), &rect, 0);
+        GdiFlush();
+    }
+    const BYTE* first = static_cast<const BYTE*>(bits);
+    bgra.assign(first, first + size * size * 4);
+    return hr;
+}
+
+void CIconRenderer::Combine(const std::vector<BYTE>& onBlack, const std::vector<BYTE>& onWhite,
+                            std::vector<BYTE>& rgba) {
+    rgba.assign(onBlack.size(), 0);
+    for (size_t i = 0; i + 3 < onBlack.size(); i += 4) {
+        // On black a channel shows alpha × colour, on white that plus (1 − alpha) × 255.
+        int spread = 0;
+        for (int c = 0; c < 3; ++c) spread += std::max(0, onWhite[i + c] - onBlack[i + c]);
+        int alpha = 255 - (spread + 1) / 3;
+        if (alpha <= 0) continue;
+        for (int c = 0; c < 3; ++c) {
+            int colour = (onBlack[i + c] * 255 + alpha / 2) / alpha;
+            rgba[i + 2 - c] = static_cast<BYTE>(std::min(255, colour));
+        }
+        rgba[i + 3] = static_cast<BYTE>(alpha);
+    }
+}
+
+HRESULT CIconRenderer::Render(IDvlButton* button, UINT size, std::vector<BYTE>& rgba) {
+    if (!button || size == 0 || size > 1024) return E_INVALIDARG;
+    std::vector<BYTE> onBlack, onWhite;
+    HRESULT hr = DrawOn(button, size, 0xFF000000, onBlack);
+    if (FAILED(hr)) return hr;
+    hr = DrawOn(button, size, 0xFFFFFFFF, onWhite);
+    if (FAILED(hr)) return hr;
+    Combine(onBlack, onWhite, rgba);
+    return hr;
+}

@@ -1,0 +1,45 @@
+// Builds a button's menu the way the bar does: asks for the sort keys
+// (message 21), walks the children (13, then 14 until it answers S_FALSE,
+// which also ends the button's hold on its list), has a sub-button made for
+// each (16) and hands each enumeration reference back (15), then sorts the
+// sub-buttons with the first key (20).
+#pragma once
+#include <windows.h>
+#include <wrl/client.h>
+#include <string>
+#include <vector>
+#include "plugin/IDvlButton.h"
+
+class CMenuWalker {
+public:
+    struct SortKey {
+        UINT id;
+        std::wstring name;
+    };
+    struct Child {
+        std::wstring id;  // the text the enumeration gave
+        Microsoft::WRL::ComPtr<IDvlButton> button;
+    };
+    // Guards against a button whose enumeration never ends.
+    static constexpr size_t kMaxChildren = 100000;
+
+    explicit CMenuWalker(IDvlButton* root) : m_root(root) {}
+
+    HRESULT Walk();
+    const std::vector<SortKey>& Keys() const { return m_keys; }
+    const std::vector<Child>& Children() const { return m_children; }
+    // Sub-buttons that could not be made for an enumerated item.
+    size_t Failures() const { return m_failures; }
+    void Clear() { m_children.clear(); m_keys.clear(); m_failures = 0; }
+
+private:
+    void ReadKeys();
+    void AddChild(const DVLENUMCHILD& record, const WCHAR* text);
+    int Compare(IDvlButton* first, IDvlButton* second, UINT key);
+    void Sort(UINT key);
+
+    IDvlButton* m_root;
+    std::vector<SortKey> m_keys;
+    std::vector<Child> m_children;
+    size_t m_failures = 0;
+};
