@@ -1,0 +1,5 @@
+#include "ui/CClipBoardButton.h"
+
+CClipBoardButton::CClipBoardButton() = default;
+
+CClipBoardButton::~CClipBoardButton() = default;
