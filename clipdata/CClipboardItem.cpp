@@ -1,0 +1,377 @@
+#include "clipdata/CClipboardItem.h"
+
+#include <wrl/client.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <new>
+
+#include "clipdata/CClipboardFormat.h"
+#include "clipdata/CFormatFactory.h"
+#include "plugin/CPluginStream.h"
+#include "plugin/Unique.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+const DWORD kCreateFile = STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
+const DWORD kCreateStream = STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE;
+const DWORD kOpenFile = STGM_READ | STGM_SHARE_DENY_WRITE;
+const DWORD kOpenStream = STGM_READ | STGM_SHARE_EXCLUSIVE;
+
+const int kOpenTries = 5;
+const DWORD kOpenPause = 4;
+
+// A stored file name must stay inside the history folder: the item deletes
+// that file one day.
+bool IsPlainFileName(const WCHAR* name) {
+    if (!name || !*name || wcslen(name) >= MAX_PATH) return false;
+    if (!wcscmp(name, L".") || !wcscmp(name, L"..")) return false;
+    return !wcspbrk(name, L"\\/:");
+}
+
+// The registered format's block, when the clipboard holds one of at least
+// four bytes, read as a DWORD.
+bool ReadClipboardDword(UINT format, DWORD* value) {
+    HANDLE handle = GetClipboardData(format);
+    if (!handle) return false;
+    mx::unique_hglobal_locked block(handle);
+    if (!block || block.size() < sizeof(DWORD)) return false;
+    *value = *static_cast<const DWORD*>(block.get());
+    return true;
+}
+
+}  // namespace
+
+CClipboardItem::CClipboardItem(CObClipboard* owner, const WCHAR* folder, const WCHAR* file,
+                               int id)
+    : m_id(id), m_owner(owner) {
+    if (folder) m_folder = folder;
+    if (file) m_file = file;
+    BuildPath();
+}
+
+CClipboardItem::~CClipboardItem() { DeleteSnapshotIfAsked(); }
+
+LONG CClipboardItem::AddRef() { return ++m_refCount; }
+
+LONG CClipboardItem::Release() {
+    LONG count = --m_refCount;
+    if (count <= 0) {
+        delete this;
+        return 0;
+    }
+    return count;
+}
+
+void CClipboardItem::BuildPath() {
+    m_path.clear();
+    if (m_folder.empty() || m_file.empty()) return;
+    m_path = m_folder;
+    if (m_path.back() != L'\\') m_path += L'\\';
+    m_path += m_file;
+}
+
+BOOL CClipboardItem::DeleteFile() {
+    if (m_path.empty()) return FALSE;
+    m_fileDeleted = true;
+    return ::DeleteFileW(m_path.c_str());
+}
+
+void CClipboardItem::DeleteSnapshotIfAsked() const {
+    if (m_fileDeleted && m_readers == 0 && !m_path.empty()) ::DeleteFileW(m_path.c_str());
+}
+
+void CClipboardItem::SetTimeNow() {
+    std::lock_guard<std::mutex> hold(m_timeGuard);
+    GetSystemTime(&m_time);
+}
+
+void CClipboardItem::Touch() {
+    SetTimeNow();
+    m_timeChanged = true;
+}
+
+bool CClipboardItem::TakeTimeChanged() { return m_timeChanged.exchange(false); }
+
+SYSTEMTIME CClipboardItem::GetTime() const {
+    std::lock_guard<std::mutex> hold(m_timeGuard);
+    return m_time;
+}
+
+CClipboardFormat* CClipboardItem::GetFormat(int index) const {
+    if (index < 0 || index >= GetFormatCount()) return nullptr;
+    return m_formats[index].get();
+}
+
+bool CClipboardItem::OpenClipboardPatiently(HWND window) {
+    for (int attempt = 0; attempt < kOpenTries; ++attempt) {
+        if (attempt) Sleep(kOpenPause);
+        if (OpenClipboard(window)) return true;
+    }
+    return false;
+}
+
+bool CClipboardItem::IsExcludedFromHistory() {
+    if (IsClipboardFormatAvailable(
+            RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing")))
+        return true;
+    if (IsClipboardFormatAvailable(RegisterClipboardFormatW(L"Clipboard Viewer Ignore")))
+        return true;
+    const UINT history = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
+    DWORD allowed = 1;
+    return IsClipboardFormatAvailable(history) && ReadClipboardDword(history, &allowed) &&
+           allowed == 0;
+}
+
+// ---- capture ---------------------------------------------------------------
+
+bool CClipboardItem::CaptureFromClipboard(HWND window, CaptureStatus* status) {
+    CaptureStatus result = CaptureStatus::NothingStored;
+    m_formats.clear();
+    SetTimeNow();
+    if (!OpenClipboardPatiently(window)) {
+        result = CaptureStatus::ClipboardBusy;
+    } else {
+        if (IsExcludedFromHistory()) {
+            result = CaptureStatus::Excluded;
+        } else {
+            ComPtr<IStorage> storage;
+            if (!m_path.empty() &&
+                SUCCEEDED(StgCreateDocfile(m_path.c_str(), kCreateFile, 0, &storage)) &&
+                StoreFormats(storage.Get()))
+                result = CaptureStatus::Stored;
+        }
+        CloseClipboard();
+    }
+    if (result == CaptureStatus::NothingStored) {
+        m_formats.clear();
+        if (!m_path.empty()) ::DeleteFileW(m_path.c_str());
+    }
+    if (status) *status = result;
+    return result == CaptureStatus::Stored;
+}
+
+// Walks the clipboard's formats in its own order. The root is committed even
+// when nothing was stored; a failed commit loses the file.
+bool CClipboardItem::StoreFormats(IStorage* storage) {
+    UINT id = 0;
+    while ((id = EnumClipboardFormats(id)) != 0) StoreFormat(storage, id);
+    if (FAILED(storage->Commit(STGC_DEFAULT))) m_formats.clear();
+    return !m_formats.empty();
+}
+
+// A format whose stream cannot be written completely (a full disk) is
+// dropped together with its stream, so the file holds only whole formats.
+bool CClipboardItem::StoreFormat(IStorage* storage, UINT id) {
+    std::unique_ptr<CClipboardFormat> format(FormatFactory().CreateFormat(id));
+    if (!format) return false;
+    WCHAR name[256] = {};
+    format->GetStreamName(name);
+    ComPtr<IStream> stream;
+    if (FAILED(storage->CreateStream(name, kCreateStream, 0, 0, &stream))) return false;
+    bool stored = format->CaptureToStream(stream.Get());
+    if (stored && FAILED(stream->Commit(STGC_DEFAULT))) stored = false;
+    stream.Reset();
+    if (!stored) {
+        storage->DestroyElement(name);
+        return false;
+    }
+    m_formats.push_back(std::move(format));
+    return true;
+}
+
+// ---- reading the snapshot ----------------------------------------------------
+
+template <typename Use>
+bool CClipboardItem::WithSnapshot(Use use) const {
+    if (m_path.empty() || m_fileDeleted) return false;
+    ++m_readers;
+    bool opened = false;
+    {
+        ComPtr<IStorage> storage;
+        if (SUCCEEDED(StgOpenStorage(m_path.c_str(), nullptr, kOpenFile, nullptr, 0, &storage))) {
+            opened = true;
+            use(storage.Get());
+        }
+    }
+    --m_readers;
+    DeleteSnapshotIfAsked();
+    return opened;
+}
+
+bool CClipboardItem::OpenStream(IStorage* storage, const WCHAR* name, IStream** stream) {
+    return SUCCEEDED(storage->OpenStream(name, nullptr, kOpenStream, 0, stream));
+}
+
+CClipboardFormat* CClipboardItem::FindFormat(const WCHAR* streamName) const {
+    WCHAR name[256];
+    for (const auto& format : m_formats) {
+        format->GetStreamName(name);
+        if (lstrcmpiW(name, streamName) == 0) return format.get();
+    }
+    return nullptr;
+}
+
+void CClipboardItem::RestoreToClipboard() {
+    WithSnapshot([this](IStorage* storage) {
+        WCHAR name[256];
+        for (const auto& format : m_formats) {
+            format->GetStreamName(name);
+            ComPtr<IStream> stream;
+            if (OpenStream(storage, name, &stream)) format->RestoreFromStream(stream.Get());
+        }
+    });
+}
+
+// ---- history record ----------------------------------------------------------
+
+void CClipboardItem::Save(CPluginStream& settings) const {
+    const SYSTEMTIME time = GetTime();
+    settings.WriteBinary(L"time", &time, sizeof(time));
+    if (!m_file.empty()) settings.WriteString(L"file", m_file.c_str());
+    if (m_hasIcon) settings.WriteString(L"icon", m_icon.c_str());
+    settings.WriteInt(L"ID", m_id);
+    settings.WriteInt(L"locked", m_locked ? 1 : 0);
+}
+
+bool CClipboardItem::Load(CPluginStream& settings) {
+    DWORD size = 0;
+    const void* time = settings.ReadBinary(L"time", &size);
+    if (!time || size != sizeof(SYSTEMTIME)) return false;
+    const WCHAR* file = settings.ReadString(L"file", nullptr);
+    if (!IsPlainFileName(file)) return false;
+    const int id = settings.ReadInt(L"ID", 0);
+    if (id <= 0) return false;
+    {
+        std::lock_guard<std::mutex> hold(m_timeGuard);
+        memcpy(&m_time, time, sizeof(m_time));
+    }
+    m_file = file;
+    m_id = id;
+    m_locked = settings.ReadInt(L"locked", 0) != 0;
+    const WCHAR* icon = settings.ReadString(L"icon", nullptr);
+    m_hasIcon = icon != nullptr;
+    m_icon = icon ? icon : L"";
+    BuildPath();
+    return LoadFormats();
+}
+
+bool CClipboardItem::LoadFormats() {
+    m_formats.clear();
+    ComPtr<IStorage> storage;
+    if (m_path.empty() ||
+        FAILED(StgOpenStorage(m_path.c_str(), nullptr, kOpenFile, nullptr, 0, &storage)))
+        return false;
+    ComPtr<IEnumSTATSTG> elements;
+    if (SUCCEEDED(storage->EnumElements(0, nullptr, 0, &elements))) {
+        STATSTG stat;
+        while (elements->Next(1, &stat, nullptr) == S_OK) {
+            mx::unique_cotaskmem name(stat.pwcsName);
+            if (stat.type == STGTY_STREAM) LoadFormat(storage.Get(), stat.pwcsName);
+        }
+    }
+    elements.Reset();
+    storage->Commit(STGC_DEFAULT);
+    return !m_formats.empty();
+}
+
+bool CClipboardItem::LoadFormat(IStorage* storage, const WCHAR* name) {
+    std::unique_ptr<CClipboardFormat> format(FormatFactory().CreateFormatByName(name));
+    if (!format) return false;
+    ComPtr<IStream> stream;
+    if (!OpenStream(storage, name, &stream) || !format->LoadFromStream(stream.Get())) return false;
+    stream->Commit(STGC_DEFAULT);
+    m_formats.push_back(std::move(format));
+    return true;
+}
+
+// ---- queries -------------------------------------------------------------------
+
+bool CClipboardItem::IsContainedIn(const CClipboardItem* other) const {
+    if (!other) return false;
+    for (const auto& mine : m_formats) {
+        bool found = std::any_of(other->m_formats.begin(), other->m_formats.end(),
+                                 [&mine](const std::unique_ptr<CClipboardFormat>& theirs) {
+                                     return mine->HasSameDigest(*theirs);
+                                 });
+        if (!found) return false;
+    }
+    return true;
+}
+
+unsigned CClipboardItem::GetIconKind() const {
+    int kind = 0;
+    WCHAR name[256];
+    for (const auto& format : m_formats) {
+        format->GetStreamName(name);
+        kind = std::max(kind, FormatFactory().GetFormatRank(name));
+    }
+    return static_cast<unsigned>(kind);
+}
+
+CClipboardFormat* CClipboardItem::GetMainFormat() const {
+    CClipboardFormat* kept = nullptr;
+    for (const auto& format : m_formats)
+        kept = kept ? FormatFactory().PreferredFormat(kept, format.get()) : format.get();
+    return kept;
+}
+
+void CClipboardItem::MeasurePreview(HDC dc, SIZE* size, COLORREF glowColour) const {
+    size->cx = size->cy = 0;
+    if (CClipboardFormat* main = GetMainFormat()) main->MeasurePreview(dc, size, glowColour);
+}
+
+void CClipboardItem::DrawPreview(HDC dc, const RECT* rect, COLORREF glowColour) const {
+    if (CClipboardFormat* main = GetMainFormat()) main->DrawPreview(dc, rect, glowColour);
+}
+
+// ---- data object services ------------------------------------------------------
+
+HRESULT CClipboardItem::QueryGetData(const FORMATETC* formatEtc) const {
+    HRESULT answer = E_INVALIDARG;
+    for (const auto& format : m_formats) {
+        answer = format->QueryGetData(formatEtc);
+        if (answer == S_OK) break;
+    }
+    return answer;
+}
+
+HRESULT CClipboardItem::GetData(const FORMATETC* formatEtc, STGMEDIUM* medium) const {
+    HRESULT answer = E_INVALIDARG;
+    for (const auto& format : m_formats) {
+        answer = format->QueryGetData(formatEtc);
+        if (answer != S_OK) continue;
+        HRESULT rendered = E_INVALIDARG;
+        WCHAR name[256];
+        format->GetStreamName(name);
+        WithSnapshot([&](IStorage* storage) {
+            ComPtr<IStream> stream;
+            if (OpenStream(storage, name, &stream))
+                rendered = format->GetData(formatEtc, medium, stream.Get());
+        });
+        return rendered;
+    }
+    return answer;
+}
+
+void CClipboardItem::AddFormatEtcs(IFormatEtcList& list) const {
+    for (const auto& format : m_formats) format->AddFormatEtcs(list);
+}
+
+void CClipboardItem::AddSaveFormats(SaveFormatList& list) const {
+    for (const auto& format : m_formats) format->AddSaveFormats(list);
+}
+
+bool CClipboardItem::SaveFormatToFile(const SaveFormatEntry& choice) const {
+    CClipboardFormat* format = FindFormat(choice.streamName);
+    if (!format) return false;
+    bool saved = false;
+    WithSnapshot([&](IStorage* storage) {
+        ComPtr<IStream> stream;
+        if (OpenStream(storage, choice.streamName, &stream))
+            saved = format->SaveToFile(choice, stream.Get());
+    });
+    return saved;
+}

@@ -1,0 +1,150 @@
+// One captured clipboard content: its stored formats, capture time, snapshot
+// file, history id and flags. The data lives in the snapshot file (a compound
+// file with one stream per format); in memory the item keeps only what each
+// format object summarises (digest, preview).
+//
+// The history store creates items; menu entries and data objects hold their
+// own references, so AddRef/Release and the flags are safe on any thread.
+#pragma once
+#include <windows.h>
+#include <objidl.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "clipdata/IFormatEtcList.h"
+#include "clipdata/SaveFormatEntry.h"
+
+class CClipboardFormat;
+class CObClipboard;
+class CPluginStream;
+
+// Why a capture ended as it did.
+enum class CaptureStatus {
+    Stored,         // at least one format is in the snapshot file
+    NothingStored,  // no known format could be stored; no file is left
+    ClipboardBusy,  // another program kept the clipboard open; nothing was touched
+    Excluded,       // the content asks not to be kept in a history; no file was made
+};
+
+class CClipboardItem {
+public:
+    // The file name is the snapshot's name without folder; null for an item
+    // whose record is loaded later.
+    CClipboardItem(CObClipboard* owner, const WCHAR* folder, const WCHAR* file, int id);
+    virtual ~CClipboardItem();
+    CClipboardItem(const CClipboardItem&) = delete;
+    CClipboardItem& operator=(const CClipboardItem&) = delete;
+
+    LONG AddRef();
+    // Destroys the item when the count reaches 0.
+    LONG Release();
+
+    // Deletes the snapshot file; the item stays usable from memory. A file
+    // that a reader holds open at that moment goes when the reader closes it,
+    // and no new reader opens it.
+    BOOL DeleteFile();
+    // The time becomes now and the time-changed flag is set.
+    void Touch();
+    bool TakeTimeChanged();
+
+    // Captures the open-able clipboard into a new snapshot file at the path.
+    // True exactly when at least one format was stored.
+    bool CaptureFromClipboard(HWND window, CaptureStatus* status = nullptr);
+    // Writes every stored format back; the caller has opened and emptied the
+    // clipboard and closes it afterwards.
+    void RestoreToClipboard();
+
+    // The item's record in the history index: "time", "file", "icon", "ID",
+    // "locked".
+    void Save(CPluginStream& settings) const;
+    // Reads a record and then the snapshot file; false for a record without
+    // time, file or id, a file name that is not a plain name, or a snapshot
+    // without any loadable format.
+    bool Load(CPluginStream& settings);
+
+    // True when every format of this item has a format with an equal digest
+    // in the other item (an item without formats is contained in any item).
+    bool IsContainedIn(const CClipboardItem* other) const;
+    // 0 none, 1 text, 2 files, 3 image.
+    unsigned GetIconKind() const;
+    // The format that stands for the item, or null without formats.
+    CClipboardFormat* GetMainFormat() const;
+    void MeasurePreview(HDC dc, SIZE* size, COLORREF glowColour) const;
+    void DrawPreview(HDC dc, const RECT* rect, COLORREF glowColour) const;
+
+    // The services of a menu entry's data object, in format order.
+    HRESULT QueryGetData(const FORMATETC* formatEtc) const;
+    HRESULT GetData(const FORMATETC* formatEtc, STGMEDIUM* medium) const;
+    void AddFormatEtcs(IFormatEtcList& list) const;
+
+    // The save dialog's services.
+    void AddSaveFormats(SaveFormatList& list) const;
+    // False when no format has the choice's stream name or the file or
+    // stream cannot be opened.
+    bool SaveFormatToFile(const SaveFormatEntry& choice) const;
+
+    int GetId() const { return m_id; }
+    // Only the store calls this, while the item is not yet shared.
+    void SetId(int id) { m_id = id; }
+    SYSTEMTIME GetTime() const;
+    const WCHAR* GetFileName() const { return m_file.empty() ? nullptr : m_file.c_str(); }
+    const WCHAR* GetPath() const { return m_path.c_str(); }
+    const WCHAR* GetIcon() const { return m_hasIcon ? m_icon.c_str() : nullptr; }
+    CObClipboard* GetOwner() const { return m_owner; }
+    int GetFormatCount() const { return static_cast<int>(m_formats.size()); }
+    CClipboardFormat* GetFormat(int index) const;
+
+    bool IsLocked() const { return m_locked; }
+    void SetLocked(bool locked) { m_locked = locked; }
+    bool IsCurrent() const { return m_current; }
+    void SetCurrent(bool current) { m_current = current; }
+    bool IsStateChanged() const { return m_stateChanged; }
+    void SetStateChanged(bool changed) { m_stateChanged = changed; }
+    bool TakeStateChanged() { return m_stateChanged.exchange(false); }
+    bool IsTimeChanged() const { return m_timeChanged; }
+
+    // Opens the clipboard, trying a few times over a few milliseconds while
+    // another program holds it open.
+    static bool OpenClipboardPatiently(HWND window);
+    // True when the open clipboard asks monitors and histories to leave it
+    // alone.
+    static bool IsExcludedFromHistory();
+
+private:
+    void BuildPath();
+    void SetTimeNow();
+    bool StoreFormats(IStorage* storage);
+    bool StoreFormat(IStorage* storage, UINT id);
+    bool LoadFormats();
+    bool LoadFormat(IStorage* storage, const WCHAR* name);
+    CClipboardFormat* FindFormat(const WCHAR* streamName) const;
+    // Runs use(storage) on the snapshot opened for reading; false when the
+    // file is gone or cannot be opened.
+    template <typename Use>
+    bool WithSnapshot(Use use) const;
+    static bool OpenStream(IStorage* storage, const WCHAR* name, IStream** stream);
+    void DeleteSnapshotIfAsked() const;
+
+    std::vector<std::unique_ptr<CClipboardFormat>> m_formats;
+    mutable std::mutex m_timeGuard;
+    SYSTEMTIME m_time = {};
+    std::wstring m_folder;
+    std::wstring m_file;
+    std::wstring m_path;
+    int m_id;
+    std::atomic<bool> m_locked{false};
+    std::wstring m_icon;
+    bool m_hasIcon = false;
+    CObClipboard* m_owner;
+    std::atomic<bool> m_stateChanged{false};
+    std::atomic<bool> m_current{false};
+    std::atomic<bool> m_timeChanged{false};
+    std::atomic<LONG> m_refCount{1};
+    // Set by DeleteFile; readers that hold the file open finish the deletion.
+    mutable std::atomic<bool> m_fileDeleted{false};
+    mutable std::atomic<int> m_readers{0};
+};
