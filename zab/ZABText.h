@@ -1,0 +1,24 @@
+// Owned wide strings of the dialog library: element attributes, string
+// table rows and attribute values handed to callers.
+#pragma once
+#include <windows.h>
+#include <cwchar>
+#include <memory>
+#include <new>
+
+using ZABText = std::unique_ptr<WCHAR[]>;
+
+// A heap copy of `length` units of `text` plus a terminating zero; none when
+// `text` is none or memory runs out.
+inline ZABText ZABCopyText(const WCHAR* text, size_t length) {
+    if (!text) return nullptr;
+    ZABText copy(new (std::nothrow) WCHAR[length + 1]);
+    if (!copy) return nullptr;
+    std::wmemcpy(copy.get(), text, length);
+    copy[length] = L'\0';
+    return copy;
+}
+
+inline ZABText ZABCopyText(const WCHAR* text) {
+    return text ? ZABCopyText(text, std::wcslen(text)) : nullptr;
+}
