@@ -52,7 +52,14 @@ bool PeerPuts(const std::vector<PeerBlock>& blocks) {
     if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
         return false;
-    WaitForSingleObject(process.hProcess, 30000);
+    // The peer's EmptyClipboard sends WM_DESTROYCLIPBOARD to our owner window:
+    // keep pumping messages while waiting, as any application's thread does.
+    const DWORD deadline = GetTickCount() + 30000;
+    while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0 &&
+           GetTickCount() < deadline) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
     DWORD code = 1;
     GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hThread);
