@@ -24,6 +24,11 @@ bool CBarWindow::Create(const wchar_t* title) {
     m_hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, title,
                              WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, 0, 200, 60,
                              nullptr, nullptr, instance, nullptr);
+    // Without a display (Wine with no X server) only a message-only window can be had;
+    // it still receives hotkeys and notices, it just cannot be shown.
+    if (!m_hwnd)
+        m_hwnd = CreateWindowExW(0, kClassName, title, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                 instance, nullptr);
     if (!m_hwnd) return false;
     SetPropW(m_hwnd, kThisProperty, this);
     return true;

@@ -101,7 +101,8 @@ HRESULT CButtonRunner::Start() {
     hr = FindClass();
     if (FAILED(hr)) return hr;
     if (!m_bar.Create(L"Dravelle")) return Fail(HRESULT_FROM_WIN32(GetLastError()), L"cannot create the bar window");
-    m_site.Attach(new (std::nothrow) CDvlHostSite(m_options, m_bar.Handle(), FolderOf(program)));
+    *m_site.ReleaseAndGetAddressOf() =
+        new (std::nothrow) CDvlHostSite(m_options, m_bar.Handle(), FolderOf(program));
     if (!m_site) return Fail(E_OUTOFMEMORY, L"out of memory");
     hr = CreateButton();
     if (FAILED(hr)) return hr;

@@ -79,6 +79,7 @@ HRESULT CDvlHostSite::Reserved6() {
 }
 
 HRESULT CDvlHostSite::GetIconOffset(POINT* offset, const RECT* rect, DWORD flags) {
+    Trace(L"GetIconOffset");
     if (!offset || !rect) return E_POINTER;
     // The icon sits in the middle of the rectangle, never above or left of it.
     LONG size = static_cast<LONG>(m_iconSize);
@@ -93,6 +94,7 @@ HRESULT CDvlHostSite::Reserved8(UINT_PTR, UINT_PTR) {
 }
 
 HRESULT CDvlHostSite::GetEntryStyle(void* record24, DWORD* value) {
+    Trace(L"GetEntryStyle");
     // Callers pass records of 16 or 24 bytes: only the first 16 are ours to write.
     if (record24) memcpy(record24, kEntryMargins, sizeof(kEntryMargins));
     if (value) *value = GetSysColor(COLOR_MENUTEXT);

@@ -19,7 +19,8 @@ void CMenuWalker::AddChild(const DVLENUMCHILD& record, const WCHAR* text) {
     if (m_root->HandleMessage(16, 0, &create) == S_OK && create.child) {
         Child child;
         child.id = text;
-        child.button.Attach(create.child);
+        // The record hands over its reference (ComPtr::Attach here would add one).
+        *child.button.ReleaseAndGetAddressOf() = create.child;
         m_children.push_back(std::move(child));
     } else {
         ++m_failures;

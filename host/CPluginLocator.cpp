@@ -28,8 +28,9 @@ bool CPluginLocator::ImplementsButtonCategory(const CLSID& clsid) {
                                 IID_PPV_ARGS(&categories))))
         return false;
     CATID wanted = CATID_DravelleButtons;
-    return categories->IsClassOfCategories(clsid, 1, &wanted, static_cast<ULONG>(-1), nullptr) ==
-           S_OK;
+    // No required categories: a count of 0 rather than the documented (ULONG)-1,
+    // which Wine reads as a count.
+    return categories->IsClassOfCategories(clsid, 1, &wanted, 0, &wanted) == S_OK;
 }
 
 HRESULT CPluginLocator::Find(CLSID& clsid, bool& inCategory) {
