@@ -1,6 +1,6 @@
 #include "host/CHostClassKey.h"
 #include "host/CGuidText.h"
-#include "host/HostClassId.h"
+#include "plugin/IDvlHost.h"
 #include "plugin/Unique.h"
 
 std::wstring CHostClassKey::KeyPath() {

@@ -312,7 +312,7 @@ TEST_F(HostRunner, RegistersItsClassKeyAndFindsPlugInsOfTheCategory) {
     EXPECT_TRUE(Contains(fake.Log(), std::wstring(L"SetClassId ") + kFakeButtonText));
     // The plug-in reads the bar's program back through HKEY_CLASSES_ROOT.
     EXPECT_EQ(CButtonRunner::ProgramPath(), CHostClassKey::RegisteredPath());
-    EXPECT_EQ(L"CLSID\\{F4481225-664B-4617-BC84-2E1B8473307F}", CHostClassKey::KeyPath());
+    EXPECT_EQ(L"CLSID\\{8046C1C5-F247-43FC-BDAC-802719E00DED}", CHostClassKey::KeyPath());
 }
 
 TEST(GuidText, AcceptsOnlyTheBracedForm) {
