@@ -14,6 +14,7 @@ const char kUnknownCompression[] = "unknown compression";
 const char kNoMemory[] = "can't allocate memory";
 const char kTooLarge[] = "BMP image too large";
 
+const uint64_t kMaxRlePixelsPerByte = 255 * 255 / 4 + 1;
 const DWORD kRgb = 0, kRle8 = 1, kRle4 = 2, kBitfields = 3, kAlphaBitfields = 6;
 
 DWORD Le32(const BYTE* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (DWORD(p[3]) << 24); }
@@ -323,7 +324,12 @@ bool CxImageBMP::DecodeDib(CxFile* file, int64_t fileStart, DWORD offBits, bool 
     DWORD width = static_cast<DWORD>(head.width);
     if (!CheckDecodeSize(width, head.height, bpp, kTooLarge)) return false;
     int64_t at = file->Tell();
-    if (!rle && (at < 0 || uint64_t(at) + RowBytes(width, bpp) * head.height > uint64_t(end)))
+    if (at < 0 || at > end) return SetLastError(kBadData), false;
+    uint64_t available = uint64_t(end - at);
+    if (!rle && RowBytes(width, bpp) * head.height > available) return SetLastError(kBadData), false;
+    // A delta escape (4 bytes) skips at most 255 x 255 pixels: no run-length
+    // stream covers more than that many pixels per byte.
+    if (rle && uint64_t(width) * head.height > available * kMaxRlePixelsPerByte)
         return SetLastError(kBadData), false;
 
     if (!Create(width, head.height, bpp <= 8 ? bpp : 24, IMAGE_TYPE_BMP))

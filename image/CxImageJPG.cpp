@@ -11,11 +11,13 @@
 namespace {
 
 const size_t kBufferBytes = 4096;
+const uint64_t kMaxPixelsPerByte = 65536;
 
 struct JpegError {
     jpeg_error_mgr pub;
     jmp_buf jump;
     char text[JMSG_LENGTH_MAX];
+    bool dataShort;  // the entropy decoder ran out of data inside a scan
 };
 
 void OnJpegErrorExit(j_common_ptr cinfo) {
@@ -26,18 +28,27 @@ void OnJpegErrorExit(j_common_ptr cinfo) {
 
 void OnJpegOutputMessage(j_common_ptr) {}
 
+void OnJpegEmitMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0) return;
+    JpegError* error = reinterpret_cast<JpegError*>(cinfo->err);
+    if (cinfo->err->msg_code == JWRN_HIT_MARKER) error->dataShort = true;
+    cinfo->err->num_warnings++;
+}
+
 void InstallErrorHandler(JpegError& error) {
     jpeg_std_error(&error.pub);
     error.pub.error_exit = OnJpegErrorExit;
     error.pub.output_message = OnJpegOutputMessage;
+    error.pub.emit_message = OnJpegEmitMessage;
     error.text[0] = 0;
+    error.dataShort = false;
 }
 
 struct JpegSource {
     jpeg_source_mgr pub;
     CxFile* file;
     bool started;
-    bool rowsDone;
+    bool hitEnd;
     JOCTET buffer[kBufferBytes];
 };
 
@@ -49,9 +60,9 @@ boolean OnFillInput(j_decompress_ptr cinfo) {
     size_t got = src->file->Read(src->buffer, 1, kBufferBytes);
     if (got == 0) {
         if (!src->started) ERREXIT(cinfo, JERR_INPUT_EMPTY);
-        // A file cut short inside the picture is refused; one that only
-        // lacks its end marker after the last row is accepted.
-        if (!src->rowsDone) ERREXIT(cinfo, JERR_INPUT_EOF);
+        // An end marker stands in for the missing rest; whether data was
+        // really missing shows in the entropy decoder's warning.
+        src->hitEnd = true;
         src->buffer[0] = 0xFF;
         src->buffer[1] = JPEG_EOI;
         got = 2;
@@ -160,6 +171,16 @@ bool CxImageJPG::ReadJpeg(ReadState& s) {
     s.source.pub.next_input_byte = nullptr;
     jpeg_read_header(&s.cinfo, TRUE);
 
+    // Even arithmetic coding needs a fraction of a bit per 8 x 8 block: a
+    // picture far bigger than the rest of the file can describe is refused
+    // before anything is allocated.
+    int64_t left = s.source.file->Size() - s.source.file->Tell();
+    left += static_cast<int64_t>(s.source.pub.bytes_in_buffer);
+    if (left < 0 || uint64_t(s.cinfo.image_width) * s.cinfo.image_height >
+                        uint64_t(left) * kMaxPixelsPerByte + (1u << 20)) {
+        snprintf(s.error.text, sizeof(s.error.text), "JPEG data too short for the picture's size");
+        return false;
+    }
     bool grey = s.cinfo.jpeg_color_space == JCS_GRAYSCALE;
     bool cmyk = s.cinfo.jpeg_color_space == JCS_CMYK || s.cinfo.jpeg_color_space == JCS_YCCK;
     s.cinfo.out_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_RGB;
@@ -191,8 +212,13 @@ bool CxImageJPG::ReadJpeg(ReadState& s) {
         if (jpeg_read_scanlines(&s.cinfo, rows, 1) != 1) ERREXIT(&s.cinfo, JERR_INPUT_EOF);
         StoreRow(s.row.get(), height - 1 - line, components, cmyk);
     }
-    s.source.rowsDone = true;
     jpeg_finish_decompress(&s.cinfo);
+    // A file cut short inside the picture is refused; one that only lacks
+    // its end marker after complete data is accepted.
+    if (s.source.hitEnd && s.error.dataShort) {
+        snprintf(s.error.text, sizeof(s.error.text), "Premature end of JPEG file");
+        return false;
+    }
     return true;
 }
 

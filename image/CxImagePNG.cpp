@@ -8,6 +8,8 @@
 
 namespace {
 
+const uint64_t kMaxInflateRatio = 1100;
+
 enum class Layout { Indexed, Grey, Bgr, Bgra };
 
 // Shared by libpng's callbacks: the stream and the text of the first error.
@@ -81,6 +83,12 @@ bool CxImagePNG::ReadPng(ReadState& s) {
         snprintf(s.io.error, sizeof(s.io.error), "%s", GetLastError());
         return false;
     }
+    // Deflate expands at most about 1032 times: a picture bigger than the
+    // rest of the file can hold is refused before anything is allocated.
+    int64_t left = s.io.file->Size() - s.io.file->Tell();
+    uint64_t raw = uint64_t(png_get_rowbytes(s.png, s.info)) * s.height;
+    if (left < 0 || raw > uint64_t(left) * kMaxInflateRatio + 65536)
+        png_error(s.png, "PNG data too short for the picture's size");
     bool trns = png_get_valid(s.png, s.info, PNG_INFO_tRNS) != 0;
     if (s.depth == 16) png_set_strip_16(s.png);
     if (colour == PNG_COLOR_TYPE_PALETTE && !trns) {
