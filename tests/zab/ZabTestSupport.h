@@ -85,6 +85,11 @@ public:
         return m_bits[y * m_width + x];
     }
     DWORD Rgb(int x, int y) const { return At(x, y) & 0x00FFFFFFu; }
+    int CountRgb(DWORD rgb) const {
+        ::GdiFlush();
+        return static_cast<int>(std::count_if(m_bits, m_bits + m_width * m_height,
+                                              [rgb](DWORD p) { return (p & 0x00FFFFFFu) == rgb; }));
+    }
     int CountPixels(DWORD value) const {
         ::GdiFlush();
         return static_cast<int>(std::count(m_bits, m_bits + m_width * m_height, value));
