@@ -274,7 +274,8 @@ int Canvas::CountNot(COLORREF colour) const {
     return count;
 }
 
-std::vector<Bytes> DamagedCopies(const Bytes& stream, const std::vector<size_t>& sizeFields) {
+std::vector<Bytes> DamagedCopies(const Bytes& stream, const std::vector<size_t>& sizeFields,
+                                 size_t lastSize) {
     std::vector<Bytes> copies;
     // Every truncation of a short stream; of a long one, the cuts near its
     // fields and its end.
@@ -295,10 +296,10 @@ std::vector<Bytes> DamagedCopies(const Bytes& stream, const std::vector<size_t>&
             PutU32(copy, field, lie);
             copies.push_back(copy);
         }
-        Bytes longer = stream;
-        PutU32(longer, field, ReadU32(stream, field) + 1);
-        copies.push_back(longer);
     }
+    Bytes longer = stream;
+    PutU32(longer, lastSize, ReadU32(stream, lastSize) + 1);
+    copies.push_back(longer);
     return copies;
 }
 

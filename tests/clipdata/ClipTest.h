@@ -110,7 +110,9 @@ private:
 };
 
 // Truncated copies and copies with a stored size that lies, to check that
-// every reading operation refuses them.
-std::vector<Bytes> DamagedCopies(const Bytes& stream, const std::vector<size_t>& sizeFields);
+// every reading operation refuses them. sizeFields get huge and negative
+// values; lastSize, the size of the data that ends the stream, also one more.
+std::vector<Bytes> DamagedCopies(const Bytes& stream, const std::vector<size_t>& sizeFields,
+                                 size_t lastSize);
 
 }  // namespace cliptest

@@ -236,7 +236,7 @@ TEST(HDropFormat, DamagedStreamsAreRefused) {
     CHDropFormat format;
     Capture(DropBlock({L"C:\\a.txt", L"C:\\b.txt"}, true), storage, L"s", format);
     int index = 0;
-    for (const Bytes& damaged : DamagedCopies(storage.StreamBytes(L"s"), {16})) {
+    for (const Bytes& damaged : DamagedCopies(storage.StreamBytes(L"s"), {16}, 16)) {
         SCOPED_TRACE(testing::Message() << "copy " << index << ", " << damaged.size() << " bytes");
         const std::wstring name = L"d" + std::to_wstring(index++);
         storage.StreamWith(name.c_str(), damaged);

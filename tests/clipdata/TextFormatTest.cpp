@@ -354,7 +354,7 @@ void CheckDamagedStreams(const Bytes& good, int saveCode, const FORMATETC& reque
     TestStorage storage;
     const std::wstring file = TempPath(L"damaged.out");
     int index = 0;
-    for (const Bytes& damaged : DamagedCopies(good, {16})) {
+    for (const Bytes& damaged : DamagedCopies(good, {16}, 16)) {
         SCOPED_TRACE(testing::Message() << "copy " << index << ", " << damaged.size() << " bytes");
         const std::wstring name = L"d" + std::to_wstring(index++);
         storage.StreamWith(name.c_str(), damaged);
