@@ -213,10 +213,12 @@ bool CxImageJPG::ReadJpeg(ReadState& s) {
         StoreRow(s.row.get(), height - 1 - line, components, cmyk);
     }
     jpeg_finish_decompress(&s.cinfo);
-    // A file cut short inside the picture is refused; one that only lacks
-    // its end marker after complete data is accepted.
-    if (s.source.hitEnd && s.error.dataShort) {
-        snprintf(s.error.text, sizeof(s.error.text), "Premature end of JPEG file");
+    // Entropy data that ends before the picture does (a file cut short, or a
+    // damaged size) is refused; a file that only lacks its end marker after
+    // complete data is accepted.
+    if (s.error.dataShort) {
+        snprintf(s.error.text, sizeof(s.error.text), "%s",
+                 s.source.hitEnd ? "Premature end of JPEG file" : "Corrupt JPEG data: premature end of data segment");
         return false;
     }
     return true;
