@@ -5,6 +5,7 @@
 #include "host/CIconRenderer.h"
 #include "host/CMenuWalker.h"
 #include "host/CPngWriter.h"
+#include "host/CScreenCapture.h"
 #include "host/CTextOut.h"
 #include "plugin/Unique.h"
 
@@ -22,6 +23,7 @@ const CCommandLine::Option kOptions[] = {
     {L"--trace", nullptr, L"log every call the button makes to the bar on standard error"},
     {L"--png", L"FILE", L"icon: the PNG file to write"},
     {L"--seconds", L"N", L"show: close the bar after N seconds (default: when its window is closed)"},
+    {L"--screenshot", L"FILE", L"show: once the bar has been on screen for a second, write what the screen shows of it as a PNG file"},
 };
 
 std::wstring Field(const wchar_t* key, const std::wstring& value) {
@@ -71,7 +73,7 @@ const CHostCommands::Verb* CHostCommands::Table(size_t& count) {
         {L"info", L"info", L"print the button's caption, class id, GetInfo fields, icon location, tooltip and what it asked of the bar", true, &CHostCommands::Info},
         {L"icon", L"icon --png FILE", L"draw the button's icon at the bar's icon size and write it as a PNG file", true, &CHostCommands::Icon},
         {L"menu", L"menu", L"build the button's menu and print each entry's id, name and tooltip", true, &CHostCommands::Menu},
-        {L"show", L"show [--seconds N]", L"show the bar with the button until its window is closed", true, &CHostCommands::Show},
+        {L"show", L"show [--seconds N] [--screenshot FILE]", L"show the bar with the button until its window is closed", true, &CHostCommands::Show},
     };
     count = sizeof(verbs) / sizeof(verbs[0]);
     return verbs;
@@ -247,11 +249,34 @@ int CHostCommands::Menu(CButtonRunner& runner, const CCommandLine&) {
 int CHostCommands::Show(CButtonRunner& runner, const CCommandLine& line) {
     unsigned long long seconds = 0;
     if (!line.Number(L"--seconds", 86400, seconds)) return Usage(L"--seconds needs a number");
+    std::wstring screenshot = line.Text(L"--screenshot");
     UINT size = runner.Site()->IconSize();
     int width = static_cast<int>(size) + 8 + 4 + 6 + 160;
     int height = static_cast<int>(size) + 16;
     runner.Bar().Show(40, 40, width, height);
-    runner.Run(seconds ? static_cast<DWORD>(seconds * 1000) : INFINITE);
+    DWORD total = seconds ? static_cast<DWORD>(seconds * 1000) : INFINITE;
+    int rc = kOk;
+    if (!screenshot.empty()) {
+        // Paint once more after the window has surely been mapped, then read the screen.
+        const DWORD settle = 1000;
+        runner.Run(settle / 2);
+        RedrawWindow(runner.Bar().Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        runner.Run(settle / 2);
+        if (total != INFINITE) total = total > settle ? total - settle : 0;
+        UINT shotWidth = 0, shotHeight = 0;
+        std::vector<BYTE> rgba;
+        HRESULT hr = CScreenCapture::Window(runner.Bar().Handle(), shotWidth, shotHeight, rgba);
+        if (SUCCEEDED(hr)) hr = CPngWriter::Write(screenshot, shotWidth, shotHeight, rgba);
+        if (FAILED(hr)) {
+            CTextOut::Err(CTextOut::Format(L"dvlhost: cannot write %ls (0x%08lX)",
+                                           screenshot.c_str(), static_cast<unsigned long>(hr)));
+            rc = kFailed;
+        } else {
+            CTextOut::Out(CTextOut::Format(L"screenshot: %u x %u, %ls", shotWidth, shotHeight,
+                                           screenshot.c_str()));
+        }
+    }
+    runner.Run(total);
     PrintHostCounters(runner);
-    return kOk;
+    return rc;
 }

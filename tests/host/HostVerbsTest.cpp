@@ -155,3 +155,30 @@ TEST_F(HostVerbs, BadCommandLinesFailWithUsage) {
     EXPECT_EQ(0, host.Run(L"help"));
     EXPECT_NE(std::string::npos, host.Out().find("icon --png FILE"));
 }
+
+TEST_F(HostVerbs, ShowPutsTheButtonOnScreen) {
+    std::wstring file = folder / L"bar.png";
+    ASSERT_EQ(0, host.Run(L"show " + FakeArguments(folder) + L" --seconds 2 --screenshot \"" + file + L"\""))
+        << host.Err();
+    std::vector<BYTE> bytes;
+    ASSERT_TRUE(CTempFolder::ReadFile(file, bytes));
+    Png png;
+    ASSERT_TRUE(ReadPng(bytes, png));
+    // The window frame holds a client area of at least the icon cell and the caption.
+    EXPECT_GE(png.width, 32u + 8 + 160);
+    EXPECT_GE(png.height, 32u + 16);
+    // The screen shows the plug-in's drawing (pure blue), and the caption's
+    // dark text right of the icon cell.
+    size_t blue = 0, text = 0;
+    for (DWORD y = 0; y < png.height; ++y) {
+        for (DWORD x = 0; x < png.width; ++x) {
+            const BYTE* p = Pixel(png, x, y);
+            if (p[0] == 0 && p[1] == 0 && p[2] == 255) ++blue;
+            bool client = y + 32 + 16 + 4 >= png.height;  // below the title bar
+            if (client && x > 60 && p[0] < 80 && p[1] < 80 && p[2] < 80) ++text;
+        }
+    }
+    EXPECT_EQ(16u * 24u, blue);
+    EXPECT_GT(text, 20u);
+    EXPECT_NE(std::string::npos, host.Out().find("screenshot: "));
+}
