@@ -105,6 +105,7 @@ UINT CHDropFormat::BuildPreviewText(const BYTE* data, SIZE_T size) {
 }
 
 bool CHDropFormat::LoadFromStream(IStream* stream) {
+    if (!HasSoundData(stream)) return false;
     CStreamReader in(stream);
     UINT32 n = 0;
     if (!in.Read(m_digest, sizeof(m_digest)) || !in.ReadUInt32(n) || n > in.Remaining())

@@ -78,6 +78,17 @@ bool CHGLOBALTextformatBase::IsSoundData(const BYTE* data, UINT32 size) const {
     return true;
 }
 
+bool CHGLOBALTextformatBase::HasSoundData(IStream* stream) const {
+    CStreamReader in(stream);
+    UINT32 n = 0;
+    if (!in.SeekTo(CMD5::DigestSize) || !in.ReadUInt32(n) || n > in.Remaining()) return false;
+    if (m_terminatorSize == 0) return n > 0;
+    if (n < m_terminatorSize || n % m_terminatorSize) return false;
+    BYTE end[4] = {};
+    if (!in.Skip(n - m_terminatorSize) || !in.Read(end, m_terminatorSize)) return false;
+    return IsSoundData(end, m_terminatorSize);
+}
+
 bool CHGLOBALTextformatBase::ReadStoredData(IStream* stream, std::unique_ptr<BYTE[]>& data,
                                             UINT32& size) const {
     CStreamReader in(stream);
@@ -167,6 +178,7 @@ UINT CHGLOBALTextformatBase::BuildAnsiPreview(const BYTE* data, SIZE_T size) {
 }
 
 bool CHGLOBALTextformatBase::LoadAnsiPreview(IStream* stream) {
+    if (!HasSoundData(stream)) return false;
     CStreamReader in(stream);
     UINT32 n = 0;
     if (!in.Read(m_digest, sizeof(m_digest)) || !in.ReadUInt32(n) || n > in.Remaining())

@@ -38,6 +38,9 @@ protected:
     // The same into a new global block for the clipboard or a drop target.
     HGLOBAL ReadStoredBlock(IStream* stream) const;
     bool IsSoundData(const BYTE* data, UINT32 size) const;
+    // For a reload: the stream holds all N stored bytes and they end with the
+    // terminator, so that restoring and saving will not refuse them later.
+    bool HasSoundData(IStream* stream) const;
 
     // E_INVALIDARG for a format the class does not serve, DV_E_TYMED for any
     // medium but exactly TYMED_HGLOBAL, else S_OK.

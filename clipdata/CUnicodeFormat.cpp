@@ -52,6 +52,7 @@ UINT CUnicodeFormat::BuildPreviewText(const BYTE* data, SIZE_T size) {
 }
 
 bool CUnicodeFormat::LoadFromStream(IStream* stream) {
+    if (!HasSoundData(stream)) return false;
     CStreamReader in(stream);
     UINT32 n = 0;
     if (!in.Read(m_digest, sizeof(m_digest)) || !in.ReadUInt32(n) || n > in.Remaining())

@@ -354,7 +354,14 @@ void CheckDamagedStreams(const Bytes& good, int saveCode, const FORMATETC& reque
     TestStorage storage;
     const std::wstring file = TempPath(L"damaged.out");
     int index = 0;
-    for (const Bytes& damaged : DamagedCopies(good, {16}, 16)) {
+    std::vector<Bytes> copies = DamagedCopies(good, {16}, 16);
+    Bytes unterminated = good;  // the stored text no longer ends with its terminator
+    unterminated.back() = 'x';
+    copies.push_back(unterminated);
+    Bytes empty(good.begin(), good.begin() + 20);  // N = 0: not even a terminator
+    PutU32(empty, 16, 0);
+    copies.push_back(empty);
+    for (const Bytes& damaged : copies) {
         SCOPED_TRACE(testing::Message() << "copy " << index << ", " << damaged.size() << " bytes");
         const std::wstring name = L"d" + std::to_wstring(index++);
         storage.StreamWith(name.c_str(), damaged);
