@@ -21,7 +21,7 @@ using Painter = std::function<COLORREF(int x, int y)>;  // y = 0 is the top row
 
 COLORREF Solid(COLORREF colour, int, int) { return colour; }
 
-struct DibSpec {
+struct DibRecipe {
     int width = 8;
     int height = 8;  // negative: top-down rows
     int bits = 24;
@@ -31,40 +31,40 @@ struct DibSpec {
 };
 
 // A packed DIB as a program puts it on the clipboard.
-Bytes MakeDib(const DibSpec& spec) {
+Bytes MakeDib(const DibRecipe& recipe) {
     BITMAPINFOHEADER head = {};
     head.biSize = sizeof(head);
-    head.biWidth = spec.width;
-    head.biHeight = spec.height;
+    head.biWidth = recipe.width;
+    head.biHeight = recipe.height;
     head.biPlanes = 1;
-    head.biBitCount = WORD(spec.bits);
-    head.biCompression = spec.compression;
-    const int rows = spec.height < 0 ? -spec.height : spec.height;
-    const size_t stride = (size_t(spec.width) * spec.bits + 31) / 32 * 4;
-    head.biSizeImage = spec.sizeImage;
+    head.biBitCount = WORD(recipe.bits);
+    head.biCompression = recipe.compression;
+    const int rows = recipe.height < 0 ? -recipe.height : recipe.height;
+    const size_t stride = (size_t(recipe.width) * recipe.bits + 31) / 32 * 4;
+    head.biSizeImage = recipe.sizeImage;
     Bytes dib(reinterpret_cast<BYTE*>(&head), reinterpret_cast<BYTE*>(&head) + sizeof(head));
-    if (spec.compression == BI_BITFIELDS) {
+    if (recipe.compression == BI_BITFIELDS) {
         for (DWORD mask : {0x00FF0000u, 0x0000FF00u, 0x000000FFu})
             dib.insert(dib.end(), reinterpret_cast<BYTE*>(&mask), reinterpret_cast<BYTE*>(&mask) + 4);
     }
-    if (spec.bits == 8) {  // a grey palette; the painter's red channel is the index
+    if (recipe.bits == 8) {  // a grey palette; the painter's red channel is the index
         for (int i = 0; i < 256; ++i) dib.insert(dib.end(), {BYTE(i), BYTE(i), BYTE(i), 0});
     }
     const size_t start = dib.size();
     dib.resize(start + stride * rows);
     for (int row = 0; row < rows; ++row) {
-        const int y = spec.height < 0 ? row : rows - 1 - row;
+        const int y = recipe.height < 0 ? row : rows - 1 - row;
         BYTE* line = dib.data() + start + stride * row;
-        for (int x = 0; x < spec.width; ++x) {
-            const COLORREF c = spec.paint(x, y);
-            if (spec.bits == 8) {
+        for (int x = 0; x < recipe.width; ++x) {
+            const COLORREF c = recipe.paint(x, y);
+            if (recipe.bits == 8) {
                 line[x] = GetRValue(c);
             } else {
-                BYTE* p = line + x * spec.bits / 8;
+                BYTE* p = line + x * recipe.bits / 8;
                 p[0] = GetBValue(c);
                 p[1] = GetGValue(c);
                 p[2] = GetRValue(c);
-                if (spec.bits == 32) p[3] = 0;
+                if (recipe.bits == 32) p[3] = 0;
             }
         }
     }
@@ -161,10 +161,10 @@ TEST(BitmapFormat, ThumbnailSizes) {
     int index = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
-        DibSpec spec;
-        spec.width = c.width;
-        spec.height = c.height;
-        const Bytes dib = MakeDib(spec);
+        DibRecipe recipe;
+        recipe.width = c.width;
+        recipe.height = c.height;
+        const Bytes dib = MakeDib(recipe);
         const std::wstring name = L"t" + std::to_wstring(index++);
         CBitmapFormat format;
         ASSERT_TRUE(CaptureDib(dib, storage, name.c_str(), format));
@@ -188,13 +188,13 @@ TEST(BitmapFormat, ThumbnailSizes) {
 // A top-down DIB: the thumbnail is sized from its absolute height and shows
 // the picture upright; the tooltip keeps the stored, negative height.
 TEST(BitmapFormat, TopDownPictureIsUpright) {
-    DibSpec spec;
-    spec.width = 40;
-    spec.height = -30;
-    spec.paint = [](int, int y) { return y < 15 ? RGB(255, 0, 0) : RGB(0, 0, 255); };
+    DibRecipe recipe;
+    recipe.width = 40;
+    recipe.height = -30;
+    recipe.paint = [](int, int y) { return y < 15 ? RGB(255, 0, 0) : RGB(0, 0, 255); };
     TestStorage storage;
     CBitmapFormat format;
-    ASSERT_TRUE(CaptureDib(MakeDib(spec), storage, L"s", format));
+    ASSERT_TRUE(CaptureDib(MakeDib(recipe), storage, L"s", format));
     const Stored stored = Parse(storage.StreamBytes(L"s"));
     ASSERT_EQ(stored.width, 40);
     ASSERT_EQ(stored.height, 30);
@@ -206,14 +206,14 @@ TEST(BitmapFormat, TopDownPictureIsUpright) {
 }
 
 TEST(BitmapFormat, TooltipLinesOfALargePicture) {
-    DibSpec spec;
-    spec.width = 1024;
-    spec.height = 768;
-    spec.bits = 32;
-    spec.sizeImage = 3145728;
+    DibRecipe recipe;
+    recipe.width = 1024;
+    recipe.height = 768;
+    recipe.bits = 32;
+    recipe.sizeImage = 3145728;
     TestStorage storage;
     CBitmapFormat format;
-    ASSERT_TRUE(CaptureDib(MakeDib(spec), storage, L"s", format));
+    ASSERT_TRUE(CaptureDib(MakeDib(recipe), storage, L"s", format));
     std::wstring tip;
     format.AppendDescription(tip);
     EXPECT_EQ(tip, L"<br>Dimensions:<t><b>1024 x 768</b>"
@@ -231,13 +231,13 @@ TEST(BitmapFormat, TooltipLinesOfALargePicture) {
 }
 
 TEST(BitmapFormat, ReloadedThumbnailIsDrawnWithAlpha) {
-    DibSpec spec;
-    spec.width = 60;
-    spec.height = 40;
-    spec.paint = [](int x, int) { return x < 30 ? RGB(0, 160, 0) : RGB(250, 250, 0); };
+    DibRecipe recipe;
+    recipe.width = 60;
+    recipe.height = 40;
+    recipe.paint = [](int x, int) { return x < 30 ? RGB(0, 160, 0) : RGB(250, 250, 0); };
     TestStorage storage;
     CBitmapFormat format;
-    ASSERT_TRUE(CaptureDib(MakeDib(spec), storage, L"s", format));
+    ASSERT_TRUE(CaptureDib(MakeDib(recipe), storage, L"s", format));
     CBitmapFormat reloaded;
     ASSERT_TRUE(reloaded.LoadFromStream(storage.OpenStream(L"s").Get()));
 
@@ -259,11 +259,11 @@ TEST(BitmapFormat, ReloadedThumbnailIsDrawnWithAlpha) {
 // A screenshot tool puts only CF_BITMAP; the clipboard offers a CF_DIB made
 // from it, which is what is stored.
 TEST(BitmapFormat, PictureGivenAsBitmapOnly) {
-    DibSpec spec;
-    spec.width = 50;
-    spec.height = 20;
-    spec.paint = [](int, int) { return RGB(0, 0, 255); };
-    ASSERT_TRUE(PeerPuts({{L"ddb", MakeDib(spec), 0}}));
+    DibRecipe recipe;
+    recipe.width = 50;
+    recipe.height = 20;
+    recipe.paint = [](int, int) { return RGB(0, 0, 255); };
+    ASSERT_TRUE(PeerPuts({{L"ddb", MakeDib(recipe), 0}}));
     TestStorage storage;
     CBitmapFormat format;
     ASSERT_TRUE(Capture(format, storage, L"s"));
@@ -276,10 +276,10 @@ TEST(BitmapFormat, PictureGivenAsBitmapOnly) {
 }
 
 TEST(BitmapFormat, RestoreAndDropTargetGiveTheStoredDib) {
-    DibSpec spec;
-    spec.width = 33;
-    spec.height = 17;
-    const Bytes dib = MakeDib(spec);
+    DibRecipe recipe;
+    recipe.width = 33;
+    recipe.height = 17;
+    const Bytes dib = MakeDib(recipe);
     TestStorage storage;
     CBitmapFormat format;
     ASSERT_TRUE(CaptureDib(dib, storage, L"s", format));
@@ -328,12 +328,12 @@ TEST(BitmapFormat, SavedBmpHeaders) {
     int index = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bits);
-        DibSpec spec;
-        spec.width = 13;
-        spec.height = 7;
-        spec.bits = c.bits;
-        spec.compression = c.compression;
-        const Bytes dib = MakeDib(spec);
+        DibRecipe recipe;
+        recipe.width = 13;
+        recipe.height = 7;
+        recipe.bits = c.bits;
+        recipe.compression = c.compression;
+        const Bytes dib = MakeDib(recipe);
         const std::wstring name = L"b" + std::to_wstring(index++);
         CBitmapFormat format;
         ASSERT_TRUE(CaptureDib(dib, storage, name.c_str(), format));
@@ -360,13 +360,13 @@ TEST(BitmapFormat, SavedBmpHeaders) {
 
 TEST(BitmapFormat, JpegAndPngFilesDecodeAndLeaveNoTemporaryFile) {
     GdiPlus gdiplus;
-    DibSpec spec;
-    spec.width = 64;
-    spec.height = 48;
-    spec.paint = [](int x, int y) { return x < 32 ? RGB(255, 0, 0) : (y < 24 ? RGB(0, 255, 0) : RGB(0, 0, 255)); };
+    DibRecipe recipe;
+    recipe.width = 64;
+    recipe.height = 48;
+    recipe.paint = [](int x, int y) { return x < 32 ? RGB(255, 0, 0) : (y < 24 ? RGB(0, 255, 0) : RGB(0, 0, 255)); };
     TestStorage storage;
     CBitmapFormat format;
-    ASSERT_TRUE(CaptureDib(MakeDib(spec), storage, L"s", format));
+    ASSERT_TRUE(CaptureDib(MakeDib(recipe), storage, L"s", format));
 
     const std::vector<std::wstring> before = OurTempFiles();
     const std::wstring jpeg = TempPath(L"saved.jpg"), png = TempPath(L"saved.png");
@@ -407,10 +407,10 @@ TEST(BitmapFormat, JpegAndPngFilesDecodeAndLeaveNoTemporaryFile) {
 TEST(BitmapFormat, InvalidBitmapDoesNotCrash) {
     std::vector<std::pair<const char*, Bytes>> lies;
     auto lie = [&](const char* what, std::function<void(BITMAPINFOHEADER&)> change, size_t keep = 0) {
-        DibSpec spec;
-        spec.width = 16;
-        spec.height = 16;
-        Bytes dib = MakeDib(spec);
+        DibRecipe recipe;
+        recipe.width = 16;
+        recipe.height = 16;
+        Bytes dib = MakeDib(recipe);
         BITMAPINFOHEADER head;
         std::memcpy(&head, dib.data(), sizeof(head));
         change(head);
@@ -479,15 +479,15 @@ TEST(BitmapFormat, InvalidBitmapDoesNotCrash) {
 }
 
 TEST(BitmapFormat, DamagedStreamsAreRefused) {
-    DibSpec spec;
-    spec.width = 4;
-    spec.height = 4;
+    DibRecipe recipe;
+    recipe.width = 4;
+    recipe.height = 4;
     TestStorage storage;
     CBitmapFormat format;
-    ASSERT_TRUE(CaptureDib(MakeDib(spec), storage, L"s", format));
+    ASSERT_TRUE(CaptureDib(MakeDib(recipe), storage, L"s", format));
     const Bytes good = storage.StreamBytes(L"s");
     const size_t sizeField = 24 + 4 * 4 * 4;
-    ASSERT_EQ(ReadU32(good, sizeField), MakeDib(spec).size());
+    ASSERT_EQ(ReadU32(good, sizeField), MakeDib(recipe).size());
     const std::wstring file = TempPath(L"damaged.bmp");
     int index = 0;
     for (const Bytes& damaged : DamagedCopies(good, {16, 20, sizeField}, sizeField)) {
@@ -516,8 +516,8 @@ TEST(BitmapFormat, NoPictureNoCaptureAndUnwritableStream) {
     EXPECT_FALSE(Capture(format, storage, L"s"));
     EXPECT_TRUE(storage.StreamBytes(L"s").empty());
 
-    DibSpec spec;
-    ASSERT_TRUE(PeerPuts({{FormatNumber(CF_DIB), MakeDib(spec), 0}}));
+    DibRecipe recipe;
+    ASSERT_TRUE(PeerPuts({{FormatNumber(CF_DIB), MakeDib(recipe), 0}}));
     storage.StreamWith(L"ro", Bytes{});
     OpenClipboardScope clipboard;
     ASSERT_TRUE(clipboard.IsOpen());
