@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the plug-in in the stand-in bar (dvlhost.exe) and leaves what it shows
-# in out/: the report of "info", the button icon as drawn by the plug-in, the
-# menu as the bar builds it, and a screenshot of the bar on screen.
+# in out/: the report of "info", the button icon as drawn by the plug-in (and
+# from an explicit icon location), the menu as the bar builds it, and a
+# screenshot of the bar on screen.
 # Usage: demo.sh BUILD_DIR   (it calls itself with --in-display under xvfb-run)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,6 +33,10 @@ session() {
   wine "$host" info --clsid "$clsid" | tee out/info.txt
   echo "== dvlhost.exe icon --png out/icon.png"
   wine "$host" icon --clsid "$clsid" --png out/icon.png
+  # An icon location relative to the bar's folder, as a user could set it (not saved).
+  echo "== dvlhost.exe icon --icon ..\\mirabex.dll,-117 --icon-size 48 --png out/icon-117.png"
+  wine "$host" icon --clsid "$clsid" --no-save --icon '..\mirabex.dll,-117' --icon-size 48 \
+    --png out/icon-117.png
   echo "== dvlhost.exe menu"
   wine "$host" menu --clsid "$clsid" | tee out/menu.txt
   echo "== dvlhost.exe show --screenshot out/bar.png"
