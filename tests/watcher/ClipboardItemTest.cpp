@@ -1,0 +1,334 @@
+// Snapshot items against the real clipboard and real compound files; the
+// clipboard content comes from clipsource.exe, a second process.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+#include <wrl/client.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "clipdata/CClipboardFormat.h"
+#include "clipdata/CClipboardItem.h"
+#include "plugin/CPluginStream.h"
+#include "plugin/Unique.h"
+#include "tests/watcher/ClipSource.h"
+#include "tests/watcher/WatcherTestSupport.h"
+#include "watcher/CObClipboard.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+struct ItemRelease {
+    void operator()(CClipboardItem* item) const {
+        if (item) item->Release();
+    }
+};
+using ItemPtr = std::unique_ptr<CClipboardItem, ItemRelease>;
+
+std::set<std::wstring> StreamNames(const std::wstring& path) {
+    std::set<std::wstring> names;
+    ComPtr<IStorage> storage;
+    if (FAILED(StgOpenStorage(path.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0,
+                              &storage)))
+        return names;
+    ComPtr<IEnumSTATSTG> elements;
+    storage->EnumElements(0, nullptr, 0, &elements);
+    STATSTG stat;
+    while (elements && elements->Next(1, &stat, nullptr) == S_OK) {
+        names.insert(stat.pwcsName);
+        CoTaskMemFree(stat.pwcsName);
+    }
+    return names;
+}
+
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+class ClipboardItemTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CoInitialize(nullptr);
+        ASSERT_TRUE(source.IsRunning());
+    }
+    void TearDown() override { CoUninitialize(); }
+
+    // Copies with the helper (unless the command is empty), then captures into
+    // a new item named NAME.
+    ItemPtr Capture(const std::string& command, const wchar_t* name,
+                    CaptureStatus* status = nullptr) {
+        if (!command.empty()) {
+            EXPECT_TRUE(source.Copy(command)) << command;
+        }
+        ItemPtr item(new CClipboardItem(nullptr, folder.Path().c_str(), name, ++lastId));
+        item->CaptureFromClipboard(nullptr, status);
+        return item;
+    }
+
+    // The item's record written and read back through a settings stream.
+    ItemPtr Reload(const CClipboardItem& item) {
+        CPluginStream settings;
+        settings.BeginGroup(L"item0");
+        item.Save(settings);
+        settings.EndGroup();
+        settings.EnterGroup(L"item0");
+        ItemPtr loaded(new CClipboardItem(nullptr, folder.Path().c_str(), nullptr, 0));
+        EXPECT_TRUE(loaded->Load(settings));
+        return loaded;
+    }
+
+    TempFolder folder;
+    ClipSource source;
+    int lastId = 0;
+};
+
+TEST_F(ClipboardItemTest, UnknownFormatsStoreNothingAndLeaveNoFile) {
+    CaptureStatus status = CaptureStatus::Stored;
+    ItemPtr item = Capture("unknown private bytes", L"u.dvlclip", &status);
+    EXPECT_EQ(status, CaptureStatus::NothingStored);
+    EXPECT_EQ(item->GetFormatCount(), 0);
+    EXPECT_FALSE(FileExists(folder.File(L"u.dvlclip")));
+
+    // The store answers the same and keeps neither an entry nor a file.
+    CObClipboard store(folder.Path().c_str());
+    EXPECT_EQ(store.CaptureNewContent(), CaptureStatus::NothingStored);
+    EXPECT_EQ(store.GetItemCount(), 0);
+    EXPECT_TRUE(folder.Files().empty());
+}
+
+TEST_F(ClipboardItemTest, TextWithHtmlIsOneFileWithTwoStreams) {
+    CaptureStatus status = CaptureStatus::NothingStored;
+    ItemPtr item = Capture("texthtml Hello <b>world</b>", L"th.dvlclip", &status);
+    ASSERT_EQ(status, CaptureStatus::Stored);
+    ASSERT_EQ(item->GetFormatCount(), 2);
+    EXPECT_EQ(folder.Files(), std::set<std::wstring>{L"th.dvlclip"});
+    EXPECT_EQ(StreamNames(item->GetPath()),
+              (std::set<std::wstring>{L"def-clip-unicode", L"HTML Format"}));
+    EXPECT_EQ(item->GetIconKind(), 1u);
+    EXPECT_EQ(PreviewOf(item.get()), L"Hello <b>world</b>");
+
+    ItemPtr loaded = Reload(*item);
+    ASSERT_EQ(loaded->GetFormatCount(), 2);
+    EXPECT_TRUE(loaded->IsContainedIn(item.get()));
+    EXPECT_TRUE(item->IsContainedIn(loaded.get()));
+    EXPECT_EQ(loaded->GetId(), item->GetId());
+    EXPECT_STREQ(loaded->GetFileName(), L"th.dvlclip");
+    const SYSTEMTIME a = item->GetTime(), b = loaded->GetTime();
+    EXPECT_EQ(memcmp(&a, &b, sizeof a), 0);
+}
+
+TEST_F(ClipboardItemTest, ContainmentFollowsTheDigests) {
+    ItemPtr text1 = Capture("text same words", L"a.dvlclip");
+    ItemPtr text2 = Capture("text same words", L"b.dvlclip");
+    ItemPtr both = Capture("texthtml same words", L"c.dvlclip");
+    ItemPtr other = Capture("text other words", L"d.dvlclip");
+    ASSERT_EQ(text1->GetFormatCount(), 1);
+    ASSERT_EQ(both->GetFormatCount(), 2);
+    EXPECT_TRUE(text1->IsContainedIn(text2.get()));
+    EXPECT_TRUE(text2->IsContainedIn(text1.get()));
+    EXPECT_TRUE(text1->IsContainedIn(both.get()));
+    EXPECT_FALSE(both->IsContainedIn(text1.get()));
+    EXPECT_FALSE(other->IsContainedIn(text1.get()));
+    EXPECT_FALSE(text1->IsContainedIn(nullptr));
+
+    CClipboardItem empty(nullptr, folder.Path().c_str(), nullptr, 9);
+    EXPECT_TRUE(empty.IsContainedIn(text1.get()));
+    EXPECT_FALSE(text1->IsContainedIn(&empty));
+    EXPECT_EQ(empty.GetMainFormat(), nullptr);
+    EXPECT_EQ(empty.GetIconKind(), 0u);
+    FORMATETC fe = {CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    EXPECT_EQ(empty.QueryGetData(&fe), E_INVALIDARG);
+}
+
+TEST_F(ClipboardItemTest, KindAndMainFormatFollowTheContent) {
+    ItemPtr picture = Capture("dib 64 48 3", L"p.dvlclip");
+    ASSERT_EQ(picture->GetFormatCount(), 1);
+    EXPECT_EQ(picture->GetIconKind(), 3u);
+    WCHAR name[256];
+    picture->GetMainFormat()->GetStreamName(name);
+    EXPECT_STREQ(name, L"def-clip-bitmap");
+
+    ItemPtr files = Capture("files C:\\windows\\win.ini|C:\\windows\\system.ini", L"f.dvlclip");
+    ASSERT_EQ(files->GetFormatCount(), 1);
+    EXPECT_EQ(files->GetIconKind(), 2u);
+
+    ItemPtr rtf = Capture("rtf plain", L"r.dvlclip");
+    ASSERT_EQ(rtf->GetFormatCount(), 1);
+    EXPECT_EQ(rtf->GetIconKind(), 1u);
+}
+
+TEST_F(ClipboardItemTest, TouchSetsTheTimeChangedFlagOnce) {
+    ItemPtr item = Capture("text touch me", L"t.dvlclip");
+    EXPECT_FALSE(item->TakeTimeChanged());
+    const SYSTEMTIME before = item->GetTime();
+    Sleep(20);
+    item->Touch();
+    EXPECT_TRUE(item->TakeTimeChanged());
+    EXPECT_FALSE(item->TakeTimeChanged());
+    const SYSTEMTIME after = item->GetTime();
+    FILETIME fb, fa;
+    SystemTimeToFileTime(&before, &fb);
+    SystemTimeToFileTime(&after, &fa);
+    EXPECT_LT(CompareFileTime(&fb, &fa), 0);
+}
+
+TEST_F(ClipboardItemTest, DataComesFromTheFileUntilItIsDeleted) {
+    ItemPtr item = Capture("text drag me", L"g.dvlclip");
+    FORMATETC fe = {CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium = {};
+    ASSERT_EQ(item->GetData(&fe, &medium), S_OK);
+    {
+        mx::unique_hglobal owner(medium.hGlobal);
+        mx::unique_hglobal_locked block(owner.get());
+        EXPECT_STREQ(static_cast<const WCHAR*>(block.get()), L"drag me");
+    }
+    FORMATETC wrong = {CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    EXPECT_EQ(item->QueryGetData(&wrong), E_INVALIDARG);
+
+    item->DeleteFile();
+    EXPECT_FALSE(FileExists(item->GetPath()));
+    medium = {};
+    EXPECT_EQ(item->GetData(&fe, &medium), E_INVALIDARG);
+    EXPECT_EQ(medium.hGlobal, nullptr);
+    // Still describable from memory.
+    EXPECT_EQ(PreviewOf(item.get()), L"drag me");
+}
+
+TEST_F(ClipboardItemTest, AFileHeldOpenIsDeletedWhenItsReaderIsDone) {
+    ItemPtr item = Capture("text held", L"h.dvlclip");
+    const std::wstring path = item->GetPath();
+    {
+        ComPtr<IStorage> reader;
+        ASSERT_HRESULT_SUCCEEDED(StgOpenStorage(path.c_str(), nullptr,
+                                                STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0,
+                                                &reader));
+        item->DeleteFile();
+        // Deleting is asked for: no one may read the snapshot any more.
+        FORMATETC fe = {CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        STGMEDIUM medium = {};
+        EXPECT_EQ(item->GetData(&fe, &medium), E_INVALIDARG);
+    }
+    item.reset();
+    EXPECT_FALSE(FileExists(path));
+}
+
+TEST_F(ClipboardItemTest, RestoreWritesTheStoredFormatsBack) {
+    ItemPtr item = Capture("texthtml back again", L"rb.dvlclip");
+    ASSERT_TRUE(source.Copy("text something else"));
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    item->RestoreToClipboard();
+    CloseClipboard();
+    EXPECT_EQ(ClipboardText(), L"back again");
+    EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"HTML Format")));
+
+    // A second capture of the restored clipboard holds the same content.
+    ItemPtr again = Capture("", L"rc.dvlclip");
+    EXPECT_TRUE(item->IsContainedIn(again.get()));
+    EXPECT_TRUE(again->IsContainedIn(item.get()));
+}
+
+TEST_F(ClipboardItemTest, SavesAStoredFormatToAFile) {
+    ItemPtr item = Capture("text saved text", L"s.dvlclip");
+    SaveFormatList choices;
+    item->AddSaveFormats(choices);
+    ASSERT_EQ(choices.size(), 2u);
+    EXPECT_EQ(choices[0].format, SAVE_FORMAT_ANSI);
+    EXPECT_EQ(choices[1].format, SAVE_FORMAT_UNICODE);
+    SaveFormatEntry choice = choices[1];
+    lstrcpyW(choice.fileName, folder.File(L"out.txt").c_str());
+    EXPECT_TRUE(item->SaveFormatToFile(choice));
+    mx::unique_file file(CreateFileW(choice.fileName, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                     nullptr));
+    ASSERT_TRUE(file);
+    WCHAR text[32] = {};
+    DWORD read = 0;
+    ReadFile(file.get(), text, sizeof text, &read, nullptr);
+    EXPECT_EQ(read, 20u);
+    EXPECT_STREQ(text, L"saved text");
+    file.reset();
+    DeleteFileW(choice.fileName);
+
+    lstrcpyW(choice.streamName, L"HTML Format");
+    EXPECT_FALSE(item->SaveFormatToFile(choice));
+}
+
+TEST_F(ClipboardItemTest, PrivateContentIsNeitherStoredNorWritten) {
+    struct Case {
+        const char* kind;
+        CaptureStatus expected;
+    } cases[] = {{"monitor", CaptureStatus::Excluded},
+                 {"ignore", CaptureStatus::Excluded},
+                 {"history0", CaptureStatus::Excluded},
+                 {"history1", CaptureStatus::Stored}};
+    for (const Case& c : cases) {
+        const std::wstring name = std::wstring(L"x-") + std::wstring(c.kind, c.kind + strlen(c.kind));
+        CaptureStatus status = CaptureStatus::NothingStored;
+        ItemPtr item = Capture(std::string("exclude ") + c.kind + " secret", name.c_str(), &status);
+        EXPECT_EQ(status, c.expected) << c.kind;
+        EXPECT_EQ(FileExists(folder.File(name)), c.expected == CaptureStatus::Stored) << c.kind;
+    }
+}
+
+TEST_F(ClipboardItemTest, ABusyClipboardIsReportedAndCreatesNoFile) {
+    ASSERT_TRUE(source.Copy("hold 1500 held open"));
+    ItemPtr item(new CClipboardItem(nullptr, folder.Path().c_str(), L"busy.dvlclip", 1));
+    CaptureStatus status = CaptureStatus::Stored;
+    EXPECT_FALSE(item->CaptureFromClipboard(nullptr, &status));
+    EXPECT_EQ(status, CaptureStatus::ClipboardBusy);
+    EXPECT_TRUE(folder.Files().empty());
+    // The next command is answered once the helper has let the clipboard go.
+    EXPECT_TRUE(source.Copy("text free"));
+}
+
+TEST_F(ClipboardItemTest, BadRecordsAreNotLoaded) {
+    ItemPtr good = Capture("text record", L"rec.dvlclip");
+    const SYSTEMTIME time = good->GetTime();
+    struct Record {
+        bool time;
+        const wchar_t* file;
+        int id;  // -1: no "ID" record
+    } records[] = {
+        {false, L"rec.dvlclip", 4},  {true, nullptr, 4},     {true, L"rec.dvlclip", -1},
+        {true, L"rec.dvlclip", 0},   {true, L"gone.dvlclip", 4}, {true, L"..\\rec.dvlclip", 4},
+        {true, L"C:rec.dvlclip", 4}, {true, L"rec.dvlclip", 4},
+    };
+    std::vector<bool> loaded;
+    for (const Record& r : records) {
+        CPluginStream settings;
+        if (r.time) settings.WriteBinary(L"time", &time, sizeof time);
+        if (r.file) settings.WriteString(L"file", r.file);
+        if (r.id >= 0) settings.WriteInt(L"ID", r.id);
+        settings.WriteInt(L"locked", 1);
+        settings.WriteString(L"icon", L"x.ico");
+        CClipboardItem item(nullptr, folder.Path().c_str(), nullptr, 0);
+        loaded.push_back(item.Load(settings));
+        if (loaded.back()) {
+            EXPECT_TRUE(item.IsLocked());
+            EXPECT_STREQ(item.GetIcon(), L"x.ico");
+            EXPECT_EQ(item.GetId(), 4);
+        }
+    }
+    EXPECT_EQ(loaded, (std::vector<bool>{false, false, false, false, false, false, false, true}));
+    EXPECT_TRUE(FileExists(folder.File(L"rec.dvlclip")));
+}
+
+TEST_F(ClipboardItemTest, TheRecordHoldsItsKeysInOrder) {
+    ItemPtr item = Capture("text keys", L"k.dvlclip");
+    item->SetLocked(true);
+    CPluginStream settings;
+    item->Save(settings);
+    ASSERT_EQ(settings.GetRecordCount(), 4u);
+    const wchar_t* names[] = {L"time", L"file", L"ID", L"locked"};
+    for (DWORD i = 0; i < 4; ++i) EXPECT_STREQ(settings.GetRecordName(i), names[i]);
+    EXPECT_EQ(settings.GetRecordSize(0), 16u);
+    EXPECT_EQ(settings.ReadInt(L"ID", 0), item->GetId());
+    EXPECT_EQ(settings.ReadInt(L"locked", 0), 1);
+    EXPECT_STREQ(settings.ReadString(L"file", L""), L"k.dvlclip");
+}
+
+}  // namespace

@@ -1,0 +1,226 @@
+// The watcher thread in the real viewer chain: what it captures, what it
+// leaves alone, how it keeps its place in the chain, and how it stops.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "clipdata/CClipboardItem.h"
+#include "tests/watcher/ClipSource.h"
+#include "tests/watcher/WatcherTestSupport.h"
+#include "watcher/CObClipboard.h"
+
+namespace {
+
+class ClipboardWatcherTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(source.IsRunning());
+        store.SetEventHandler(&handler);
+    }
+    void TearDown() override { store.SetWatching(false); }
+
+    void Start() {
+        store.SetWatching(true);
+        ASSERT_TRUE(WaitForWatcher(store));
+    }
+    void Copy(const std::string& command) {
+        ASSERT_TRUE(source.Copy(command)) << command;
+        ASSERT_TRUE(WaitForSequence(store, source.LastSequence())) << command;
+    }
+    long ViewerCount(ClipSource& viewer) { return atol(viewer.Command("viewercount").c_str() + 3); }
+
+    TempFolder folder;
+    CountingHandler handler;
+    ClipSource source;
+    CObClipboard store{folder.Path().c_str()};
+};
+
+TEST_F(ClipboardWatcherTest, ContentPresentAtStartIsNotCaptured) {
+    ASSERT_TRUE(source.Copy("text already there"));
+    CObClipboard late(folder.Path().c_str());
+    late.SetEventHandler(&handler);
+    late.SetWatching(true);
+    ASSERT_TRUE(WaitForWatcher(late));
+    EXPECT_EQ(late.GetItemCount(), 0);
+    ASSERT_TRUE(source.Copy("text next copy"));
+    ASSERT_TRUE(WaitForSequence(late, source.LastSequence()));
+    EXPECT_EQ(ItemTexts(late), L"next copy");
+    late.SetWatching(false);
+}
+
+TEST_F(ClipboardWatcherTest, ContentCopiedWhilePausedIsNotCaptured) {
+    Start();
+    Copy("text before pause");
+    store.SetWatching(false);
+    EXPECT_EQ(store.GetWindow(), nullptr);
+    EXPECT_FALSE(store.IsWatching());
+    ASSERT_TRUE(source.Copy("text during pause"));
+    Start();
+    Sleep(200);
+    EXPECT_EQ(ItemTexts(store), L"before pause");
+    Copy("text after pause");
+    EXPECT_EQ(ItemTexts(store), L"before pause,after pause");
+}
+
+TEST_F(ClipboardWatcherTest, RepeatedNotificationsOfOneChangeCaptureOnce) {
+    Start();
+    Copy("text once");
+    CClipboardItem* item = store.GetItem(0);
+    ASSERT_NE(item, nullptr);
+    store.DeleteItem(item->GetId());
+    item->Release();
+    // The same sequence number again, as a looping chain delivers it.
+    SendMessageW(store.GetWindow(), WM_DRAWCLIPBOARD, 0, 0);
+    SendMessageW(store.GetWindow(), WM_DRAWCLIPBOARD, 0, 0);
+    EXPECT_EQ(store.GetItemCount(), 0);
+    EXPECT_TRUE(folder.Files().empty());
+}
+
+TEST_F(ClipboardWatcherTest, AnotherViewerIsOvertakenAndStillServed) {
+    Start();
+    ClipSource viewer;
+    ASSERT_TRUE(viewer.IsRunning());
+    ASSERT_EQ(viewer.Command("viewer on").compare(0, 2, "ok"), 0);
+    // Within about a second the watcher leads the chain again.
+    ASSERT_TRUE(WaitForWatcher(store, 4000));
+    const long seen = ViewerCount(viewer);
+    Copy("text passed on");
+    EXPECT_EQ(ItemTexts(store), L"passed on");
+    EXPECT_TRUE(WaitUntil([&] { return ViewerCount(viewer) == seen + 1; }, 3000));
+
+    // The viewer leaves: the watcher takes its next viewer from the chain
+    // message and stops forwarding to it.
+    ASSERT_EQ(viewer.Command("viewer off").compare(0, 2, "ok"), 0);
+    const long after = ViewerCount(viewer);
+    Copy("text not passed on");
+    Copy("text still not");
+    EXPECT_EQ(ViewerCount(viewer), after);
+    EXPECT_EQ(store.GetItemCount(), 3);
+    EXPECT_EQ(GetClipboardViewer(), store.GetWindow());
+}
+
+TEST_F(ClipboardWatcherTest, ARestoreMakesNoEntryAndIsNotPassedOn) {
+    Start();
+    ClipSource viewer;
+    ASSERT_EQ(viewer.Command("viewer on").compare(0, 2, "ok"), 0);
+    ASSERT_TRUE(WaitForWatcher(store, 4000));
+    Copy("text first");
+    Copy("text second");
+    CClipboardItem* first = FindByText(store, L"first");
+    ASSERT_NE(first, nullptr);
+    const long seen = ViewerCount(viewer);
+    const int notices = handler.Count();
+    store.PostRestore(first->GetId());
+    ASSERT_TRUE(WaitUntil([&] { return handler.Count() > notices; }));
+    EXPECT_EQ(ClipboardText(), L"first");
+    EXPECT_TRUE(first->IsCurrent());
+    EXPECT_EQ(store.GetItemCount(), 2);
+    EXPECT_EQ(ListedFiles(store), folder.Files());
+    first->Release();
+    // A later copy reaches the viewer; the restore before it did not.
+    Copy("text third");
+    ASSERT_TRUE(WaitUntil([&] { return ViewerCount(viewer) >= seen + 1; }, 3000));
+    Sleep(100);
+    EXPECT_EQ(ViewerCount(viewer), seen + 1);
+    EXPECT_EQ(store.GetItemCount(), 3);
+    viewer.Command("viewer off");
+}
+
+TEST_F(ClipboardWatcherTest, PrivateContentLeavesTheHistoryAlone) {
+    Start();
+    Copy("text public");
+    const int notices = handler.Count();
+    for (const char* kind : {"monitor", "ignore", "history0"}) {
+        Copy(std::string("exclude ") + kind + " password");
+        EXPECT_EQ(ItemTexts(store), L"public") << kind;
+        EXPECT_EQ(folder.Files().size(), 1u) << kind;
+    }
+    EXPECT_EQ(handler.Count(), notices);
+    Copy("exclude history1 may keep");
+    EXPECT_EQ(ItemTexts(store), L"public,may keep");
+}
+
+TEST_F(ClipboardWatcherTest, AClipboardHeldOpenIsCapturedLater) {
+    Start();
+    // Held right after the change: the first tries find it open.
+    Copy("hold 100 briefly held");
+    ASSERT_TRUE(WaitUntil([&] { return store.GetItemCount() == 1; }));
+    EXPECT_EQ(ItemTexts(store), L"briefly held");
+    // Held well past the first tries: the retry timer gets it.
+    ASSERT_TRUE(source.Copy("hold 700 long held"));
+    ASSERT_TRUE(WaitUntil([&] { return store.GetItemCount() == 2; }));
+    EXPECT_EQ(ItemTexts(store), L"briefly held,long held");
+    EXPECT_EQ(ListedFiles(store), folder.Files());
+}
+
+TEST_F(ClipboardWatcherTest, AnX11CopyIsCaptured) {
+    const char* display = getenv("DISPLAY");
+    if (!display || !*display) GTEST_SKIP() << "no X display";
+    Start();
+    // xclip is a Linux program: Wine starts it as such.
+    WCHAR command[] = L"/bin/sh -c \"printf 'from X11' | xclip -selection clipboard\"";
+    STARTUPINFOW si = {sizeof si};
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        GTEST_SKIP() << "cannot start Linux programs here";
+    WaitForSingleObject(pi.hProcess, 5000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    CClipboardItem* item = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (item = FindByText(store, L"from X11")) != nullptr; }));
+    EXPECT_TRUE(item->IsCurrent());
+    EXPECT_EQ(ListedFiles(store), folder.Files());
+    item->Release();
+}
+
+TEST_F(ClipboardWatcherTest, StoppingAlwaysEndsTheThread) {
+    // A watcher whose window cannot be made still ends when stopped.
+    ASSERT_TRUE(UnregisterClassW(L"OB_CLIP_VIEWER", GetModuleHandleW(nullptr)));
+    store.SetWatching(true);
+    EXPECT_TRUE(store.IsWatching());
+    Sleep(50);
+    EXPECT_EQ(store.GetWindow(), nullptr);
+    store.SetWatching(false);
+    EXPECT_FALSE(store.IsWatching());
+
+    // A new store registers the class again; stops right after starts.
+    CObClipboard other(folder.Path().c_str());
+    for (int i = 0; i < 20; ++i) {
+        other.SetWatching(true);
+        other.SetWatching(false);
+    }
+    EXPECT_FALSE(other.IsWatching());
+    EXPECT_EQ(FindWindowW(L"OB_CLIP_VIEWER", nullptr), nullptr);
+}
+
+TEST_F(ClipboardWatcherTest, ASecondStartReplacesTheWatcher) {
+    Start();
+    HWND old = store.GetWindow();
+    store.SetWatching(true);
+    ASSERT_TRUE(WaitForWatcher(store));
+    EXPECT_FALSE(IsWindow(old));
+    Copy("text after restart");
+    EXPECT_EQ(ItemTexts(store), L"after restart");
+    store.SetWatching(false);
+    EXPECT_NE(GetClipboardViewer(), old);
+}
+
+TEST_F(ClipboardWatcherTest, AHungViewerDoesNotHoldUpTheStop) {
+    Start();
+    ClipSource viewer;
+    ASSERT_EQ(viewer.Command("viewer on").compare(0, 2, "ok"), 0);
+    ASSERT_TRUE(WaitForWatcher(store, 4000));
+    ASSERT_TRUE(viewer.Post("sleep 20000"));
+    Sleep(100);
+    ASSERT_TRUE(source.Copy("text for a hung viewer"));
+    Sleep(100);  // the watcher is now waiting for the hung viewer
+    const ULONGLONG start = GetTickCount64();
+    store.SetWatching(false);
+    EXPECT_LT(GetTickCount64() - start, 10000u);
+    EXPECT_FALSE(store.IsWatching());
+    viewer.Kill();
+}
+
+}  // namespace

@@ -1,0 +1,126 @@
+// Copies from another process while this thread walks, locks, deletes,
+// restores and saves: the history must stay consistent with the folder.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+#include <wrl/client.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+
+#include "clipdata/CClipboardItem.h"
+#include "plugin/CPluginStream.h"
+#include "tests/watcher/ClipSource.h"
+#include "tests/watcher/WatcherTestSupport.h"
+#include "watcher/CObClipboard.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+const int kCopies = 120;
+const int kQueueSize = 6;
+
+// Walks the list under the shared lock the way the menu does.
+int WalkShared(CObClipboard& store) {
+    int current = 0;
+    store.GetLock().LockShared();
+    for (int i = 0; i < store.GetItemCount(); ++i) {
+        CClipboardItem* item = store.GetItem(i);
+        if (!item) break;
+        current += item->IsCurrent() ? 1 : 0;
+        item->TakeStateChanged();
+        item->TakeTimeChanged();
+        item->Release();
+    }
+    store.GetLock().UnlockShared();
+    return current;
+}
+
+void SaveIndex(CObClipboard& store, ComPtr<IStream>& stream) {
+    CPluginStream settings;
+    settings.BeginGroup(L"clipboard");
+    store.SaveIndex(settings);
+    settings.EndGroup();
+    stream.Reset();
+    CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+    settings.WriteTo(stream.Get());
+    LARGE_INTEGER zero = {};
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+}
+
+TEST(HistoryStressTest, ConcurrentChangesKeepTheHistoryConsistent) {
+    CoInitialize(nullptr);
+    TempFolder folder;
+    CountingHandler handler;
+    ClipSource source;
+    ASSERT_TRUE(source.IsRunning());
+    {
+        CObClipboard store(folder.Path().c_str());
+        store.SetEventHandler(&handler);
+        store.SetQueueSize(kQueueSize);
+        store.SetWatching(true);
+        ASSERT_TRUE(WaitForWatcher(store));
+
+        ASSERT_TRUE(source.Post("burst " + std::to_string(kCopies) + " 3 stress"));
+        unsigned round = 0;
+        int maxCurrent = 0;
+        ComPtr<IStream> index;
+        while (!source.HasReply()) {
+            ++round;
+            maxCurrent = std::max(maxCurrent, WalkShared(store));
+            const int count = store.GetItemCount();
+            if (count > 0) {
+                CClipboardItem* item = store.GetItem(static_cast<int>(round % count));
+                if (item) {
+                    if (round % 7 == 0) item->SetLocked(true);
+                    if (round % 5 == 0) store.DeleteItem(item->GetId());
+                    if (round % 3 == 0) store.PostRestore(item->GetId());
+                    item->Release();
+                }
+            }
+            if (round % 11 == 0) SaveIndex(store, index);
+            WaitUntil([] { return false; }, 2);
+        }
+        std::string reply = source.Reply();
+        ASSERT_EQ(reply.compare(0, 2, "ok"), 0) << reply;
+        // A restore still queued may replace the last copies before they are
+        // read; once they have run, one more copy must be captured.
+        WaitUntil([] { return false; }, 300);
+        ASSERT_TRUE(source.Copy("text final"));
+        ASSERT_TRUE(WaitForSequence(store, source.LastSequence(), 10000));
+        store.SetWatching(false);
+
+        EXPECT_GT(round, 10u);
+        EXPECT_LE(maxCurrent, 1);
+        EXPECT_LE(WalkShared(store), 1);
+        std::set<int> ids;
+        int unlocked = 0;
+        for (int i = 0; i < store.GetItemCount(); ++i) {
+            CClipboardItem* item = store.GetItem(i);
+            EXPECT_GT(item->GetId(), 0);
+            ids.insert(item->GetId());
+            unlocked += item->IsLocked() ? 0 : 1;
+            EXPECT_GT(item->GetFormatCount(), 0);
+            item->Release();
+        }
+        EXPECT_EQ(static_cast<int>(ids.size()), store.GetItemCount());
+        EXPECT_LE(unlocked, kQueueSize);
+        EXPECT_EQ(ListedFiles(store), folder.Files());
+        EXPECT_GT(handler.Count(), kCopies / 2);
+
+        // The saved index reloads every entry.
+        SaveIndex(store, index);
+        CObClipboard reloaded(folder.Path().c_str());
+        CPluginStream settings;
+        settings.ReadFrom(index.Get());
+        ASSERT_TRUE(settings.EnterGroup(L"clipboard"));
+        reloaded.LoadIndex(settings);
+        EXPECT_EQ(reloaded.GetItemCount(), store.GetItemCount());
+        EXPECT_EQ(ListedFiles(reloaded), folder.Files());
+    }
+    CoUninitialize();
+}
+
+}  // namespace
