@@ -1,0 +1,194 @@
+// The button's icon as the bar gets it drawn: icon locations in the shell's
+// syntax, relative locations, the shell's icon overrides, the icon cache and
+// PNG locations, checked in the pixels of a DIB section.
+#include <gtest/gtest.h>
+#include <string>
+#include <wrl/client.h>
+#include "plugin/IDvlButton.h"
+#include "plugin/Unique.h"
+#include "tests/plugin/TestHost.h"
+#include "tests/plugin/TestSupport.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+const COLORREF kGrey = RGB(128, 128, 128);
+const wchar_t kShellIcons[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Icons";
+
+std::wstring Parent(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+
+class Icons : public ::testing::Test {
+protected:
+    void SetUp() override {
+        button = Adopt(PluginDll::Get().CreateButton());
+        ASSERT_TRUE(button);
+        host.iconOffset = {2, 3};
+        ASSERT_EQ(S_OK, button->SetSite(host.Site()));
+    }
+
+    // Draws into a fresh 64 x 64 grey DIB with the rectangle at (8, 8); the
+    // icon lands at (10, 11).
+    std::unique_ptr<Dib> Draw(DWORD size) {
+        host.iconSize = size;
+        auto dib = std::make_unique<Dib>(64, 64, kGrey);
+        RECT rect = {8, 8, 56, 56};
+        EXPECT_EQ(S_OK, button->DrawButtonIcon(dib->dc(), &rect, 0));
+        return dib;
+    }
+
+    // The icon square is all colour and nothing outside it changed.
+    void ExpectSquare(const Dib& dib, int size, COLORREF colour) {
+        RECT square = {10, 11, 10 + size, 11 + size};
+        EXPECT_EQ(0, dib.CountOther(square, colour)) << "inside: " << Describe(dib.At(10 + size / 2, 11 + size / 2));
+        EXPECT_EQ(0, dib.CountOther({0, 0, 64, 11}, kGrey));
+        EXPECT_EQ(0, dib.CountOther({0, 0, 10, 64}, kGrey));
+        EXPECT_EQ(0, dib.CountOther({10 + size, 0, 64, 64}, kGrey));
+        EXPECT_EQ(0, dib.CountOther({0, 11 + size, 64, 64}, kGrey));
+    }
+
+    void Expect(const std::wstring& location, DWORD size, COLORREF colour) {
+        SCOPED_TRACE(std::string(location.begin(), location.end()));
+        ASSERT_EQ(S_OK, button->SetIconLocation(location.c_str()));
+        ExpectSquare(*Draw(size), static_cast<int>(size), colour);
+    }
+
+    ComApartment com;
+    TestHost host;
+    ComPtr<IDvlButton> button;
+};
+
+}  // namespace
+
+TEST_F(Icons, LibraryLocationsPickTheGroupByIndexOrId) {
+    Expect(IconDllPath(), 16, kRed);              // no index: the first group
+    Expect(IconDllPath() + L",1", 16, kGreen);    // the second group
+    Expect(IconDllPath() + L", 4", 24, kMagenta);
+    Expect(IconDllPath() + L",-3", 32, kBlue);    // negative: the group with id 3
+    Expect(FixturePath(L"flat-yellow.ico"), 16, kYellow);
+}
+
+TEST_F(Icons, RelativeLocationsResolveAgainstTheBaseFolder) {
+    std::wstring testsFolder = Parent(Parent(IconDllPath()));
+    host.baseFolder = testsFolder;
+    host.Clear();
+    Expect(L"plugin\\mxtesticons.dll,3", 16, kYellow);
+    auto asked = host.Requests(DVLREQ_BASEFOLDER);
+    ASSERT_FALSE(asked.empty());
+    EXPECT_EQ(0u, asked[0].arg);
+    EXPECT_NE(nullptr, asked[0].ptr);
+
+    host.baseFolder = testsFolder + L"\\";
+    Expect(L"plugin\\mxtesticons.dll,2", 16, kBlue);
+    Expect(L"plugin\\fixtures\\flat-green.ico", 16, kGreen);
+}
+
+TEST_F(Icons, PathsWithCommasAndVariables) {
+    WCHAR temp[MAX_PATH];
+    ASSERT_GT(::GetTempPathW(MAX_PATH, temp), 0u);
+    std::wstring folder = std::wstring(temp) + L"mx,icons " + std::to_wstring(::GetCurrentProcessId());
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    std::wstring file = folder + L"\\flat-red.ico";
+    ASSERT_TRUE(::CopyFileW(FixturePath(L"flat-red.ico").c_str(), file.c_str(), FALSE));
+    // The comma inside the folder name is no index separator.
+    Expect(file, 16, kRed);
+    Expect(file + L",0", 16, kRed);
+
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"MX_TEST_ICONS", Parent(FixturePath(L"x")).c_str()));
+    Expect(L"%MX_TEST_ICONS%\\flat-green.ico", 16, kGreen);
+
+    ::DeleteFileW(file.c_str());
+    ::RemoveDirectoryW(folder.c_str());
+}
+
+TEST_F(Icons, TheCachedSizeIsNotLoadedAgain) {
+    WCHAR temp[MAX_PATH];
+    ASSERT_GT(::GetTempPathW(MAX_PATH, temp), 0u);
+    std::wstring file = std::wstring(temp) + L"mx-cache-" + std::to_wstring(::GetCurrentProcessId()) + L".ico";
+    ASSERT_TRUE(::CopyFileW(FixturePath(L"sized.ico").c_str(), file.c_str(), FALSE));
+    Expect(file, 16, kRed);  // the 16-pixel picture of sized.ico
+
+    // The file changes; at the cached size the cached icon is drawn.
+    ASSERT_TRUE(::CopyFileW(FixturePath(L"flat-green.ico").c_str(), file.c_str(), FALSE));
+    ExpectSquare(*Draw(16), 16, kRed);
+    // Another size loads again, from the changed file.
+    ExpectSquare(*Draw(32), 32, kGreen);
+    ExpectSquare(*Draw(16), 16, kGreen);
+    ::DeleteFileW(file.c_str());
+}
+
+TEST_F(Icons, PngLocationsAreDrawnWithTheirAlpha) {
+    // Replaces an icon location: the cached icon does not stick.
+    Expect(IconDllPath() + L",0", 16, kRed);
+    ASSERT_EQ(S_OK, button->SetIconLocation(FixturePath(L"half-cyan.png").c_str()));
+    auto dib = Draw(16);
+    EXPECT_EQ(0, dib->CountOther({10, 11, 26, 19}, kCyan)) << Describe(dib->At(12, 12));
+    EXPECT_EQ(0, dib->CountOther({10, 19, 26, 27}, kGrey)) << Describe(dib->At(12, 22));
+    EXPECT_EQ(0, dib->CountOther({26, 0, 64, 64}, kGrey));
+
+    // Stretched to the icon size.
+    dib = Draw(32);
+    EXPECT_EQ(0, dib->CountOther({10, 11, 42, 26}, kCyan)) << Describe(dib->At(12, 20));
+    EXPECT_EQ(0, dib->CountOther({10, 28, 42, 43}, kGrey)) << Describe(dib->At(12, 35));
+    EXPECT_EQ(0, dib->CountOther({42, 0, 64, 64}, kGrey));
+
+    // Relative, with the extension in capitals.
+    host.baseFolder = Parent(Parent(IconDllPath()));
+    ASSERT_EQ(S_OK, button->SetIconLocation(L"plugin\\fixtures\\HALF-CYAN.PNG"));
+    dib = Draw(16);
+    EXPECT_EQ(0, dib->CountOther({10, 11, 26, 19}, kCyan)) << Describe(dib->At(12, 12));
+}
+
+TEST_F(Icons, NothingIsDrawnWhenTheBarSaysSoOrNothingLoads) {
+    ASSERT_EQ(S_OK, button->SetIconLocation((IconDllPath() + L",1").c_str()));
+    host.iconFlags = 0x20000;
+    host.Clear();
+    auto dib = Draw(16);
+    EXPECT_EQ(0, dib->CountOther({0, 0, 64, 64}, kGrey));
+    EXPECT_TRUE(host.Slot(3).empty());  // stopped before asking the size
+    host.iconFlags = 0;
+    ExpectSquare(*Draw(16), 16, kGreen);
+}
+
+TEST_F(Icons, LongLocationsAreCutToTheBarsBuffer) {
+    std::wstring location(400, L'a');
+    ASSERT_EQ(S_OK, button->SetIconLocation(location.c_str()));
+    WCHAR buffer[MAX_PATH + 8];
+    std::fill(std::begin(buffer), std::end(buffer), L'#');
+    ASSERT_EQ(S_OK, button->GetIconLocation(buffer));
+    EXPECT_EQ(259, lstrlenW(buffer));
+    EXPECT_EQ(L'#', buffer[MAX_PATH]);
+    ASSERT_EQ(S_OK, button->SetIconLocation(nullptr));
+    ASSERT_EQ(S_OK, button->GetIconLocation(buffer));  // no location: nothing written
+    EXPECT_EQ(259, lstrlenW(buffer));
+}
+
+TEST_F(Icons, ShellIconOverridesReplaceShell32Icons) {
+    mx::unique_hkey key;
+    DWORD disposition = 0;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kShellIcons, 0, nullptr, 0,
+                                               KEY_READ | KEY_WRITE, nullptr, key.put(), &disposition));
+    auto set = [&](const wchar_t* name, DWORD type, const std::wstring& value) {
+        ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExW(key.get(), name, 0, type,
+                                                  reinterpret_cast<const BYTE*>(value.c_str()),
+                                                  static_cast<DWORD>((value.size() + 1) * sizeof(WCHAR))));
+    };
+    set(L"7", REG_SZ, IconDllPath() + L",2");
+    set(L"8", REG_EXPAND_SZ, L"%MX_TEST_ICONS%\\flat-magenta.ico");
+    set(L"1", REG_SZ, FixturePath(L"flat-magenta.ico"));
+    set(L"9", REG_SZ, L"C:\\no such folder\\none.ico");
+    ::SetEnvironmentVariableW(L"MX_TEST_ICONS", Parent(FixturePath(L"x")).c_str());
+
+    Expect(L"C:\\windows\\system32\\shell32.dll,7", 16, kBlue);
+    Expect(L"C:\\WINDOWS\\System32\\SHELL32.DLL,8", 16, kMagenta);
+    // Only shell32's icons are replaced.
+    Expect(IconDllPath() + L",1", 16, kGreen);
+    // An override naming no file leaves shell32's own icon.
+    ASSERT_EQ(S_OK, button->SetIconLocation(L"C:\\windows\\system32\\shell32.dll,9"));
+    auto dib = Draw(16);
+    EXPECT_GT(dib->CountOther({10, 11, 26, 27}, kGrey), 0);
+
+    for (const wchar_t* name : {L"7", L"8", L"1", L"9"}) ::RegDeleteValueW(key.get(), name);
+    key.reset();
+    if (disposition == REG_CREATED_NEW_KEY) ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kShellIcons);
+}
