@@ -382,40 +382,34 @@ void CxImage::CopySettings(const CxImage& from) {
 
 // ---- loading and saving ----
 
-bool CxImage::DecodeAs(CxFile* file, DWORD imagetype) {
-    std::unique_ptr<CxImage> codec;
+std::unique_ptr<CxImage> CxImage::MakeCodec(DWORD imagetype) {
     switch (imagetype) {
-    case IMAGE_TYPE_BMP: codec.reset(new (std::nothrow) CxImageBMP); break;
-    case IMAGE_TYPE_GIF: codec.reset(new (std::nothrow) CxImageGIF); break;
-    case IMAGE_TYPE_JPG: codec.reset(new (std::nothrow) CxImageJPG); break;
-    case IMAGE_TYPE_PNG: codec.reset(new (std::nothrow) CxImagePNG); break;
-    case IMAGE_TYPE_ICO: codec.reset(new (std::nothrow) CxImageICO); break;
-    default: break;
+    case IMAGE_TYPE_BMP: return std::unique_ptr<CxImage>(new (std::nothrow) CxImageBMP);
+    case IMAGE_TYPE_GIF: return std::unique_ptr<CxImage>(new (std::nothrow) CxImageGIF);
+    case IMAGE_TYPE_JPG: return std::unique_ptr<CxImage>(new (std::nothrow) CxImageJPG);
+    case IMAGE_TYPE_PNG: return std::unique_ptr<CxImage>(new (std::nothrow) CxImagePNG);
+    case IMAGE_TYPE_ICO: return std::unique_ptr<CxImage>(new (std::nothrow) CxImageICO);
+    default: return nullptr;
     }
+}
+
+bool CxImage::DecodeAs(CxFile* file, DWORD imagetype) {
+    std::unique_ptr<CxImage> codec = MakeCodec(imagetype);
     if (!codec) {
-        SetLastError("Decode: Unknown or wrong format");
+        SetLastError("Decode: can't allocate memory");
         return false;
     }
-    bool ok = false;
-    switch (imagetype) {
-    case IMAGE_TYPE_BMP: ok = static_cast<CxImageBMP*>(codec.get())->Decode(file); break;
-    case IMAGE_TYPE_GIF: ok = static_cast<CxImageGIF*>(codec.get())->Decode(file); break;
-    case IMAGE_TYPE_JPG: ok = static_cast<CxImageJPG*>(codec.get())->Decode(file); break;
-    case IMAGE_TYPE_PNG: ok = static_cast<CxImagePNG*>(codec.get())->Decode(file); break;
-    case IMAGE_TYPE_ICO: ok = static_cast<CxImageICO*>(codec.get())->Decode(file); break;
-    default: break;
+    if (!codec->CodecDecode(file) || !codec->IsValid()) {
+        SetLastError(codec->GetLastError());
+        return false;
     }
-    if (ok && codec->IsValid()) {
-        // The picture comes from the file; the settings stay the caller's.
-        BYTE quality = m_jpegQuality, alphaMax = m_alphaMax;
-        codec->m_type = imagetype;
-        Transfer(*codec);
-        m_jpegQuality = quality;
-        m_alphaMax = alphaMax;
-        return true;
-    }
-    SetLastError(codec->GetLastError());
-    return false;
+    // The picture comes from the file; the settings stay the caller's.
+    BYTE quality = m_jpegQuality, alphaMax = m_alphaMax;
+    codec->m_type = imagetype;
+    Transfer(*codec);
+    m_jpegQuality = quality;
+    m_alphaMax = alphaMax;
+    return true;
 }
 
 bool CxImage::Decode(CxFile* file, DWORD imagetype) {
@@ -470,30 +464,14 @@ bool CxImage::LoadFromResource(HRSRC hRes, DWORD imagetype, HMODULE hModule) {
 }
 
 bool CxImage::EncodeAs(CxFile* file, DWORD imagetype) {
-    std::unique_ptr<CxImage> codec;
-    switch (imagetype) {
-    case IMAGE_TYPE_BMP: codec.reset(new (std::nothrow) CxImageBMP); break;
-    case IMAGE_TYPE_GIF: codec.reset(new (std::nothrow) CxImageGIF); break;
-    case IMAGE_TYPE_JPG: codec.reset(new (std::nothrow) CxImageJPG); break;
-    case IMAGE_TYPE_PNG: codec.reset(new (std::nothrow) CxImagePNG); break;
-    case IMAGE_TYPE_ICO: codec.reset(new (std::nothrow) CxImageICO); break;
-    default: break;
-    }
+    std::unique_ptr<CxImage> codec = MakeCodec(imagetype);
     if (!codec) {
         SetLastError("Encode: can't allocate memory");
         return false;
     }
     // The codec borrows the picture for the encode and gives it back.
     codec->Transfer(*this);
-    bool ok = false;
-    switch (imagetype) {
-    case IMAGE_TYPE_BMP: ok = static_cast<CxImageBMP*>(codec.get())->Encode(file); break;
-    case IMAGE_TYPE_GIF: ok = static_cast<CxImageGIF*>(codec.get())->Encode(file); break;
-    case IMAGE_TYPE_JPG: ok = static_cast<CxImageJPG*>(codec.get())->Encode(file); break;
-    case IMAGE_TYPE_PNG: ok = static_cast<CxImagePNG*>(codec.get())->Encode(file); break;
-    case IMAGE_TYPE_ICO: ok = static_cast<CxImageICO*>(codec.get())->Encode(file); break;
-    default: break;
-    }
+    bool ok = codec->CodecEncode(file);
     Transfer(*codec);
     if (!ok) SetLastError(codec->GetLastError());
     return ok;

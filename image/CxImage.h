@@ -96,8 +96,12 @@ protected:
     // For decoders: false (with an error text) when a picture of this size
     // must not be allocated.
     bool CheckDecodeSize(DWORD width, DWORD height, DWORD bpp, const char* tooLarge);
+    // Each file type's subclass forwards these to its own Decode and Encode.
+    virtual bool CodecDecode(CxFile*) { return false; }
+    virtual bool CodecEncode(CxFile*) { return false; }
 
 private:
+    static std::unique_ptr<CxImage> MakeCodec(DWORD imagetype);
     bool DecodeAs(CxFile* file, DWORD imagetype);
     bool EncodeAs(CxFile* file, DWORD imagetype);
     void FillPremultiplied(DWORD* pixels) const;

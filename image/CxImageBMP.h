@@ -13,9 +13,12 @@ public:
     // mask rows; the mask (or a 32-bit entry's own alpha) fills the alpha plane.
     bool DecodeIconDib(CxFile* file);
 
-    struct DibHeader;
+protected:
+    bool CodecDecode(CxFile* file) override { return Decode(file); }
+    bool CodecEncode(CxFile* file) override { return Encode(file); }
 
 private:
+    struct DibHeader;
     bool DecodeDib(CxFile* file, int64_t fileStart, DWORD offBits, bool icon);
     bool ReadHeader(CxFile* file, int64_t end, DibHeader& head);
     bool ReadMasks(CxFile* file, int64_t end, DibHeader& head);

@@ -8,4 +8,8 @@ public:
     CxImageGIF() : CxImage(IMAGE_TYPE_GIF) {}
     bool Decode(CxFile* file);
     bool Encode(CxFile* file);
+
+protected:
+    bool CodecDecode(CxFile* file) override { return Decode(file); }
+    bool CodecEncode(CxFile* file) override { return Encode(file); }
 };

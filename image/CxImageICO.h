@@ -9,6 +9,10 @@ public:
     bool Decode(CxFile* file);
     bool Encode(CxFile* file);
 
+protected:
+    bool CodecDecode(CxFile* file) override { return Decode(file); }
+    bool CodecEncode(CxFile* file) override { return Encode(file); }
+
 private:
     bool DecodeEntry(CxFile* file, int64_t offset, DWORD bytes);
 };

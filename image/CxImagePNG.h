@@ -10,10 +10,14 @@ public:
     bool Decode(CxFile* file);
     bool Encode(CxFile* file);
 
+protected:
+    bool CodecDecode(CxFile* file) override { return Decode(file); }
+    bool CodecEncode(CxFile* file) override { return Encode(file); }
+
+private:
     struct ReadState;
     struct WriteState;
 
-private:
     // These two run inside libpng's error jump: they keep no objects with
     // destructors of their own; everything they allocate lives in the state.
     bool ReadPng(ReadState& state);
