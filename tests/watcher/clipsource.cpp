@@ -138,7 +138,7 @@ Format Drop(const std::wstring& joined) {
 }
 
 bool OpenWithRetry() {
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 1000; ++i) {
         if (OpenClipboard(g_window)) return true;
         Sleep(5);
     }
@@ -147,11 +147,16 @@ bool OpenWithRetry() {
 
 // Answers the QueryPerformanceCounter value taken right after the close.
 bool Publish(const std::vector<Format>& formats, LONGLONG* closedAt) {
-    if (!OpenWithRetry()) return false;
+    if (!OpenWithRetry()) {
+        fprintf(stderr, "clipsource: the clipboard stayed open (by %p)\n",
+                (void*)GetOpenClipboardWindow());
+        return false;
+    }
     EmptyClipboard();
     for (const Format& f : formats) {
         HGLOBAL h = MakeBlock(f.bytes.data(), f.bytes.size());
         if (!h || !SetClipboardData(f.id, h)) {
+            fprintf(stderr, "clipsource: format %u not set (error %lu)\n", f.id, GetLastError());
             if (h) GlobalFree(h);
             CloseClipboard();
             return false;
