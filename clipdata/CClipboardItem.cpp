@@ -20,6 +20,10 @@ const DWORD kCreateStream = STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE;
 const DWORD kOpenFile = STGM_READ | STGM_SHARE_DENY_WRITE;
 const DWORD kOpenStream = STGM_READ | STGM_SHARE_EXCLUSIVE;
 
+// Room a format needs beyond its data: the compound file's sector tables
+// grow with it, and the file's header and directory need a little more.
+const ULONGLONG kSpareBytes = 256 * 1024;
+
 const int kOpenTries = 5;
 const DWORD kOpenPause = 4;
 
@@ -40,6 +44,12 @@ bool ReadClipboardDword(UINT format, DWORD* value) {
     if (!block || block.size() < sizeof(DWORD)) return false;
     *value = *static_cast<const DWORD*>(block.get());
     return true;
+}
+
+// The bytes the clipboard holds for a format; 0 when unknown.
+SIZE_T ClipboardBlockSize(UINT format) {
+    HANDLE handle = GetClipboardData(format);
+    return handle ? GlobalSize(handle) : 0;
 }
 
 }  // namespace
@@ -164,9 +174,12 @@ bool CClipboardItem::StoreFormats(IStorage* storage) {
 
 // A format whose stream cannot be written completely (a full disk) is
 // dropped together with its stream, so the file holds only whole formats.
+// One that plainly does not fit on the disk is not even started: a failed
+// write in the middle of a compound file is not survived by every
+// implementation of it.
 bool CClipboardItem::StoreFormat(IStorage* storage, UINT id) {
     std::unique_ptr<CClipboardFormat> format(FormatFactory().CreateFormat(id));
-    if (!format) return false;
+    if (!format || !HasRoomFor(ClipboardBlockSize(id))) return false;
     WCHAR name[256] = {};
     format->GetStreamName(name);
     ComPtr<IStream> stream;
@@ -180,6 +193,13 @@ bool CClipboardItem::StoreFormat(IStorage* storage, UINT id) {
     }
     m_formats.push_back(std::move(format));
     return true;
+}
+
+bool CClipboardItem::HasRoomFor(SIZE_T bytes) const {
+    ULARGE_INTEGER available = {};
+    if (!GetDiskFreeSpaceExW(m_folder.c_str(), &available, nullptr, nullptr)) return true;
+    const ULONGLONG needed = bytes + bytes / 64 + kSpareBytes;
+    return available.QuadPart >= needed;
 }
 
 // ---- reading the snapshot ----------------------------------------------------

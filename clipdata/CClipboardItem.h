@@ -119,6 +119,7 @@ private:
     void SetTimeNow();
     bool StoreFormats(IStorage* storage);
     bool StoreFormat(IStorage* storage, UINT id);
+    bool HasRoomFor(SIZE_T bytes) const;
     bool LoadFormats();
     bool LoadFormat(IStorage* storage, const WCHAR* name);
     CClipboardFormat* FindFormat(const WCHAR* streamName) const;

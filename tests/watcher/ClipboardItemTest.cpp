@@ -5,6 +5,7 @@
 #include <objbase.h>
 #include <wrl/client.h>
 
+#include <cstdlib>
 #include <memory>
 #include <set>
 #include <string>
@@ -329,6 +330,53 @@ TEST_F(ClipboardItemTest, TheRecordHoldsItsKeysInOrder) {
     EXPECT_EQ(settings.ReadInt(L"ID", 0), item->GetId());
     EXPECT_EQ(settings.ReadInt(L"locked", 0), 1);
     EXPECT_STREQ(settings.ReadString(L"file", L""), L"k.dvlclip");
+}
+
+// Runs only on a small disk of its own (the small-disk entry of the test list
+// mounts one and names it in MX_SMALL_DISK): a real full disk.
+TEST_F(ClipboardItemTest, AFullDiskKeepsWhatFitsAndTheHistory) {
+    const char* disk = getenv("MX_SMALL_DISK");
+    if (!disk || !*disk) GTEST_SKIP() << "needs a small disk";
+    std::wstring folder = L"Z:";
+    for (const char* c = disk; *c; ++c) folder += (*c == '/') ? L'\\' : static_cast<WCHAR>(*c);
+    ULARGE_INTEGER free = {};
+    ASSERT_TRUE(GetDiskFreeSpaceExW(folder.c_str(), &free, nullptr, nullptr));
+    const std::string big = std::to_string(free.QuadPart * 2);
+    auto exists = [&](const wchar_t* name) { return FileExists(folder + L"\\" + name); };
+
+    // The big text does not fit; the small HTML beside it is kept.
+    ASSERT_TRUE(source.Copy("bightml " + big + " small part"));
+    CaptureStatus status = CaptureStatus::NothingStored;
+    ItemPtr mixed(new CClipboardItem(nullptr, folder.c_str(), L"full1.dvlclip", 1));
+    EXPECT_TRUE(mixed->CaptureFromClipboard(nullptr, &status));
+    ASSERT_EQ(mixed->GetFormatCount(), 1);
+    WCHAR name[256];
+    mixed->GetMainFormat()->GetStreamName(name);
+    EXPECT_STREQ(name, L"HTML Format");
+    EXPECT_EQ(StreamNames(mixed->GetPath()), std::set<std::wstring>{L"HTML Format"});
+
+    // Nothing fits: the capture fails and leaves no file.
+    ASSERT_TRUE(source.Copy("textn " + big + " z"));
+    ItemPtr text(new CClipboardItem(nullptr, folder.c_str(), L"full2.dvlclip", 2));
+    EXPECT_FALSE(text->CaptureFromClipboard(nullptr, &status));
+    EXPECT_EQ(status, CaptureStatus::NothingStored);
+    EXPECT_FALSE(exists(L"full2.dvlclip"));
+
+    // Through the store: the history that was there stays as it was.
+    {
+        CObClipboard store(folder.c_str());
+        ASSERT_TRUE(source.Copy("text kept entry"));
+        ASSERT_EQ(store.CaptureNewContent(), CaptureStatus::Stored);
+        ASSERT_TRUE(source.Copy("textn " + big + " q"));
+        EXPECT_EQ(store.CaptureNewContent(), CaptureStatus::NothingStored);
+        EXPECT_EQ(ItemTexts(store), L"kept entry");
+        CClipboardItem* kept = store.GetItem(0);
+        ASSERT_NE(kept, nullptr);
+        EXPECT_TRUE(exists(kept->GetFileName()));
+        kept->DeleteFile();
+        kept->Release();
+    }
+    mixed->DeleteFile();
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 //   html S            "HTML Format" around the fragment S
 //   htmln BYTES C     "HTML Format" of about BYTES bytes
 //   texthtml S        CF_UNICODETEXT S and "HTML Format" S in one copy
+//   bightml BYTES S   CF_UNICODETEXT of BYTES bytes and "HTML Format" S in one copy
 //   rtf S             "Rich Text Format" {\rtf1 S}
 //   files P1|P2|...   CF_HDROP with those paths
 //   dib W H SEED      CF_DIB, 32-bit, W x H, a pattern chosen by SEED
@@ -277,6 +278,10 @@ bool Execute(std::string line) {
         size_t bytes = strtoul(Word(rest).c_str(), nullptr, 10);
         RunPublish({Html(HtmlOfSize(bytes, rest.empty() ? 'x' : rest[0]))});
     } else if (cmd == "texthtml") RunPublish({Unicode(Widen(rest)), Html(rest)});
+    else if (cmd == "bightml") {
+        size_t bytes = strtoul(Word(rest).c_str(), nullptr, 10);
+        RunPublish({Unicode(Widen(TextWithLetter(bytes, 'b'))), Html(rest)});
+    }
     else if (cmd == "rtf") RunPublish({Registered(L"Rich Text Format", "{\\rtf1 " + rest + "}", true)});
     else if (cmd == "files") RunPublish({Drop(Widen(rest))});
     else if (cmd == "dib") {
