@@ -123,16 +123,24 @@ bool CClipboardItem::OpenClipboardPatiently(HWND window) {
     return false;
 }
 
-bool CClipboardItem::IsExcludedFromHistory() {
-    if (IsClipboardFormatAvailable(
-            RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing")))
-        return true;
-    if (IsClipboardFormatAvailable(RegisterClipboardFormatW(L"Clipboard Viewer Ignore")))
-        return true;
-    const UINT history = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
-    DWORD allowed = 1;
-    return IsClipboardFormatAvailable(history) && ReadClipboardDword(history, &allowed) &&
-           allowed == 0;
+std::vector<UINT> CClipboardItem::ListClipboardFormats() {
+    std::vector<UINT> formats;
+    UINT id = 0;
+    while ((id = EnumClipboardFormats(id)) != 0) formats.push_back(id);
+    return formats;
+}
+
+bool CClipboardItem::IsExcludedFromHistory(const std::vector<UINT>& formats) {
+    static const UINT monitor =
+        RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
+    static const UINT ignore = RegisterClipboardFormatW(L"Clipboard Viewer Ignore");
+    static const UINT history = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
+    for (UINT id : formats) {
+        if (id == monitor || id == ignore) return true;
+        DWORD allowed = 1;
+        if (id == history && ReadClipboardDword(history, &allowed) && allowed == 0) return true;
+    }
+    return false;
 }
 
 // ---- capture ---------------------------------------------------------------
@@ -144,13 +152,14 @@ bool CClipboardItem::CaptureFromClipboard(HWND window, CaptureStatus* status) {
     if (!OpenClipboardPatiently(window)) {
         result = CaptureStatus::ClipboardBusy;
     } else {
-        if (IsExcludedFromHistory()) {
+        const std::vector<UINT> formats = ListClipboardFormats();
+        if (IsExcludedFromHistory(formats)) {
             result = CaptureStatus::Excluded;
-        } else {
+        } else if (HasKnownFormat(formats)) {
             ComPtr<IStorage> storage;
             if (!m_path.empty() &&
                 SUCCEEDED(StgCreateDocfile(m_path.c_str(), kCreateFile, 0, &storage)) &&
-                StoreFormats(storage.Get()))
+                StoreFormats(storage.Get(), formats))
                 result = CaptureStatus::Stored;
         }
         CloseClipboard();
@@ -163,11 +172,18 @@ bool CClipboardItem::CaptureFromClipboard(HWND window, CaptureStatus* status) {
     return result == CaptureStatus::Stored;
 }
 
-// Walks the clipboard's formats in its own order. The root is committed even
+// A clipboard without any format the factory knows makes no file at all.
+bool CClipboardItem::HasKnownFormat(const std::vector<UINT>& formats) {
+    return std::any_of(formats.begin(), formats.end(), [](UINT id) {
+        std::unique_ptr<CClipboardFormat> format(FormatFactory().CreateFormat(id));
+        return format != nullptr;
+    });
+}
+
+// Stores the formats in the clipboard's own order. The root is committed even
 // when nothing was stored; a failed commit loses the file.
-bool CClipboardItem::StoreFormats(IStorage* storage) {
-    UINT id = 0;
-    while ((id = EnumClipboardFormats(id)) != 0) StoreFormat(storage, id);
+bool CClipboardItem::StoreFormats(IStorage* storage, const std::vector<UINT>& formats) {
+    for (UINT id : formats) StoreFormat(storage, id);
     if (FAILED(storage->Commit(STGC_DEFAULT))) m_formats.clear();
     return !m_formats.empty();
 }

@@ -110,14 +110,17 @@ public:
     // Opens the clipboard, trying a few times over a few milliseconds while
     // another program holds it open.
     static bool OpenClipboardPatiently(HWND window);
-    // True when the open clipboard asks monitors and histories to leave it
-    // alone.
-    static bool IsExcludedFromHistory();
+    // The open clipboard's formats in its own order.
+    static std::vector<UINT> ListClipboardFormats();
+    // True when the open clipboard, holding these formats, asks monitors and
+    // histories to leave it alone.
+    static bool IsExcludedFromHistory(const std::vector<UINT>& formats);
 
 private:
     void BuildPath();
     void SetTimeNow();
-    bool StoreFormats(IStorage* storage);
+    static bool HasKnownFormat(const std::vector<UINT>& formats);
+    bool StoreFormats(IStorage* storage, const std::vector<UINT>& formats);
     bool StoreFormat(IStorage* storage, UINT id);
     bool HasRoomFor(SIZE_T bytes) const;
     bool LoadFormats();

@@ -636,13 +636,7 @@ void CObClipboard::ScheduleRetry() {
 }
 
 void CObClipboard::RetryPending() {
-    if (m_pendingRestore) {
-        const int id = m_pendingRestore;
-        if (RestoreItem(id) || ++m_restoreRetries >= kMaxRetries) {
-            m_pendingRestore = 0;
-            m_restoreRetries = 0;
-        }
-    }
+    // The copy that waited goes into the history before a restore replaces it.
     if (m_capturePending) {
         const DWORD sequence = GetClipboardSequenceNumber();
         ++m_captureRetries;
@@ -651,6 +645,13 @@ void CObClipboard::RetryPending() {
             m_captureRetries = 0;
         } else {
             CaptureSequence(sequence);
+        }
+    }
+    if (m_pendingRestore) {
+        const int id = m_pendingRestore;
+        if (RestoreItem(id) || ++m_restoreRetries >= kMaxRetries) {
+            m_pendingRestore = 0;
+            m_restoreRetries = 0;
         }
     }
     if (!m_pendingRestore && !m_capturePending) {

@@ -10,7 +10,7 @@ std::wstring ProgramFolder() {
     return folder.substr(0, folder.find_last_of(L"\\/") + 1);
 }
 
-ClipSource::ClipSource() {
+ClipSource::ClipSource(const std::wstring& program) {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE childIn = nullptr, parentOut = nullptr, parentIn = nullptr, childOut = nullptr;
     if (!CreatePipe(&childIn, &parentOut, &inherit, 0)) return;
@@ -31,7 +31,8 @@ ClipSource::ClipSource() {
     si.hStdInput = childIn;
     si.hStdOutput = childOut;
     si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    std::wstring command = L"\"" + ProgramFolder() + L"clipsource.exe\"";
+    std::wstring command =
+        L"\"" + (program.empty() ? ProgramFolder() + L"clipsource.exe" : program) + L"\"";
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
                         &pi))

@@ -9,7 +9,8 @@
 
 class ClipSource {
 public:
-    ClipSource();
+    // The program is clipsource.exe beside the running program unless given.
+    explicit ClipSource(const std::wstring& program = std::wstring());
     ~ClipSource();
     ClipSource(const ClipSource&) = delete;
     ClipSource& operator=(const ClipSource&) = delete;

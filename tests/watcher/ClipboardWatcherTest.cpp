@@ -155,6 +155,24 @@ TEST_F(ClipboardWatcherTest, AClipboardHeldOpenIsCapturedLater) {
     EXPECT_EQ(ListedFiles(store), folder.Files());
 }
 
+TEST_F(ClipboardWatcherTest, ARestoreWaitsForABusyClipboard) {
+    Start();
+    Copy("text wanted back");
+    Copy("text in between");
+    CClipboardItem* wanted = FindByText(store, L"wanted back");
+    ASSERT_NE(wanted, nullptr);
+    ASSERT_FALSE(wanted->IsCurrent());
+    // The helper copies and then keeps the clipboard open; the restore asked
+    // for meanwhile happens once it is free, after the copy was captured.
+    ASSERT_TRUE(source.Copy("hold 700 copied while held"));
+    store.PostRestore(wanted->GetId());
+    ASSERT_TRUE(WaitUntil([&] { return wanted->IsCurrent(); }, 5000));
+    EXPECT_EQ(ClipboardText(), L"wanted back");
+    EXPECT_EQ(ItemTexts(store), L"wanted back,in between,copied while held");
+    EXPECT_EQ(ListedFiles(store), folder.Files());
+    wanted->Release();
+}
+
 TEST_F(ClipboardWatcherTest, AnX11CopyIsCaptured) {
     const char* display = getenv("DISPLAY");
     if (!display || !*display) GTEST_SKIP() << "no X display";

@@ -5,9 +5,9 @@
 //   err <reason>
 // Commands (text arguments are UTF-8, the rest of the line):
 //   text S            CF_UNICODETEXT S
-//   textn BYTES C     CF_UNICODETEXT of BYTES bytes (terminator included) of letter C
+//   textn BYTES C T   CF_UNICODETEXT of BYTES bytes (terminator included): T, then letter C
 //   html S            "HTML Format" around the fragment S
-//   htmln BYTES C     "HTML Format" of about BYTES bytes
+//   htmln BYTES C T   "HTML Format" of about BYTES bytes: T, then paragraphs of letter C
 //   texthtml S        CF_UNICODETEXT S and "HTML Format" S in one copy
 //   bightml BYTES S   CF_UNICODETEXT of BYTES bytes and "HTML Format" S in one copy
 //   rtf S             "Rich Text Format" {\rtf1 S}
@@ -37,6 +37,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/watcher/ClipContent.h"
+
+using namespace clipcontent;
+
 namespace {
 
 const UINT WM_APP_COMMAND = WM_APP + 1;
@@ -46,14 +50,6 @@ HWND g_nextViewer = nullptr;
 bool g_inChain = false;
 LONG g_drawCount = 0;
 
-std::wstring Widen(const std::string& s) {
-    if (s.empty()) return std::wstring();
-    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), (int)s.size(), nullptr, 0);
-    std::wstring w(n, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), (int)s.size(), &w[0], n);
-    return w;
-}
-
 HGLOBAL MakeBlock(const void* data, SIZE_T size) {
     HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, size ? size : 1);
     if (!h) return nullptr;
@@ -61,81 +57,6 @@ HGLOBAL MakeBlock(const void* data, SIZE_T size) {
     if (size) memcpy(p, data, size);
     GlobalUnlock(h);
     return h;
-}
-
-struct Format {
-    UINT id;
-    std::vector<BYTE> bytes;
-};
-
-Format Unicode(const std::wstring& text) {
-    Format f{CF_UNICODETEXT, {}};
-    const BYTE* p = reinterpret_cast<const BYTE*>(text.c_str());
-    f.bytes.assign(p, p + (text.size() + 1) * sizeof(WCHAR));
-    return f;
-}
-
-Format Registered(const WCHAR* name, const std::string& bytes, bool terminate) {
-    Format f{RegisterClipboardFormatW(name), {}};
-    f.bytes.assign(bytes.begin(), bytes.end());
-    if (terminate) f.bytes.push_back(0);
-    return f;
-}
-
-// A CF_HTML block with correct offsets; the header has fixed-width numbers.
-std::string HtmlBlock(const std::string& fragment) {
-    const char* header =
-        "Version:0.9\r\nStartHTML:%010u\r\nEndHTML:%010u\r\n"
-        "StartFragment:%010u\r\nEndFragment:%010u\r\n";
-    const std::string pre = "<html><body>\r\n<!--StartFragment-->";
-    const std::string post = "<!--EndFragment-->\r\n</body></html>";
-    char probe[256];
-    unsigned headerSize = (unsigned)snprintf(probe, sizeof probe, header, 0u, 0u, 0u, 0u);
-    unsigned startHtml = headerSize;
-    unsigned startFragment = startHtml + (unsigned)pre.size();
-    unsigned endFragment = startFragment + (unsigned)fragment.size();
-    unsigned endHtml = endFragment + (unsigned)post.size();
-    char head[256];
-    snprintf(head, sizeof head, header, startHtml, endHtml, startFragment, endFragment);
-    return std::string(head) + pre + fragment + post;
-}
-
-Format Html(const std::string& fragment) {
-    return Registered(L"HTML Format", HtmlBlock(fragment), true);
-}
-
-Format Dib(int width, int height, unsigned seed) {
-    Format f{CF_DIB, {}};
-    BITMAPINFOHEADER h = {};
-    h.biSize = sizeof h;
-    h.biWidth = width;
-    h.biHeight = height;
-    h.biPlanes = 1;
-    h.biBitCount = 32;
-    h.biCompression = BI_RGB;
-    h.biSizeImage = (DWORD)width * height * 4;
-    f.bytes.resize(sizeof h + h.biSizeImage);
-    memcpy(f.bytes.data(), &h, sizeof h);
-    DWORD* px = reinterpret_cast<DWORD*>(f.bytes.data() + sizeof h);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            px[(size_t)y * width + x] = (DWORD)((x * 7 + y * 13 + seed * 101) & 0xFFFFFF);
-    return f;
-}
-
-Format Drop(const std::wstring& joined) {
-    std::wstring list;
-    for (wchar_t c : joined) list += (c == L'|') ? L'\0' : c;
-    list += L'\0';
-    list += L'\0';
-    DROPFILES df = {};
-    df.pFiles = sizeof df;
-    df.fWide = TRUE;
-    Format f{CF_HDROP, {}};
-    f.bytes.resize(sizeof df + list.size() * sizeof(WCHAR));
-    memcpy(f.bytes.data(), &df, sizeof df);
-    memcpy(f.bytes.data() + sizeof df, list.data(), list.size() * sizeof(WCHAR));
-    return f;
 }
 
 bool OpenWithRetry() {
@@ -237,18 +158,6 @@ void Viewer(bool on) {
     Answer("ok %lu 0", GetClipboardSequenceNumber());
 }
 
-std::string TextWithLetter(size_t bytes, char letter) {
-    size_t chars = bytes / 2 ? bytes / 2 - 1 : 0;
-    return std::string(chars, letter);
-}
-
-std::string HtmlOfSize(size_t bytes, char letter) {
-    std::string fragment;
-    const std::string cell = std::string("<p>") + std::string(60, letter) + "</p>\r\n";
-    while (fragment.size() + cell.size() < bytes) fragment += cell;
-    return fragment;
-}
-
 std::vector<Format> Exclusion(const std::string& kind, const std::string& text) {
     std::vector<Format> formats{Unicode(Widen(text))};
     if (kind == "monitor")
@@ -272,15 +181,17 @@ bool Execute(std::string line) {
     if (cmd == "text") RunPublish({Unicode(Widen(rest))});
     else if (cmd == "textn") {
         size_t bytes = strtoul(Word(rest).c_str(), nullptr, 10);
-        RunPublish({Unicode(Widen(TextWithLetter(bytes, rest.empty() ? 'x' : rest[0])))});
+        std::string letter = Word(rest);
+        RunPublish({Unicode(Widen(TextOfSize(bytes, letter.empty() ? 'x' : letter[0], rest)))});
     } else if (cmd == "html") RunPublish({Html(rest)});
     else if (cmd == "htmln") {
         size_t bytes = strtoul(Word(rest).c_str(), nullptr, 10);
-        RunPublish({Html(HtmlOfSize(bytes, rest.empty() ? 'x' : rest[0]))});
+        std::string letter = Word(rest);
+        RunPublish({Html(HtmlOfSize(bytes, letter.empty() ? 'x' : letter[0], rest))});
     } else if (cmd == "texthtml") RunPublish({Unicode(Widen(rest)), Html(rest)});
     else if (cmd == "bightml") {
         size_t bytes = strtoul(Word(rest).c_str(), nullptr, 10);
-        RunPublish({Unicode(Widen(TextWithLetter(bytes, 'b'))), Html(rest)});
+        RunPublish({Unicode(Widen(TextOfSize(bytes, 'b', ""))), Html(rest)});
     }
     else if (cmd == "rtf") RunPublish({Registered(L"Rich Text Format", "{\\rtf1 " + rest + "}", true)});
     else if (cmd == "files") RunPublish({Drop(Widen(rest))});
