@@ -51,8 +51,10 @@ public:
     void Touch();
     bool TakeTimeChanged();
 
-    // Captures the open-able clipboard into a new snapshot file at the path.
-    // True exactly when at least one format was stored.
+    // Opens the clipboard for the window and captures it into a new snapshot
+    // file at the path. True exactly when at least one format was stored; the
+    // status tells a busy clipboard and private content from nothing stored.
+    // Only a stored capture leaves a file.
     bool CaptureFromClipboard(HWND window, CaptureStatus* status = nullptr);
     // Writes every stored format back; the caller has opened and emptied the
     // clipboard and closes it afterwards.
