@@ -1,5 +1,382 @@
 #include "ui/CClipBoardButton.h"
+#include <shlwapi.h>
+#include <cwchar>
+#include <string>
+#include "clipdata/CClipboardItem.h"
+#include "plugin/CPluginStream.h"
+#include "plugin/IDvlHost.h"
+#include "plugin/Module.h"
+#include "plugin/Unique.h"
 
-CClipBoardButton::CClipBoardButton() = default;
+namespace {
 
-CClipBoardButton::~CClipBoardButton() = default;
+const WCHAR kSettingsGroup[] = L"Settings";
+const WCHAR kHistoryGroup[] = L"clipboard";
+const WCHAR kHotKeySwap[] = L"HotKeySwap";
+const WCHAR kHotKey[] = L"HotKey";
+const WCHAR kEnable[] = L"Enable";
+const WCHAR kAskDelAllItems[] = L"AskDelAllItems";
+const WCHAR kAskDelOneItem[] = L"AskDelOneItem";
+const WCHAR kAllowDrag[] = L"allowDrag";
+const WCHAR kIcon[] = L"icon";
+
+const WCHAR kDefaultPause[] = L"Pause";
+const WCHAR kDefaultClear[] = L"Clear Clipboard History";
+const WCHAR kDefaultAskClear[] =
+    L"Do you want to clear the Clipboard History? The deleting is a permanent operation, you "
+    L"cannot to return back the deleted item. The locked items will not be deleted.";
+const WCHAR kDefaultAskDelete[] =
+    L"Do you want to delete the selected item? The deleting is permanent operation, you cannot "
+    L"to return back the deleted item.";
+const WCHAR kDefaultName[] = L"Mirabex";
+const WCHAR kDefaultSortKey[] = L"Capture Time";
+
+// The sort key the bar orders the history entries by.
+const UINT kTimeSortKey = 1;
+// The bar's buffers for texts it hands in (enumeration ids, sort key names).
+const int kHostTextLength = MAX_PATH;
+// The bar's class key holds its program path in at most this many bytes.
+const DWORD kHostPathBytes = 520;
+
+BOOL Flag(int value) { return value != 0 ? 1 : 0; }
+
+}  // namespace
+
+CClipBoardButton::CClipBoardButton() : m_engine(GetModuleInstance()) {
+    m_store.SetEventHandler(this);
+}
+
+CClipBoardButton::~CClipBoardButton() {
+    if (m_largeIcon) ::DestroyIcon(m_largeIcon);
+    m_largeIcon = nullptr;
+    SetCachedIcon(nullptr, 0);
+    // A walk the bar never finished would keep the watcher's next capture
+    // waiting for the lock, and the watcher's end waiting for that capture.
+    ReleaseEnumeration();
+    m_enabled = 0;
+    m_store.SetWatching(false);
+    {
+        std::lock_guard<std::mutex> guard(m_eventGuard);
+        if (m_updateEvent) ::CloseHandle(m_updateEvent);
+        m_updateEvent = nullptr;
+    }
+    for (const KindIcon& row : m_kindIcons)
+        if (row.icon) ::DestroyIcon(row.icon);
+    m_kindIcons.clear();
+    // The engine, then the store, go with the members.
+}
+
+// ---- identity and language ----------------------------------------------------
+
+std::wstring CClipBoardButton::LanguageFilePath(UINT languageId) {
+    WCHAR classId[40] = L"";
+    if (!::StringFromGUID2(CLSID_DravelleHost, classId, 40)) return std::wstring();
+    std::wstring key = std::wstring(L"CLSID\\") + classId + L"\\InprocServer32";
+    WCHAR program[kHostPathBytes / sizeof(WCHAR) + 1] = L"";
+    DWORD bytes = kHostPathBytes;
+    if (::RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, program,
+                       &bytes) != ERROR_SUCCESS)
+        return std::wstring();
+    program[kHostPathBytes / sizeof(WCHAR)] = L'\0';
+    // A key without a path would name a folder at the root of some drive.
+    if (!program[0] || !::PathRemoveFileSpecW(program) || !program[0]) return std::wstring();
+    WCHAR number[16];
+    ::wsprintfW(number, L"%d", static_cast<int>(languageId));
+    std::wstring path = program;
+    if (path.back() != L'\\') path += L'\\';
+    return path + L"langs\\" + number + L"\\mirabex.xml";
+}
+
+BOOL CClipBoardButton::SetLanguage(UINT languageId, HMODULE module) {
+    CDvlButton::SetLanguage(languageId, module);
+    m_engine.ClearStrings();
+    std::wstring path = LanguageFilePath(languageId);
+    if (!path.empty()) m_engine.LoadStrings(path.c_str());
+    return TRUE;
+}
+
+// ---- simple answers --------------------------------------------------------------
+
+DWORD CClipBoardButton::OnMessage9() { return 1; }
+DWORD CClipBoardButton::OnMessage19() { return 1; }
+DWORD CClipBoardButton::OnMessage26() { return 1; }
+DWORD CClipBoardButton::OnMessage44() { return 1; }
+DWORD CClipBoardButton::GetStyle() { return 48; }
+DWORD CClipBoardButton::GetKindBits() { return 0x1805; }
+
+// The properties dialog is not part of the library yet: both answer as a
+// dialog that could not be loaded does, so nothing is saved.
+BOOL CClipBoardButton::OnCommandProperties(UINT zero, UINT_PTR a, UINT_PTR b) { return FALSE; }
+BOOL CClipBoardButton::EditProperties(IStream* stream, UINT_PTR a, UINT_PTR b) { return FALSE; }
+
+BOOL CClipBoardButton::OnCommandDelete(UINT zero, UINT_PTR a, UINT_PTR b) {
+    m_store.DeleteAllItems(true);
+    return TRUE;
+}
+
+// ---- history enumeration ----------------------------------------------------------
+
+void CClipBoardButton::PutChildText(DVLENUMCHILD* record, const CClipboardItem* item) {
+    if (record->text) ::wsprintfW(record->text, L"clip:%d", item->GetId());
+}
+
+void CClipBoardButton::ReleaseEnumeration() {
+    if (!m_enumerating) return;
+    m_enumerating = false;
+    m_store.GetLock().UnlockShared();
+}
+
+BOOL CClipBoardButton::GetChildFirst(DVLENUMCHILD* record) {
+    if (!record) return FALSE;
+    // A walk begun again before the last one ended keeps the one hold it has:
+    // a second would never be given back.
+    if (!m_enumerating) {
+        m_store.GetLock().LockShared();
+        m_enumerating = true;
+    }
+    CClipboardItem* item = m_store.GetItemCount() > 0 ? m_store.GetItem(0) : nullptr;
+    if (!item) {
+        ReleaseEnumeration();
+        return FALSE;
+    }
+    record->item = item;
+    record->next = 1;
+    PutChildText(record, item);
+    return TRUE;
+}
+
+BOOL CClipBoardButton::GetChildNext(DVLENUMCHILD* record) {
+    if (!record) {
+        ReleaseEnumeration();
+        return FALSE;
+    }
+    int index = static_cast<int>(record->next);
+    CClipboardItem* item = nullptr;
+    if (m_enumerating && index > 0 && index < m_store.GetItemCount()) item = m_store.GetItem(index);
+    if (!item) {
+        ReleaseEnumeration();
+        return FALSE;
+    }
+    record->item = item;
+    record->next = static_cast<UINT>(index + 1);
+    PutChildText(record, item);
+    return TRUE;
+}
+
+// The bar hands back the enumeration record whose item it is done with.
+BOOL CClipBoardButton::ReleaseChild(void* record) {
+    auto child = static_cast<DVLENUMCHILD*>(record);
+    if (!child || !child->item) return FALSE;
+    static_cast<CClipboardItem*>(child->item)->Release();
+    child->item = nullptr;
+    return TRUE;
+}
+
+// History entries come with their own button class; until then the bar
+// gets no sub-button for an item.
+BOOL CClipBoardButton::CreateChildButton(DvlCreateChild* record) { return FALSE; }
+
+CClipboardItem* CClipBoardButton::EntryItem(CDvlButton* button) {
+    // Only history entries carry an item, and there are none yet.
+    return nullptr;
+}
+
+void CClipBoardButton::CompareChildren(DvlCompareChildren* record) {
+    if (!record || record->key != kTimeSortKey) return;
+    CClipboardItem* first = EntryItem(record->first);
+    CClipboardItem* second = EntryItem(record->second);
+    if (first && second) record->result = CObClipboard::CompareItemTimes(first, second);
+}
+
+BOOL CClipBoardButton::GetSortKey(UINT number, DVLSORTKEY* record) {
+    if (number != 0 || !record) return FALSE;
+    record->keyId = kTimeSortKey;
+    if (record->text)
+        ::lstrcpynW(record->text, m_engine.GetString(L"order-by-date", nullptr, kDefaultSortKey),
+                    kHostTextLength);
+    return TRUE;
+}
+
+// ---- update event and notifications ----------------------------------------------
+
+HANDLE CClipBoardButton::CreateUpdateEvent() {
+    HANDLE event = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    std::lock_guard<std::mutex> guard(m_eventGuard);
+    m_updateEvent = event;
+    return event;
+}
+
+void CClipBoardButton::CloseUpdateEvent(HANDLE event) {
+    std::lock_guard<std::mutex> guard(m_eventGuard);
+    if (event) ::CloseHandle(event);
+    if (event == m_updateEvent) m_updateEvent = nullptr;
+}
+
+void CClipBoardButton::OnHistoryChanged() {
+    {
+        std::lock_guard<std::mutex> guard(m_eventGuard);
+        if (m_updateEvent) ::SetEvent(m_updateEvent);
+    }
+    NotifyHost();
+}
+
+void CClipBoardButton::NotifyHost() {
+    if (CDvlContainer* container = GetContainer()) container->NotifyChanged();
+}
+
+// ---- icons -------------------------------------------------------------------------
+
+HICON CClipBoardButton::LoadResourceIcon(int id, int pixels) {
+    if (pixels <= 0) return nullptr;
+    return static_cast<HICON>(::LoadImageW(GetModuleInstance(), MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                           pixels, pixels, LR_DEFAULTCOLOR));
+}
+
+HICON CClipBoardButton::GetLargeIcon(UINT arg) {
+    if (!m_largeIcon) m_largeIcon = LoadResourceIcon(PluginIcon, 32);
+    return m_largeIcon;
+}
+
+// Under Wine, extracting from a missing file can hand back a handle that is
+// no icon at all: only a real icon counts as loaded.
+bool CClipBoardButton::IsRealIcon(HICON icon) {
+    ICONINFO info = {};
+    if (!icon || !::GetIconInfo(icon, &info)) return false;
+    if (info.hbmColor) ::DeleteObject(info.hbmColor);
+    if (info.hbmMask) ::DeleteObject(info.hbmMask);
+    return true;
+}
+
+BOOL CClipBoardButton::LoadIconAtSize(int pixels) {
+    if (CDvlButton::LoadIconAtSize(pixels) && IsRealIcon(GetCachedIcon())) return TRUE;
+    if (HICON icon = LoadResourceIcon(PluginIcon, pixels)) SetCachedIcon(icon, pixels);
+    return GetCachedIcon() != nullptr;
+}
+
+HICON CClipBoardButton::GetKindIcon(int kind, int pixels) {
+    for (const KindIcon& row : m_kindIcons)
+        if (row.kind == kind && row.pixels == pixels && row.icon) return row.icon;
+    int id = kind == 1 ? TextIcon : kind == 2 ? FilesIcon : kind == 3 ? PictureIcon : PluginIcon;
+    HICON icon = LoadResourceIcon(id, pixels);
+    // A failed load is tried again next time: a row without an icon is never found.
+    if (!icon) return nullptr;
+    try {
+        m_kindIcons.push_back({kind, icon, pixels});
+    } catch (const std::bad_alloc&) {
+        ::DestroyIcon(icon);
+        return nullptr;
+    }
+    return icon;
+}
+
+// ---- settings ----------------------------------------------------------------------
+
+void CClipBoardButton::SetHotKeys(WORD openMenu, WORD swap) {
+    m_openMenuHotKey = openMenu;
+    m_swapHotKey = swap;
+}
+
+BOOL CClipBoardButton::SaveSettings(IStream* stream) {
+    CPluginStream settings;
+    settings.BeginGroup(kSettingsGroup);
+    settings.WriteWord(kHotKeySwap, m_swapHotKey);
+    settings.WriteWord(kHotKey, m_openMenuHotKey);
+    settings.WriteInt(kEnable, m_enabled);
+    settings.WriteInt(kAskDelAllItems, m_confirmClear);
+    settings.WriteInt(kAskDelOneItem, m_confirmDelete);
+    settings.WriteInt(kAllowDrag, m_allowDrag);
+    if (const WCHAR* icon = GetStoredIconLocation()) settings.WriteString(kIcon, icon);
+    settings.EndGroup();
+    settings.BeginGroup(kHistoryGroup);
+    m_store.SaveIndex(settings);
+    settings.EndGroup();
+    // A stream that refused the data must not pass for saved settings.
+    return stream && settings.WriteTo(stream);
+}
+
+void CClipBoardButton::ReadSettingsGroup(CPluginStream& settings) {
+    m_openMenuHotKey = settings.ReadWord(kHotKey, 0);
+    m_swapHotKey = settings.ReadWord(kHotKeySwap, 0);
+    m_enabled = Flag(settings.ReadInt(kEnable, 0));
+    m_confirmClear = Flag(settings.ReadInt(kAskDelAllItems, 0));
+    m_confirmDelete = Flag(settings.ReadInt(kAskDelOneItem, 0));
+    m_allowDrag = Flag(settings.ReadInt(kAllowDrag, 0));
+    // Set directly: loading is no change the bar must hear of.
+    StoreIconLocation(settings.ReadString(kIcon, nullptr));
+}
+
+BOOL CClipBoardButton::LoadSettings(IStream* stream) {
+    CPluginStream settings;
+    // A stream cut short still gives the complete records before the cut.
+    if (stream) settings.ReadFrom(stream);
+    if (settings.EnterGroup(kSettingsGroup)) {
+        ReadSettingsGroup(settings);
+        settings.LeaveGroup();
+    }
+    if (settings.EnterGroup(kHistoryGroup)) {
+        m_store.LoadIndex(settings);
+        settings.LeaveGroup();
+    }
+    m_store.SetWatching(m_enabled != 0);
+    RegisterHotKeys();
+    return TRUE;
+}
+
+void CClipBoardButton::RegisterHotKeys() {
+    CDvlContainer* container = GetContainer();
+    if (!container) return;
+    container->SetHotKey(m_openMenuHotKey, OpenMenuHotKey);
+    container->SetHotKey(m_swapHotKey, SwapHotKey);
+}
+
+void CClipBoardButton::OnHotKey(UINT id) {
+    if (id == OpenMenuHotKey) {
+        if (CDvlContainer* container = GetContainer()) container->ActivateMenu();
+    } else if (id == SwapHotKey) {
+        m_store.SwapLastTwo();
+    }
+}
+
+// ---- context menu ------------------------------------------------------------------
+
+UINT CClipBoardButton::AddMenuItems(HMENU menu, UINT position, UINT firstId, UINT more) {
+    CDvlButton::AddMenuItems(menu, position, firstId, more);
+    if (!menu) return 0;
+    UINT added = 0;
+    UINT pauseFlags = MF_BYPOSITION | MF_STRING | (m_enabled ? MF_UNCHECKED : MF_CHECKED);
+    if (::InsertMenuW(menu, position, pauseFlags, firstId + PauseCommand,
+                      m_engine.GetString(L"menu-pause", nullptr, kDefaultPause)))
+        ++added;
+    UINT clearFlags = MF_BYPOSITION | MF_STRING | (m_store.GetItemCount() > 0 ? MF_ENABLED : MF_GRAYED);
+    if (::InsertMenuW(menu, position + added, clearFlags, firstId + ClearCommand,
+                      m_engine.GetString(L"menu-delall", nullptr, kDefaultClear)))
+        ++added;
+    return added;
+}
+
+BOOL CClipBoardButton::MenuCommand(UINT number, UINT_PTR a, UINT_PTR b) {
+    if (number == PauseCommand) {
+        m_enabled = m_enabled ? 0 : 1;
+        m_store.SetWatching(m_enabled != 0);
+        NotifyHost();
+    } else if (number == ClearCommand) {
+        if (m_confirmClear) {
+            CDvlContainer* container = GetContainer();
+            HWND owner = container ? container->GetBarWindow() : nullptr;
+            // The question has a text of its own: the menu caption is no question.
+            const WCHAR* question = m_engine.GetString(L"ask-delall", nullptr, kDefaultAskClear);
+            if (::MessageBoxW(owner, question, GetCaption(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+                return TRUE;
+        }
+        m_store.DeleteAllItems(false);
+        NotifyHost();
+    }
+    return TRUE;
+}
+
+BOOL CClipBoardButton::ConfirmDeleteOne() {
+    if (!m_confirmDelete) return TRUE;
+    const WCHAR* question = m_engine.GetString(L"ask-del", nullptr, kDefaultAskDelete);
+    const WCHAR* caption = m_engine.GetString(L"name", nullptr, kDefaultName);
+    return ::MessageBoxW(nullptr, question, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}

@@ -1,10 +1,117 @@
 // The plug-in's one button on the bar; the class factory makes it inside a
-// wrapper. For now it answers with the base behaviour of every button.
+// wrapper. It owns the clipboard watcher and history store, keeps the
+// settings, registers the two hotkeys with the bar, lists the history to the
+// bar as sub-items, adds "Pause" and "Clear Clipboard History" to its context
+// menu, and owns the localisation strings and the icons the history entries
+// share.
 #pragma once
+#include <windows.h>
+#include <mutex>
+#include <vector>
 #include "plugin/CDvlButton.h"
+#include "ui/CMyEngine.h"
+#include "watcher/CObClipboard.h"
+#include "watcher/ObClipEventHandler.h"
 
-class CClipBoardButton : public CDvlButton {
+class CClipboardItem;
+
+class CClipBoardButton : public CDvlButton, public ObClipEventHandler {
 public:
+    // Hotkey ids under which the bar registers the two hotkeys.
+    enum HotKeyId : UINT { OpenMenuHotKey = 1, SwapHotKey = 2 };
+    // Context menu commands, relative to the first id the bar gives.
+    enum MenuNumber : UINT { PauseCommand = 1, ClearCommand = 2 };
+    // Resource icons: the plug-in, and the entry kinds 1 (text), 2 (files), 3 (picture).
+    enum IconId : int { PluginIcon = 117, TextIcon = 107, FilesIcon = 120, PictureIcon = 109 };
+
     CClipBoardButton();
     ~CClipBoardButton() override;
+
+    // CDvlButton, in slot order.
+    BOOL SetLanguage(UINT languageId, HMODULE module) override;
+    DWORD OnMessage9() override;
+    BOOL GetChildFirst(DVLENUMCHILD* record) override;
+    BOOL GetChildNext(DVLENUMCHILD* record) override;
+    BOOL ReleaseChild(void* record) override;
+    BOOL CreateChildButton(DvlCreateChild* record) override;
+    HANDLE CreateUpdateEvent() override;
+    void CloseUpdateEvent(HANDLE event) override;
+    void CompareChildren(DvlCompareChildren* record) override;
+    BOOL GetSortKey(UINT number, DVLSORTKEY* record) override;
+    DWORD GetStyle() override;
+    BOOL OnCommandProperties(UINT zero, UINT_PTR a, UINT_PTR b) override;
+    BOOL OnCommandDelete(UINT zero, UINT_PTR a, UINT_PTR b) override;
+    DWORD OnMessage44() override;
+    DWORD GetKindBits() override;
+    DWORD OnMessage19() override;
+    HICON GetLargeIcon(UINT arg) override;
+    BOOL SaveSettings(IStream* stream) override;
+    BOOL LoadSettings(IStream* stream) override;
+    BOOL EditProperties(IStream* stream, UINT_PTR a, UINT_PTR b) override;
+    UINT AddMenuItems(HMENU menu, UINT position, UINT firstId, UINT more) override;
+    BOOL MenuCommand(UINT number, UINT_PTR a, UINT_PTR b) override;
+    void OnHotKey(UINT id) override;
+    DWORD OnMessage26() override;
+    BOOL LoadIconAtSize(int pixels) override;
+
+    // ObClipEventHandler: safe on the watcher thread and the bar's thread.
+    void OnHistoryChanged() override;
+
+    // For the history entries. The icon stays owned by this button; null
+    // when it could not be loaded.
+    HICON GetKindIcon(int kind, int pixels);
+    // Asks before one entry is deleted (unless the setting turned that off).
+    BOOL ConfirmDeleteOne();
+    CObClipboard& GetStore() { return m_store; }
+    CMyEngine& GetEngine() { return m_engine; }
+
+    // The settings, for the properties dialog and the entries.
+    WORD GetOpenMenuHotKey() const { return m_openMenuHotKey; }
+    WORD GetSwapHotKey() const { return m_swapHotKey; }
+    void SetHotKeys(WORD openMenu, WORD swap);
+    BOOL IsEnabled() const { return m_enabled; }
+    BOOL GetConfirmClear() const { return m_confirmClear; }
+    void SetConfirmClear(BOOL on) { m_confirmClear = on ? 1 : 0; }
+    BOOL GetConfirmDelete() const { return m_confirmDelete; }
+    void SetConfirmDelete(BOOL on) { m_confirmDelete = on ? 1 : 0; }
+    BOOL IsDragAllowed() const { return m_allowDrag; }
+    void SetDragAllowed(BOOL on) { m_allowDrag = on ? 1 : 0; }
+
+    // Where the language document for the id lies: beside the bar's program
+    // (read from the bar's class key), in "langs\<id>\mirabex.xml". Empty
+    // when the bar's class key cannot be read.
+    static std::wstring LanguageFilePath(UINT languageId);
+    // A resource icon of this library at pixels x pixels, or null.
+    static HICON LoadResourceIcon(int id, int pixels);
+
+private:
+    struct KindIcon {
+        int kind;
+        HICON icon;
+        int pixels;
+    };
+
+    void ReadSettingsGroup(CPluginStream& settings);
+    void RegisterHotKeys();
+    void NotifyHost();
+    void ReleaseEnumeration();
+    static void PutChildText(DVLENUMCHILD* record, const CClipboardItem* item);
+    static CClipboardItem* EntryItem(CDvlButton* button);
+    static bool IsRealIcon(HICON icon);
+
+    CObClipboard m_store;
+    std::mutex m_eventGuard;  // the update event is set from the watcher thread
+    HANDLE m_updateEvent = nullptr;
+    HICON m_largeIcon = nullptr;
+    WORD m_openMenuHotKey = 0;
+    WORD m_swapHotKey = 0;
+    BOOL m_enabled = 1;
+    BOOL m_confirmClear = 1;
+    BOOL m_confirmDelete = 1;
+    BOOL m_allowDrag = 0;
+    std::vector<KindIcon> m_kindIcons;
+    // The enumeration's shared hold on the store's lock, from message 13 to
+    // the message 14 that runs past the end (the bar's thread only).
+    bool m_enumerating = false;
+    CMyEngine m_engine;
 };

@@ -150,6 +150,29 @@ TEST_F(Icons, NothingIsDrawnWhenTheBarSaysSoOrNothingLoads) {
     ExpectSquare(*Draw(16), 16, kGreen);
 }
 
+TEST_F(Icons, ALocationThatLoadsNothingDrawsThePluginsIcon) {
+    // What the library's own icon 117 looks like at 24 pixels, drawn at (10, 11).
+    mx::unique_hicon own(static_cast<HICON>(::LoadImageW(PluginDll::Get().module(), MAKEINTRESOURCEW(117),
+                                                         IMAGE_ICON, 24, 24, LR_DEFAULTCOLOR)));
+    ASSERT_TRUE(own);
+    Dib expected(64, 64, kGrey);
+    ASSERT_TRUE(::DrawIconEx(expected.dc(), 10, 11, own.get(), 24, 24, 0, nullptr, DI_NORMAL));
+
+    for (const wchar_t* location : {L"C:\\no such folder\\none.ico,2", L""}) {
+        SCOPED_TRACE(location[0] ? "missing file" : "no location");
+        ASSERT_EQ(S_OK, button->SetIconLocation(location));
+        auto dib = Draw(24);
+        int different = 0;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) different += !Near(dib->At(x, y), expected.At(x, y), 2);
+        EXPECT_EQ(0, different);
+        EXPECT_GT(dib->CountOther({10, 11, 34, 35}, kGrey), 24 * 24 / 4);
+        EXPECT_EQ(0, dib->CountOther({34, 0, 64, 64}, kGrey));
+    }
+    // A location that loads again replaces the stand-in.
+    Expect(IconDllPath() + L",1", 24, kGreen);
+}
+
 TEST_F(Icons, LongLocationsAreCutToTheBarsBuffer) {
     std::wstring location(400, L'a');
     ASSERT_EQ(S_OK, button->SetIconLocation(location.c_str()));
