@@ -55,15 +55,15 @@ TEST(BmpDecode, DepthOfTheDecodedImage) {
 }
 
 TEST(BmpDecode, PixelOffsetPastThePaletteIsHonoured) {
-    BmpSpec spec;
-    spec.width = 5;
-    spec.height = 3;
-    spec.bpp = 8;
-    spec.palette = { 0x000000, 0xFF0000, 0x00FF00, 0x0000FF };
-    spec.clrUsed = 4;
-    spec.gap = 37;
-    spec.pixels = PackRows(5, 3, 8, false, [](int x, int y) { return uint32_t((x + y) % 4); });
-    Bytes file = MakeBmp(spec);
+    BmpSpec shape;
+    shape.width = 5;
+    shape.height = 3;
+    shape.bpp = 8;
+    shape.palette = { 0x000000, 0xFF0000, 0x00FF00, 0x0000FF };
+    shape.clrUsed = 4;
+    shape.gap = 37;
+    shape.pixels = PackRows(5, 3, 8, false, [](int x, int y) { return uint32_t((x + y) % 4); });
+    Bytes file = MakeBmp(shape);
     ASSERT_EQ(14u + 40 + 4 * 4 + 37, Get32(file, 10));
 
     CxImage image;
@@ -79,13 +79,13 @@ TEST(BmpDecode, PixelOffsetPastThePaletteIsHonoured) {
 }
 
 TEST(BmpDecode, BareDibWithoutFileHeader) {
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.bpp = 24;
-    spec.fileHeader = false;
-    spec.pixels = PackRows(3, 2, 24, false, [](int x, int y) { return uint32_t(0x102030 * (x + 1) + y); });
-    Bytes dib = MakeBmp(spec);
+    BmpSpec shape;
+    shape.width = 3;
+    shape.height = 2;
+    shape.bpp = 24;
+    shape.fileHeader = false;
+    shape.pixels = PackRows(3, 2, 24, false, [](int x, int y) { return uint32_t(0x102030 * (x + 1) + y); });
+    Bytes dib = MakeBmp(shape);
     CxImage image;
     ASSERT_TRUE(DecodeBytes(image, dib)) << image.GetLastError();
     EXPECT_EQ(3u, image.GetWidth());
@@ -106,13 +106,13 @@ TEST(BmpDecode, BareDibWithoutFileHeader) {
 
 TEST(BmpDecode, ThirtyTwoBitsLoseTheirFourthByteSoSavedPngHasNoAlpha) {
     TempDir dir;
-    BmpSpec spec;
-    spec.width = 4;
-    spec.height = 4;
-    spec.bpp = 32;
-    spec.pixels = PackRows(4, 4, 32, false, [](int x, int y) { return uint32_t(x * 0x40) << 24 | 0x00336699u; });
+    BmpSpec shape;
+    shape.width = 4;
+    shape.height = 4;
+    shape.bpp = 32;
+    shape.pixels = PackRows(4, 4, 32, false, [](int x, int y) { return uint32_t(x * 0x40) << 24 | 0x00336699u; });
     std::wstring bmp = dir.Path(L"deep.bmp"), png = dir.Path(L"deep.png");
-    ASSERT_TRUE(WriteFileBytes(bmp, MakeBmp(spec)));
+    ASSERT_TRUE(WriteFileBytes(bmp, MakeBmp(shape)));
     CxImage image;
     ASSERT_TRUE(image.Load(bmp.c_str(), IMAGE_TYPE_BMP));
     EXPECT_EQ(24, image.GetBpp());
@@ -126,12 +126,12 @@ TEST(BmpDecode, ThirtyTwoBitsLoseTheirFourthByteSoSavedPngHasNoAlpha) {
 }
 
 TEST(BmpDecode, RefusalsCarryTheirTexts) {
-    BmpSpec spec;
-    spec.width = 4;
-    spec.height = 4;
-    spec.bpp = 24;
-    spec.pixels = PackRows(4, 4, 24, false, [](int, int) { return 0u; });
-    const Bytes good = MakeBmp(spec);
+    BmpSpec shape;
+    shape.width = 4;
+    shape.height = 4;
+    shape.bpp = 24;
+    shape.pixels = PackRows(4, 4, 24, false, [](int, int) { return 0u; });
+    const Bytes good = MakeBmp(shape);
     CxImage image;
     ASSERT_TRUE(DecodeBytes(image, good));
 
@@ -172,13 +172,13 @@ TEST(BmpDecode, RefusalsCarryTheirTexts) {
 }
 
 TEST(BmpDecode, MalformedRunLengthDataIsRefused) {
-    BmpSpec spec;
-    spec.width = 4;
-    spec.height = 2;
-    spec.bpp = 8;
-    spec.compression = 1;
-    spec.palette = { 0, 0xFFFFFF };
-    spec.clrUsed = 2;
+    BmpSpec shape;
+    shape.width = 4;
+    shape.height = 2;
+    shape.bpp = 8;
+    shape.compression = 1;
+    shape.palette = { 0, 0xFFFFFF };
+    shape.clrUsed = 2;
     const struct { const char* what; Bytes data; bool ok; } cases[] = {
         { "exact", { 4, 1, 0, 0, 4, 1, 0, 1 }, true },
         { "no end of bitmap after the last row", { 4, 1, 0, 0, 4, 1, 0, 0 }, true },
@@ -193,9 +193,9 @@ TEST(BmpDecode, MalformedRunLengthDataIsRefused) {
         { "nothing", {}, false },
     };
     for (const auto& c : cases) {
-        spec.pixels = c.data;
+        shape.pixels = c.data;
         CxImage image;
-        EXPECT_EQ(c.ok, DecodeBytes(image, MakeBmp(spec))) << c.what << ": " << image.GetLastError();
+        EXPECT_EQ(c.ok, DecodeBytes(image, MakeBmp(shape))) << c.what << ": " << image.GetLastError();
         if (!c.ok) {
             EXPECT_STREQ("Error reading BMP data", image.GetLastError()) << c.what;
         }

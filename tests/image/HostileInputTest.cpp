@@ -62,12 +62,12 @@ void SetBe32(Bytes& b, size_t at, uint32_t v) {
 
 // A PNG whose header claims another size; its checksum is made right again.
 Bytes PngClaiming(uint32_t width, uint32_t height) {
-    PngSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
-    spec.rows.assign(16, 0x77);
-    Bytes file = MakePng(spec);
+    PngSpec shape;
+    shape.width = 2;
+    shape.height = 2;
+    shape.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+    shape.rows.assign(16, 0x77);
+    Bytes file = MakePng(shape);
     SetBe32(file, 16, width);
     SetBe32(file, 20, height);
     SetBe32(file, 29, uint32_t(crc32(0, file.data() + 12, 17)));

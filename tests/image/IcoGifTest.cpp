@@ -36,16 +36,16 @@ Bytes MakeIco(const std::vector<IcoEntry>& entries) {
 
 template <typename Colour, typename Mask>
 Bytes IconDib(int w, int h, int bpp, const std::vector<uint32_t>& palette, Colour colour, Mask mask) {
-    BmpSpec spec;
-    spec.width = w;
-    spec.height = 2 * h;
-    spec.bpp = bpp;
-    spec.palette = palette;
-    spec.fileHeader = false;
-    spec.pixels = PackRows(w, h, bpp, false, colour);
+    BmpSpec shape;
+    shape.width = w;
+    shape.height = 2 * h;
+    shape.bpp = bpp;
+    shape.palette = palette;
+    shape.fileHeader = false;
+    shape.pixels = PackRows(w, h, bpp, false, colour);
     Bytes andMask = PackRows(w, h, 1, false, mask);
-    spec.pixels.insert(spec.pixels.end(), andMask.begin(), andMask.end());
-    return MakeBmp(spec);
+    shape.pixels.insert(shape.pixels.end(), andMask.begin(), andMask.end());
+    return MakeBmp(shape);
 }
 
 std::vector<uint32_t> Greys16() {
@@ -124,14 +124,14 @@ TEST(IcoDecode, MaskBecomesTransparency) {
 }
 
 TEST(IcoDecode, PngEntriesAndTheSizeZeroMeaning256) {
-    PngSpec spec;
-    spec.width = 256;
-    spec.height = 256;
-    spec.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
-    for (int i = 0; i < 256 * 256; ++i) spec.rows.insert(spec.rows.end(), { 1, 2, 3, uint8_t(i >> 8) });
+    PngSpec shape;
+    shape.width = 256;
+    shape.height = 256;
+    shape.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+    for (int i = 0; i < 256 * 256; ++i) shape.rows.insert(shape.rows.end(), { 1, 2, 3, uint8_t(i >> 8) });
     Bytes file = MakeIco({ { 48, 48, 32, IconDib(48, 48, 32, {}, [](int, int) { return 0xFF000000u; },
                                                   [](int, int) { return 0u; }) },
-                           { 256, 256, 32, MakePng(spec) } });
+                           { 256, 256, 32, MakePng(shape) } });
     CxImage image;
     ASSERT_TRUE(DecodeBytes(image, file, IMAGE_TYPE_AUTO)) << image.GetLastError();
     EXPECT_EQ(DWORD(IMAGE_TYPE_ICO), image.GetType());

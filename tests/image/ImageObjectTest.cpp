@@ -13,19 +13,19 @@ const uint32_t kWhite = 0xFFFFFFFF;
 // 48 x 20 RGBA: opaque red, with a half-transparent blue pixel at (5, 3)
 // and a fully transparent green one at (6, 3), counted from the top.
 Bytes SemiTransparentPng() {
-    PngSpec spec;
-    spec.width = 48;
-    spec.height = 20;
-    spec.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+    PngSpec shape;
+    shape.width = 48;
+    shape.height = 20;
+    shape.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
     for (int y = 0; y < 20; ++y) {
         for (int x = 0; x < 48; ++x) {
             uint8_t px[4] = { 255, 0, 0, 255 };
             if (y == 3 && x == 5) { px[0] = 0; px[2] = 255; px[3] = 128; }
             if (y == 3 && x == 6) { px[0] = 0; px[1] = 255; px[3] = 0; }
-            spec.rows.insert(spec.rows.end(), px, px + 4);
+            shape.rows.insert(shape.rows.end(), px, px + 4);
         }
     }
-    return MakePng(spec);
+    return MakePng(shape);
 }
 
 class ImageObject : public ::testing::Test {
@@ -184,13 +184,13 @@ TEST(ImageDraw, TransparentIndexAndSmoothing) {
 
 TEST(ImageLoad, DetectionAndErrorTexts) {
     TempDir dir;
-    PngSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.colourType = PNG_COLOR_TYPE_RGB;
-    spec.rows.assign(18, 0x40);
+    PngSpec shape;
+    shape.width = 3;
+    shape.height = 2;
+    shape.colourType = PNG_COLOR_TYPE_RGB;
+    shape.rows.assign(18, 0x40);
     std::wstring png = dir.Path(L"named.bmp");
-    ASSERT_TRUE(WriteFileBytes(png, MakePng(spec)));
+    ASSERT_TRUE(WriteFileBytes(png, MakePng(shape)));
 
     CxImage image;
     EXPECT_TRUE(image.Load(png.c_str(), IMAGE_TYPE_BMP)) << image.GetLastError();
@@ -221,12 +221,12 @@ TEST(ImageLoad, FromResourceOfAnotherModule) {
     std::wstring copy = dir.Path(L"resources.exe");
     ASSERT_TRUE(CopyFileW(self, copy.c_str(), FALSE));
 
-    PngSpec spec;
-    spec.width = 5;
-    spec.height = 4;
-    spec.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
-    for (int i = 0; i < 20; ++i) spec.rows.insert(spec.rows.end(), { 10, 20, 30, uint8_t(i * 10) });
-    Bytes png = MakePng(spec);
+    PngSpec shape;
+    shape.width = 5;
+    shape.height = 4;
+    shape.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+    for (int i = 0; i < 20; ++i) shape.rows.insert(shape.rows.end(), { 10, 20, 30, uint8_t(i * 10) });
+    Bytes png = MakePng(shape);
     BmpSpec bmp;
     bmp.width = 2;
     bmp.height = 2;

@@ -74,7 +74,7 @@ struct BmpSpec {
     uint32_t gap = 0;               // junk bytes between the tables and the pixels
     bool fileHeader = true;
 };
-Bytes MakeBmp(const BmpSpec& spec);
+Bytes MakeBmp(const BmpSpec& shape);
 
 // Bottom-up uncompressed rows of bpp bits; value(x, yTop) gives the stored
 // bits of one pixel (index, 16-bit word, or 0x00RRGGBB for 24 and 32 bits).
@@ -117,7 +117,7 @@ struct PngSpec {
     Bytes trns;                     // palette alpha values
     int trnsGrey = -1;              // grey tRNS value
 };
-Bytes MakePng(const PngSpec& spec);
+Bytes MakePng(const PngSpec& shape);
 
 struct PngFacts {
     bool ok = false;

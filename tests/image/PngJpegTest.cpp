@@ -93,22 +93,22 @@ TEST(PngDecode, EveryColourTypeAndDepth) {
     };
     for (const PngCase& c : cases) {
         SCOPED_TRACE(c.name);
-        PngSpec spec;
-        spec.width = 21;
-        spec.height = 9;
-        spec.colourType = c.colourType;
-        spec.depth = c.depth;
-        spec.interlace = c.interlace;
-        spec.rows = PackPng(21, 9, c.channels, c.depth,
+        PngSpec shape;
+        shape.width = 21;
+        shape.height = 9;
+        shape.colourType = c.colourType;
+        shape.depth = c.depth;
+        shape.interlace = c.interlace;
+        shape.rows = PackPng(21, 9, c.channels, c.depth,
                             c.palette ? +[](int x, int y, int) { return uint32_t(x * 7 + y * 3); } : Pattern);
         if (c.palette && c.palette < (1 << c.depth)) {
             // Keep indices inside the palette.
-            spec.rows = PackPng(21, 9, 1, c.depth, +[](int x, int y, int) { return uint32_t((x + y) % 2); });
+            shape.rows = PackPng(21, 9, 1, c.depth, +[](int x, int y, int) { return uint32_t((x + y) % 2); });
         }
-        for (int i = 0; i < c.palette; ++i) spec.palette.push_back(uint32_t(i * 0x010203 + 0x402000) & 0xFFFFFF);
-        if (c.trns && c.palette) for (int i = 0; i < c.palette; ++i) spec.trns.push_back(uint8_t(255 - i));
-        if (c.trns && !c.palette) spec.trnsGrey = int(Pattern(3, 4, 0) & 0xFF);
-        Bytes file = MakePng(spec);
+        for (int i = 0; i < c.palette; ++i) shape.palette.push_back(uint32_t(i * 0x010203 + 0x402000) & 0xFFFFFF);
+        if (c.trns && c.palette) for (int i = 0; i < c.palette; ++i) shape.trns.push_back(uint8_t(255 - i));
+        if (c.trns && !c.palette) shape.trnsGrey = int(Pattern(3, 4, 0) & 0xFF);
+        Bytes file = MakePng(shape);
         ASSERT_FALSE(file.empty());
         PngFacts reference = ReadPng(file);
         ASSERT_TRUE(reference.ok);
@@ -127,12 +127,12 @@ TEST(PngDecode, EveryColourTypeAndDepth) {
 }
 
 TEST(PngDecode, RefusesDamageWithATextAndKeepsNothing) {
-    PngSpec spec;
-    spec.width = 30;
-    spec.height = 30;
-    spec.colourType = 2;
-    spec.rows = PackPng(30, 30, 3, 8, Pattern);
-    Bytes file = MakePng(spec);
+    PngSpec shape;
+    shape.width = 30;
+    shape.height = 30;
+    shape.colourType = 2;
+    shape.rows = PackPng(30, 30, 3, 8, Pattern);
+    Bytes file = MakePng(shape);
     CxImage image;
     ASSERT_TRUE(DecodeBytes(image, file, IMAGE_TYPE_PNG));
 

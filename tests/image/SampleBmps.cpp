@@ -30,16 +30,16 @@ SampleBmp Indexed(const char* name, int bpp, uint32_t headerSize, bool topDown) 
     s.width = W;
     s.height = H;
     int colours = 1 << bpp;
-    BmpSpec spec;
-    spec.width = W;
-    spec.height = topDown ? -H : H;
-    spec.bpp = bpp;
-    spec.headerSize = headerSize;
-    spec.palette = Palette(colours);
-    spec.pixels = PackRows(W, H, bpp, topDown, [&](int x, int y) { return uint32_t(IndexAt(x, y, colours)); });
+    BmpSpec shape;
+    shape.width = W;
+    shape.height = topDown ? -H : H;
+    shape.bpp = bpp;
+    shape.headerSize = headerSize;
+    shape.palette = Palette(colours);
+    shape.pixels = PackRows(W, H, bpp, topDown, [&](int x, int y) { return uint32_t(IndexAt(x, y, colours)); });
     for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x) s.expected.push_back(Opaque(spec.palette[IndexAt(x, y, colours)]));
-    s.file = MakeBmp(spec);
+        for (int x = 0; x < W; ++x) s.expected.push_back(Opaque(shape.palette[IndexAt(x, y, colours)]));
+    s.file = MakeBmp(shape);
     return s;
 }
 
@@ -49,21 +49,21 @@ SampleBmp Deep(const char* name, int bpp, uint32_t compression, std::vector<uint
     s.name = name;
     s.width = W;
     s.height = H;
-    BmpSpec spec;
-    spec.width = W;
-    spec.height = topDown ? -H : H;
-    spec.bpp = bpp;
-    spec.compression = compression;
-    spec.headerSize = headerSize;
-    spec.masks = masks;
+    BmpSpec shape;
+    shape.width = W;
+    shape.height = topDown ? -H : H;
+    shape.bpp = bpp;
+    shape.compression = compression;
+    shape.headerSize = headerSize;
+    shape.masks = masks;
     if (bpp == 24 || (bpp == 32 && masks.empty())) {
         // The fourth byte of 32-bit pixels holds junk that must be ignored.
-        spec.pixels = PackRows(W, H, bpp, topDown, [](int x, int y) { return RgbAt(x, y) | 0x5A000000u; });
+        shape.pixels = PackRows(W, H, bpp, topDown, [](int x, int y) { return RgbAt(x, y) | 0x5A000000u; });
         for (int y = 0; y < H; ++y)
             for (int x = 0; x < W; ++x) s.expected.push_back(Opaque(RgbAt(x, y)));
     } else {
         // Channel values chosen per pixel within each mask's range.
-        spec.pixels = PackRows(W, H, bpp, topDown, [&](int x, int y) {
+        shape.pixels = PackRows(W, H, bpp, topDown, [&](int x, int y) {
             uint32_t v = 0;
             for (int c = 0; c < 3; ++c) {
                 uint32_t m = masks[c], shift = 0;
@@ -87,9 +87,9 @@ SampleBmp Deep(const char* name, int bpp, uint32_t compression, std::vector<uint
             }
         }
         s.gdiTolerance = 8;
-        if (compression == 0) spec.masks.clear();
+        if (compression == 0) shape.masks.clear();
     }
-    s.file = MakeBmp(spec);
+    s.file = MakeBmp(shape);
     return s;
 }
 
@@ -104,16 +104,16 @@ SampleBmp Rle(const char* name, bool four) {
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x)  // long runs on some rows, noise on others
             indices.push_back(uint8_t(y % 3 == 0 ? (x < 6 ? 3 : 9) : IndexAt(x, y, colours)));
-    BmpSpec spec;
-    spec.width = W;
-    spec.height = H;
-    spec.bpp = four ? 4 : 8;
-    spec.compression = four ? 2 : 1;
-    spec.palette = Palette(colours);
-    spec.pixels = EncodeRle(indices, W, H, four);
-    for (uint8_t i : indices) s.expected.push_back(Opaque(spec.palette[i]));
-    s.background = spec.palette[0];
-    s.file = MakeBmp(spec);
+    BmpSpec shape;
+    shape.width = W;
+    shape.height = H;
+    shape.bpp = four ? 4 : 8;
+    shape.compression = four ? 2 : 1;
+    shape.palette = Palette(colours);
+    shape.pixels = EncodeRle(indices, W, H, four);
+    for (uint8_t i : indices) s.expected.push_back(Opaque(shape.palette[i]));
+    s.background = shape.palette[0];
+    s.file = MakeBmp(shape);
     return s;
 }
 
@@ -124,30 +124,30 @@ SampleBmp RleWithDelta(bool four) {
     s.rle = true;
     s.width = 8;
     s.height = 4;
-    BmpSpec spec;
-    spec.width = 8;
-    spec.height = 4;
-    spec.bpp = four ? 4 : 8;
-    spec.compression = four ? 2 : 1;
-    spec.palette = Palette(four ? 16 : 256);
+    BmpSpec shape;
+    shape.width = 8;
+    shape.height = 4;
+    shape.bpp = four ? 4 : 8;
+    shape.compression = four ? 2 : 1;
+    shape.palette = Palette(four ? 16 : 256);
     std::vector<uint8_t> rows(32, 0);  // bottom-up here
     if (four) {
-        spec.pixels = { 3, 0x12, 0, 2, 2, 1, 3, 0x33, 0, 0, 0, 5, 0x34, 0x56, 0x70, 0, 0, 0, 8, 0x99, 0, 1 };
+        shape.pixels = { 3, 0x12, 0, 2, 2, 1, 3, 0x33, 0, 0, 0, 5, 0x34, 0x56, 0x70, 0, 0, 0, 8, 0x99, 0, 1 };
         rows[0] = 1; rows[1] = 2; rows[2] = 1;
         rows[13] = rows[14] = rows[15] = 3;
         for (int i = 0; i < 5; ++i) rows[16 + i] = uint8_t(3 + i);
         for (int i = 0; i < 8; ++i) rows[24 + i] = 9;
     } else {
-        spec.pixels = { 3, 1, 0, 2, 2, 1, 3, 2, 0, 0, 0, 5, 3, 4, 5, 6, 7, 0, 0, 0, 8, 9, 0, 1 };
+        shape.pixels = { 3, 1, 0, 2, 2, 1, 3, 2, 0, 0, 0, 5, 3, 4, 5, 6, 7, 0, 0, 0, 8, 9, 0, 1 };
         rows[0] = rows[1] = rows[2] = 1;
         rows[13] = rows[14] = rows[15] = 2;
         for (int i = 0; i < 5; ++i) rows[16 + i] = uint8_t(3 + i);
         for (int i = 0; i < 8; ++i) rows[24 + i] = 9;
     }
     for (int y = 3; y >= 0; --y)
-        for (int x = 0; x < 8; ++x) s.expected.push_back(Opaque(spec.palette[rows[y * 8 + x]]));
-    s.background = spec.palette[0];
-    s.file = MakeBmp(spec);
+        for (int x = 0; x < 8; ++x) s.expected.push_back(Opaque(shape.palette[rows[y * 8 + x]]));
+    s.background = shape.palette[0];
+    s.file = MakeBmp(shape);
     return s;
 }
 
