@@ -104,7 +104,12 @@ HRESULT CButtonRunner::Start() {
     *m_site.ReleaseAndGetAddressOf() =
         new (std::nothrow) CDvlHostSite(m_options, m_bar.Handle(), FolderOf(program));
     if (!m_site) return Fail(E_OUTOFMEMORY, L"out of memory");
-    hr = CreateButton();
+    return Attach();
+}
+
+// Everything one button's life on the bar begins with.
+HRESULT CButtonRunner::Attach() {
+    HRESULT hr = CreateButton();
     if (FAILED(hr)) return hr;
     m_bar.onHotKey = [this](UINT id) {
         if (m_button) m_button->HandleMessage(25, 0, reinterpret_cast<void*>(static_cast<UINT_PTR>(id)));
@@ -120,6 +125,13 @@ HRESULT CButtonRunner::Start() {
     HANDLE event = nullptr;
     if (m_button->HandleMessage(10, 0, &event) == S_OK) m_updateEvent = event;
     return S_OK;
+}
+
+HRESULT CButtonRunner::Restart() {
+    if (!m_site) return Fail(E_UNEXPECTED, L"the bar was never started");
+    Stop();
+    m_error.clear();
+    return Attach();
 }
 
 HRESULT CButtonRunner::SaveSettings() {

@@ -25,6 +25,9 @@ public:
     // Saves the settings (unless told not to or they could not be read) and
     // releases the button. Answers the save's result.
     HRESULT Stop();
+    // Stop, then a new button on the same bar and site, loaded with the
+    // settings just saved (as when the bar is started again).
+    HRESULT Restart();
 
     IDvlButton* Button() const { return m_button.Get(); }
     CDvlHostSite* Site() const { return m_site.Get(); }
@@ -49,6 +52,7 @@ private:
     HRESULT Fail(HRESULT hr, const std::wstring& what);
     HRESULT FindClass();
     HRESULT CreateButton();
+    HRESULT Attach();
     HRESULT Identify();
     HRESULT LoadSettings();
     HRESULT SaveSettings();

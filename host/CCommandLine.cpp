@@ -25,16 +25,14 @@ const CCommandLine::Option* CCommandLine::Find(const std::wstring& name, const O
 bool CCommandLine::Parse(const std::vector<std::wstring>& args, const Option* options,
                          size_t count) {
     m_verb.clear();
+    m_arguments.clear();
     m_values.clear();
     m_error.clear();
     for (size_t i = 0; i < args.size(); ++i) {
         const std::wstring& arg = args[i];
         if (arg.compare(0, 2, L"--") != 0) {
-            if (!m_verb.empty()) {
-                m_error = L"unexpected argument: " + arg;
-                return false;
-            }
-            m_verb = arg;
+            if (m_verb.empty()) m_verb = arg;
+            else m_arguments.push_back(arg);
             continue;
         }
         const Option* option = Find(arg, options, count);

@@ -19,6 +19,8 @@ public:
     bool Parse(const std::vector<std::wstring>& args, const Option* options, size_t count);
 
     const std::wstring& Verb() const { return m_verb; }
+    // The words after the verb that are no options, in order.
+    const std::vector<std::wstring>& Arguments() const { return m_arguments; }
     const std::wstring& Error() const { return m_error; }
     bool Has(const wchar_t* name) const;
     std::wstring Text(const wchar_t* name) const;
@@ -32,6 +34,7 @@ private:
     const Option* Find(const std::wstring& name, const Option* options, size_t count) const;
 
     std::wstring m_verb;
+    std::vector<std::wstring> m_arguments;
     std::wstring m_error;
     std::map<std::wstring, std::wstring> m_values;
 };

@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 #include "host/CGuidText.h"
+#include "host/CHistoryIndex.h"
+#include "host/CHostScript.h"
 #include "host/CIconRenderer.h"
 #include "host/CMenuWalker.h"
 #include "host/CPngWriter.h"
@@ -22,7 +24,7 @@ const CCommandLine::Option kOptions[] = {
     {L"--no-save", nullptr, L"do not write the settings back at the end"},
     {L"--trace", nullptr, L"log every call the button makes to the bar on standard error"},
     {L"--png", L"FILE", L"icon: the PNG file to write"},
-    {L"--seconds", L"N", L"show: close the bar after N seconds (default: when its window is closed)"},
+    {L"--seconds", L"N", L"show: close the bar after N seconds (default: when its window is closed); run: how long to run (default 5)"},
     {L"--screenshot", L"FILE", L"show: once the bar has been on screen for a second, write what the screen shows of it as a PNG file"},
 };
 
@@ -51,7 +53,27 @@ std::wstring BufferText(IDvlButton* button, UINT code) {
 
 std::wstring Hex(DWORD value) { return CTextOut::Format(L"0x%08lX", static_cast<unsigned long>(value)); }
 
-void PrintHostCounters(CButtonRunner& runner) {
+// The id a history entry's enumeration text ends in ("clip:12" -> 12), or 0.
+int EntryNumber(const std::wstring& text) {
+    size_t colon = text.find_last_of(L':');
+    std::wstring digits = colon == std::wstring::npos ? text : text.substr(colon + 1);
+    unsigned long long number = 0;
+    if (!CCommandLine::ParseNumber(digits, 0x7FFFFFFF, number)) return 0;
+    return static_cast<int>(number);
+}
+
+std::wstring EntryLine(const std::wstring& id, const CHistoryIndex& index) {
+    std::wstring line = L"entry: " + CTextOut::Escape(id);
+    const CHistoryIndex::Entry* entry = index.Find(EntryNumber(id));
+    if (!entry) return line;
+    if (entry->hasTime) line += L"  " + CHistoryIndex::FormatTime(entry->time);
+    if (entry->locked) line += L"  locked";
+    return line;
+}
+
+}  // namespace
+
+void CHostCommands::PrintCounters(CButtonRunner& runner) {
     CDvlHostSite* site = runner.Site();
     for (const auto& key : site->HotKeys().All())
         CTextOut::Out(CTextOut::Format(L"hotkey %u: 0x%04X", key.first, key.second));
@@ -59,8 +81,6 @@ void PrintHostCounters(CButtonRunner& runner) {
     CTextOut::Out(CTextOut::Format(L"invalidations: %ld", site->RefreshCount(DVLREFRESH_INVALIDATE)));
     CTextOut::Out(CTextOut::Format(L"menu activations: %ld", site->ActivateMenuCount()));
 }
-
-}  // namespace
 
 const CCommandLine::Option* CHostCommands::Options(size_t& count) {
     count = sizeof(kOptions) / sizeof(kOptions[0]);
@@ -74,6 +94,8 @@ const CHostCommands::Verb* CHostCommands::Table(size_t& count) {
         {L"icon", L"icon --png FILE", L"draw the button's icon at the bar's icon size and write it as a PNG file", true, &CHostCommands::Icon},
         {L"menu", L"menu", L"build the button's menu and print each entry's id, name and tooltip", true, &CHostCommands::Menu},
         {L"show", L"show [--seconds N] [--screenshot FILE]", L"show the bar with the button until its window is closed", true, &CHostCommands::Show},
+        {L"run", L"run [--seconds N]", L"run the bar for N seconds (the button captures meanwhile), then print the menu and the counters", true, &CHostCommands::RunVerb},
+        {L"script", L"script STEP...", L"drive the button through the steps in order (\"dvlhost.exe help\" lists them); stops at the first that fails", true, &CHostCommands::Script},
     };
     count = sizeof(verbs) / sizeof(verbs[0]);
     return verbs;
@@ -150,9 +172,13 @@ int CHostCommands::Run() {
 int CHostCommands::Run(const CCommandLine& line) {
     const Verb* verb = FindVerb(line.Verb().empty() ? L"help" : line.Verb());
     if (!verb) return Usage(L"unknown verb: " + line.Verb());
+    if (verb->run != &CHostCommands::Script && !line.Arguments().empty())
+        return Usage(L"unexpected argument: " + line.Arguments().front());
     HostOptions options;
     std::wstring error;
     if (!ReadHostOptions(line, options, error)) return Usage(error);
+    if (verb->run == &CHostCommands::Script && !CHostScript::Check(line.Arguments(), error))
+        return Usage(error);
     CButtonRunner runner(options);
     if (verb->needsButton && FAILED(runner.Start())) {
         CTextOut::Err(L"dvlhost: " + runner.Error());
@@ -177,10 +203,16 @@ int CHostCommands::Help(CButtonRunner&, const CCommandLine&) {
         if (options[i].valueName) name += std::wstring(L" ") + options[i].valueName;
         CTextOut::Out(CTextOut::Format(L"  %-28ls %ls", name.c_str(), options[i].help));
     }
+    CTextOut::Out(L"script steps (each one argument, e.g. \"run 2\"):");
+    const CHostScript::Step* steps = CHostScript::Table(count);
+    for (size_t i = 0; i < count; ++i)
+        CTextOut::Out(CTextOut::Format(L"  %-28ls %ls", steps[i].usage, steps[i].summary));
     return kOk;
 }
 
-int CHostCommands::Info(CButtonRunner& runner, const CCommandLine&) {
+int CHostCommands::Info(CButtonRunner& runner, const CCommandLine&) { return PrintInfo(runner); }
+
+int CHostCommands::PrintInfo(CButtonRunner& runner) {
     IDvlButton* button = runner.Button();
     DVLBUTTONINFO info{};
     info.mask = DVLINFO_STYLE | DVLINFO_KIND | DVLINFO_SIZE | DVLINFO_TEXT | DVLINFO_SIZE2;
@@ -202,7 +234,7 @@ int CHostCommands::Info(CButtonRunner& runner, const CCommandLine&) {
     CTextOut::Out(Field(L"icon location", location));
     CTextOut::Out(Field(L"tooltip", TaskText(button, 22)));
     CTextOut::Out(Field(L"tip caption", TaskText(button, 24)));
-    PrintHostCounters(runner);
+    PrintCounters(runner);
     return kOk;
 }
 
@@ -225,11 +257,18 @@ int CHostCommands::Icon(CButtonRunner& runner, const CCommandLine& line) {
     return kOk;
 }
 
-int CHostCommands::Menu(CButtonRunner& runner, const CCommandLine&) {
+int CHostCommands::Menu(CButtonRunner& runner, const CCommandLine&) { return PrintMenu(runner); }
+
+int CHostCommands::PrintMenu(CButtonRunner& runner) {
     CMenuWalker walker(runner.Button());
     HRESULT hr = walker.Walk();
+    // Read after the walk: the button saves while it holds no lock for the bar.
+    CHistoryIndex index;
+    index.ReadFrom(runner.Button());
     for (const auto& key : walker.Keys())
         CTextOut::Out(CTextOut::Format(L"sort key: %u ", key.id) + CTextOut::Escape(key.name));
+    CTextOut::Out(CTextOut::Format(L"entries: %zu", walker.Entries().size()));
+    for (const auto& entry : walker.Entries()) CTextOut::Out(EntryLine(entry.id, index));
     CTextOut::Out(CTextOut::Format(L"children: %zu", walker.Children().size()));
     for (const auto& child : walker.Children()) {
         CTextOut::Out(Field(L"child", child.id));
@@ -237,7 +276,7 @@ int CHostCommands::Menu(CButtonRunner& runner, const CCommandLine&) {
         CTextOut::Out(L"  " + Field(L"tip", TaskText(child.button.Get(), 22)));
     }
     if (walker.Failures())
-        CTextOut::Err(CTextOut::Format(L"warning: %zu entries could not be made", walker.Failures()));
+        CTextOut::Err(CTextOut::Format(L"note: the button made no sub-button for %zu entries", walker.Failures()));
     walker.Clear();
     if (FAILED(hr)) {
         CTextOut::Err(L"dvlhost: the button's enumeration did not end");
@@ -277,6 +316,19 @@ int CHostCommands::Show(CButtonRunner& runner, const CCommandLine& line) {
         }
     }
     runner.Run(total);
-    PrintHostCounters(runner);
+    PrintCounters(runner);
     return rc;
+}
+
+int CHostCommands::RunVerb(CButtonRunner& runner, const CCommandLine& line) {
+    unsigned long long seconds = 5;
+    if (!line.Number(L"--seconds", 86400, seconds)) return Usage(L"--seconds needs a number");
+    runner.Run(static_cast<DWORD>(seconds * 1000));
+    int rc = PrintMenu(runner);
+    PrintCounters(runner);
+    return rc;
+}
+
+int CHostCommands::Script(CButtonRunner& runner, const CCommandLine& line) {
+    return CHostScript::Run(runner, line.Arguments());
 }

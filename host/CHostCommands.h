@@ -31,6 +31,11 @@ public:
     static const Verb* Table(size_t& count);
     static const CCommandLine::Option* Options(size_t& count);
 
+    // What the verbs print, for the script's steps as well.
+    static int PrintMenu(CButtonRunner& runner);
+    static int PrintInfo(CButtonRunner& runner);
+    static void PrintCounters(CButtonRunner& runner);
+
 private:
     static const Verb* FindVerb(const std::wstring& name);
     static int Usage(const std::wstring& error);
@@ -40,4 +45,6 @@ private:
     static int Icon(CButtonRunner& runner, const CCommandLine& line);
     static int Menu(CButtonRunner& runner, const CCommandLine& line);
     static int Show(CButtonRunner& runner, const CCommandLine& line);
+    static int RunVerb(CButtonRunner& runner, const CCommandLine& line);
+    static int Script(CButtonRunner& runner, const CCommandLine& line);
 };

@@ -16,7 +16,9 @@ void CMenuWalker::ReadKeys() {
 
 void CMenuWalker::AddChild(const DVLENUMCHILD& record, const WCHAR* text) {
     DVLCREATECHILD create{m_root, record.item, nullptr};
-    if (m_root->HandleMessage(16, 0, &create) == S_OK && create.child) {
+    bool made = m_root->HandleMessage(16, 0, &create) == S_OK && create.child;
+    m_entries.push_back({text, made});
+    if (made) {
         Child child;
         child.id = text;
         // The record hands over its reference (ComPtr::Attach here would add one).

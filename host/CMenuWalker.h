@@ -16,6 +16,11 @@ public:
         UINT id;
         std::wstring name;
     };
+    // One item as the enumeration gave it, in the button's order.
+    struct Entry {
+        std::wstring id;
+        bool made;  // a sub-button was made for it
+    };
     struct Child {
         std::wstring id;  // the text the enumeration gave
         Microsoft::WRL::ComPtr<IDvlButton> button;
@@ -27,10 +32,16 @@ public:
 
     HRESULT Walk();
     const std::vector<SortKey>& Keys() const { return m_keys; }
+    const std::vector<Entry>& Entries() const { return m_entries; }
     const std::vector<Child>& Children() const { return m_children; }
     // Sub-buttons that could not be made for an enumerated item.
     size_t Failures() const { return m_failures; }
-    void Clear() { m_children.clear(); m_keys.clear(); m_failures = 0; }
+    void Clear() {
+        m_entries.clear();
+        m_children.clear();
+        m_keys.clear();
+        m_failures = 0;
+    }
 
 private:
     void ReadKeys();
@@ -40,6 +51,7 @@ private:
 
     IDvlButton* m_root;
     std::vector<SortKey> m_keys;
+    std::vector<Entry> m_entries;
     std::vector<Child> m_children;
     size_t m_failures = 0;
 };

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs the plug-in in the stand-in bar (dvlhost.exe) and leaves what it shows
 # in out/: the report of "info", the button icon as drawn by the plug-in (and
-# from an explicit icon location), the menu as the bar builds it, and a
-# screenshot of the bar on screen.
+# from an explicit icon location), the clipboard history that the button
+# captured while another program (clipput.exe) copied text, HTML, RTF, a file
+# list and a picture, listed before and after the button was restarted, the
+# menu as the bar builds it, and a screenshot of the bar on screen.
 # Usage: demo.sh BUILD_DIR   (it calls itself with --in-display under xvfb-run)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,8 +12,9 @@ build=$(realpath "$1")
 prefix=$build/wineprefix
 out=$root/out
 host=$build/host/dvlhost.exe
+clipput=$build/host/clipput.exe
 dll=$build/mirabex.dll
-for file in "$host" "$dll"; do
+for file in "$host" "$clipput" "$dll"; do
   [ -f "$file" ] || { echo "demo: $file is missing; build first" >&2; exit 1; }
 done
 "$root/scripts/wine-prefix.sh" "$prefix"
@@ -37,11 +40,39 @@ session() {
   echo "== dvlhost.exe icon --icon ..\\mirabex.dll,-117 --icon-size 48 --png out/icon-117.png"
   wine "$host" icon --clsid "$clsid" --no-save --icon '..\mirabex.dll,-117' --icon-size 48 \
     --png out/icon-117.png
+  capture
   echo "== dvlhost.exe menu"
   wine "$host" menu --clsid "$clsid" | tee out/menu.txt
   echo "== dvlhost.exe show --screenshot out/bar.png"
   wine "$host" show --clsid "$clsid" --seconds 2 --screenshot out/bar.png
   wineserver -w
+}
+# The bar runs with capture on while clipput.exe, another program, copies five
+# kinds of content; the bar then lists the history, swaps the last two
+# entries, restarts the button from its saved settings and lists it again.
+capture() {
+  set -euo pipefail
+  local appdata
+  appdata=$(winepath -u "$(wine cmd /c echo %APPDATA% | tr -d '\r')")
+  # A history of an earlier demo would mix into this one.
+  rm -rf "$appdata/Orbelan/Dravelle/Mirabex" "$appdata/Dravelle/$clsid.settings"
+  echo "== dvlhost.exe script (capture while clipput.exe copies, then restart)"
+  wine "$host" script --clsid "$clsid" "context" "wait-items 5 60" "echo -- before the restart" "menu" \
+    "swap" "clipboard" "restart" "echo -- after the restart" "menu" "context" "counters" \
+    > out/history.txt 2>&1 &
+  local bar=$!
+  # Time for the bar to load the button and the watcher to join the viewer chain.
+  sleep 3
+  local files
+  files="$(winepath -w "$dll")|$(winepath -w "$root/README.md")"
+  # Each copy is left a moment so that the watcher captures it before the next.
+  wine "$clipput" "text:Hello from another program" sleep:500
+  wine "$clipput" "html:<p>Some <b>bold</b> HTML</p>" sleep:500
+  wine "$clipput" "rtf:Some {\\b bold} RTF" sleep:500
+  wine "$clipput" "files:$files" sleep:500
+  wine "$clipput" picture:64x48 sleep:500
+  wait "$bar" || { cat out/history.txt; echo "demo: the bar's script failed" >&2; return 1; }
+  cat out/history.txt
 }
 if [ "${2:-}" = --in-display ]; then
   session

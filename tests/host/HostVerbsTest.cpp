@@ -132,7 +132,9 @@ TEST_F(HostVerbs, IconWritesThePluginsDrawingAsPng) {
 TEST_F(HostVerbs, MenuPrintsTheSortedChildren) {
     ASSERT_EQ(0, host.Run(L"menu " + FakeArguments(folder))) << host.Err();
     std::vector<std::string> expected = {
-        "sort key: 1 Newest first", "children: 3",
+        "sort key: 1 Newest first", "entries: 3",
+        // In the order the button enumerated them; its own settings hold no history index.
+        "entry: fake:1", "entry: fake:2", "entry: fake:3", "children: 3",
         "child: fake:3", "  name: Child#3", "  tip: Tip of child 3",
         "child: fake:2", "  name: Child#2", "  tip: Tip of child 2",
         "child: fake:1", "  name: Child#1", "  tip: Tip of child 1",

@@ -1,0 +1,38 @@
+// Plays the user in front of a message box the button shows: a thread of its
+// own looks for a dialog box of this process with the given caption and
+// presses one of its buttons, the way a user would answer the question.
+#pragma once
+#include <windows.h>
+#include <atomic>
+#include <string>
+#include <thread>
+
+class CMessageBoxAnswerer {
+public:
+    // answer: IDYES, IDNO, ... The search gives up after timeoutMs.
+    CMessageBoxAnswerer(std::wstring caption, int answer, DWORD timeoutMs = 10000);
+    CMessageBoxAnswerer(const CMessageBoxAnswerer&) = delete;
+    CMessageBoxAnswerer& operator=(const CMessageBoxAnswerer&) = delete;
+    // Stops looking and waits for the thread.
+    ~CMessageBoxAnswerer();
+
+    // Ends the search (call once the code that shows the box has returned).
+    void Finish();
+    bool Answered() const { return m_answered; }
+    // The question the box asked; empty when none was found.
+    const std::wstring& Question() const { return m_question; }
+
+    static const wchar_t* AnswerName(int answer);
+
+private:
+    void Look();
+    HWND FindBox() const;
+
+    std::wstring m_caption;
+    int m_answer;
+    DWORD m_timeout;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_answered{false};
+    std::wstring m_question;  // written by the thread, read after Finish
+    std::thread m_thread;
+};
