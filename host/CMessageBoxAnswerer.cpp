@@ -71,6 +71,7 @@ void CMessageBoxAnswerer::Look() {
         WCHAR text[2048] = L"";
         GetDlgItemTextW(box, kMessageTextId, text, 2048);
         m_question = text;
+        m_owner = GetWindow(box, GW_OWNER);
         // The box ends as if its button had been clicked.
         HWND button = GetDlgItem(box, m_answer);
         m_answered = PostMessageW(box, WM_COMMAND, MAKEWPARAM(m_answer, BN_CLICKED),

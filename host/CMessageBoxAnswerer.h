@@ -21,6 +21,8 @@ public:
     bool Answered() const { return m_answered; }
     // The question the box asked; empty when none was found.
     const std::wstring& Question() const { return m_question; }
+    // The window that owned the box; null for a box without owner.
+    HWND Owner() const { return m_owner; }
 
     static const wchar_t* AnswerName(int answer);
 
@@ -34,5 +36,6 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_answered{false};
     std::wstring m_question;  // written by the thread, read after Finish
+    HWND m_owner = nullptr;
     std::thread m_thread;
 };

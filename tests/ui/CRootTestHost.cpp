@@ -1,0 +1,64 @@
+#include "tests/ui/CRootTestHost.h"
+
+HRESULT CRootTestHost::QueryInterface(REFIID riid, void** out) {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDvlHost) {
+        *out = static_cast<IDvlHost*>(this);
+        return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT CRootTestHost::GetMetrics(DVLMETRICS* metrics) {
+    if (!metrics || metrics->cbSize != sizeof(DVLMETRICS)) return E_INVALIDARG;
+    metrics->iconSize = iconSize;
+    return S_OK;
+}
+
+HRESULT CRootTestHost::NotifyChanged() {
+    ++m_notify;
+    if (GetCurrentThreadId() != m_thread) ++m_notifyElsewhere;
+    return S_OK;
+}
+
+HRESULT CRootTestHost::GetIconOffset(POINT* offset, const RECT*, DWORD) {
+    if (offset) *offset = {0, 0};
+    return S_OK;
+}
+
+HRESULT CRootTestHost::GetEntryStyle(void* record24, DWORD* value) {
+    if (record24) memset(record24, 0, 16);
+    if (value) *value = 0;
+    return S_OK;
+}
+
+HRESULT CRootTestHost::Refresh(DWORD) { return S_OK; }
+
+HRESULT CRootTestHost::Request(UINT code, UINT_PTR arg, void* ptr) {
+    switch (code) {
+    case DVLREQ_SETHOTKEY: {
+        std::lock_guard<std::mutex> guard(m_guard);
+        m_hotKeys.emplace_back(static_cast<WORD>(arg), static_cast<UINT>(reinterpret_cast<UINT_PTR>(ptr)));
+        return S_OK;
+    }
+    case DVLREQ_ACTIVATEMENU:
+        ++m_activations;
+        return S_OK;
+    case DVLREQ_ICONFLAGS:
+        if (ptr) *static_cast<DWORD*>(ptr) = 0;
+        return S_OK;
+    default:
+        return E_NOTIMPL;
+    }
+}
+
+std::vector<std::pair<WORD, UINT>> CRootTestHost::HotKeys() const {
+    std::lock_guard<std::mutex> guard(m_guard);
+    return m_hotKeys;
+}
+
+void CRootTestHost::ClearHotKeys() {
+    std::lock_guard<std::mutex> guard(m_guard);
+    m_hotKeys.clear();
+}
