@@ -1,5 +1,4 @@
 #include "CHostProcess.h"
-#include <thread>
 
 #ifndef DVLHOST_PROGRAM
 #error "DVLHOST_PROGRAM must name dvlhost.exe"
@@ -25,26 +24,33 @@ std::string CHostProcess::Utf8(const std::wstring& text) {
     return out;
 }
 
-namespace {
+CHostProcess::~CHostProcess() { Finish(0); }
 
-void Drain(HANDLE pipe, std::string* into) {
+void CHostProcess::Drain(HANDLE pipe, std::string* into) {
     char buffer[4096];
     DWORD read = 0;
-    while (ReadFile(pipe, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+    while (ReadFile(pipe, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+        std::lock_guard<std::mutex> guard(m_guard);
         into->append(buffer, read);
+    }
 }
 
-}  // namespace
-
-int CHostProcess::Run(const std::wstring& arguments) {
-    m_out.clear();
-    m_err.clear();
+bool CHostProcess::Start(const std::wstring& arguments) {
+    Finish(0);
+    {
+        std::lock_guard<std::mutex> guard(m_guard);
+        m_out.clear();
+        m_err.clear();
+    }
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE outRead, outWrite, errRead, errWrite;
-    if (!CreatePipe(&outRead, &outWrite, &inherit, 0)) return -1;
-    if (!CreatePipe(&errRead, &errWrite, &inherit, 0)) return -1;
-    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+    HANDLE outWrite = nullptr, errWrite = nullptr;
+    if (!CreatePipe(&m_outRead, &outWrite, &inherit, 0)) return false;
+    if (!CreatePipe(&m_errRead, &errWrite, &inherit, 0)) {
+        CloseHandle(outWrite);
+        return false;
+    }
+    SetHandleInformation(m_outRead, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(m_errRead, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -57,31 +63,73 @@ int CHostProcess::Run(const std::wstring& arguments) {
                                   nullptr, &startup, &process);
     CloseHandle(outWrite);
     CloseHandle(errWrite);
-    if (!started) {
-        CloseHandle(outRead);
-        CloseHandle(errRead);
+    if (started) {
+        CloseHandle(process.hThread);
+        m_process = process.hProcess;
+    }
+    // The readers end when the program's ends of the pipes close.
+    m_errReader = std::thread(&CHostProcess::Drain, this, m_errRead, &m_err);
+    m_outReader = std::thread(&CHostProcess::Drain, this, m_outRead, &m_out);
+    return started != FALSE;
+}
+
+bool CHostProcess::WaitForText(const std::string& text, DWORD timeoutMs) {
+    ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (Out().find(text) != std::string::npos) return true;
+        if (!m_process || GetTickCount64() >= end) return false;
+        if (WaitForSingleObject(m_process, 10) == WAIT_OBJECT_0) {
+            // Ended: what it printed is all read once the reader is done.
+            if (m_outReader.joinable()) m_outReader.join();
+            return Out().find(text) != std::string::npos;
+        }
+    }
+}
+
+int CHostProcess::Finish(DWORD timeoutMs) {
+    DWORD code = static_cast<DWORD>(-1);
+    if (m_process) {
+        if (WaitForSingleObject(m_process, timeoutMs) != WAIT_OBJECT_0) {
+            TerminateProcess(m_process, static_cast<UINT>(-1));
+            WaitForSingleObject(m_process, 5000);
+        }
+        GetExitCodeProcess(m_process, &code);
+        CloseHandle(m_process);
+        m_process = nullptr;
+    }
+    if (m_outReader.joinable()) m_outReader.join();
+    if (m_errReader.joinable()) m_errReader.join();
+    for (HANDLE* pipe : {&m_outRead, &m_errRead}) {
+        if (*pipe) CloseHandle(*pipe);
+        *pipe = nullptr;
+    }
+    return static_cast<int>(code);
+}
+
+int CHostProcess::Run(const std::wstring& arguments) {
+    if (!Start(arguments)) {
+        Finish(0);
         return -1;
     }
-    std::thread errors(Drain, errRead, &m_err);
-    Drain(outRead, &m_out);
-    errors.join();
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = static_cast<DWORD>(-1);
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    CloseHandle(outRead);
-    CloseHandle(errRead);
-    return static_cast<int>(code);
+    return Finish();
+}
+
+std::string CHostProcess::Out() const {
+    std::lock_guard<std::mutex> guard(m_guard);
+    return m_out;
+}
+
+std::string CHostProcess::Err() const {
+    std::lock_guard<std::mutex> guard(m_guard);
+    return m_err;
 }
 
 std::vector<std::string> CHostProcess::Lines() const {
     std::vector<std::string> lines;
+    std::string out = Out();
     size_t start = 0;
-    for (size_t end; (end = m_out.find('\n', start)) != std::string::npos; start = end + 1) {
-        std::string line = m_out.substr(start, end - start);
-        lines.push_back(line);
-    }
+    for (size_t end; (end = out.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(out.substr(start, end - start));
     return lines;
 }
 

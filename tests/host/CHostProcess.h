@@ -1,19 +1,36 @@
-// Runs dvlhost.exe as a second process and collects what it prints.
+// Runs dvlhost.exe as a second process and collects what it prints, either
+// to the end (Run) or while it runs (Start, WaitForText, Finish).
 #pragma once
 #include <windows.h>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 class CHostProcess {
 public:
+    CHostProcess() = default;
+    CHostProcess(const CHostProcess&) = delete;
+    CHostProcess& operator=(const CHostProcess&) = delete;
+    ~CHostProcess();
+
     // The program built beside the tests (its path comes from the build).
     static std::wstring ProgramPath();
 
     // Answers the exit code, or -1 when the program could not be run.
     int Run(const std::wstring& arguments);
 
-    const std::string& Out() const { return m_out; }
-    const std::string& Err() const { return m_err; }
+    // Starts the program and returns at once; false when it could not be run.
+    bool Start(const std::wstring& arguments);
+    // Waits until standard output holds the text; false on time-out or when
+    // the program ended without printing it.
+    bool WaitForText(const std::string& text, DWORD timeoutMs = 20000);
+    // Waits for the end (killing the program after the time-out) and answers
+    // the exit code, or -1.
+    int Finish(DWORD timeoutMs = 60000);
+
+    std::string Out() const;
+    std::string Err() const;
     // Standard output split into lines (UTF-8, without line ends).
     std::vector<std::string> Lines() const;
     // The value of the first "key: value" line, or "<missing>".
@@ -22,6 +39,14 @@ public:
     static std::string Utf8(const std::wstring& text);
 
 private:
+    void Drain(HANDLE pipe, std::string* into);
+
+    mutable std::mutex m_guard;
     std::string m_out;
     std::string m_err;
+    HANDLE m_process = nullptr;
+    HANDLE m_outRead = nullptr;
+    HANDLE m_errRead = nullptr;
+    std::thread m_outReader;
+    std::thread m_errReader;
 };

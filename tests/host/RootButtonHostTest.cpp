@@ -1,0 +1,200 @@
+// mirabex.dll in the stand-in bar, end to end: dvlhost.exe is the bar (one
+// process), clipput.exe the program that copies (another), and this test
+// reads what the bar prints. The plug-in is registered as regsvr32 does it;
+// the history lives in the prefix's real history folder.
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "CHostProcess.h"
+#include "CTempFolder.h"
+#include "host/CGuidText.h"
+#include "plugin/Guids.h"
+#include "tests/ui/RootTestSupport.h"
+
+namespace {
+
+std::wstring DllPath() {
+    std::string path = MIRABEX_DLL;
+    std::wstring wide(path.begin(), path.end());
+    if (!wide.empty() && wide[0] == L'/') wide = L"Z:" + wide;
+    for (auto& c : wide)
+        if (c == L'/') c = L'\\';
+    return wide;
+}
+
+// True once the first clipboard viewer is a watcher window of another process.
+bool AnotherProcessWatches() {
+    HWND viewer = GetClipboardViewer();
+    if (!viewer) return false;
+    DWORD process = 0;
+    GetWindowThreadProcessId(viewer, &process);
+    WCHAR name[32] = L"";
+    GetClassNameW(viewer, name, 32);
+    return process != GetCurrentProcessId() && lstrcmpW(name, L"OB_CLIP_VIEWER") == 0;
+}
+
+std::vector<std::string> WithPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
+    std::vector<std::string> found;
+    for (const std::string& line : lines)
+        if (line.compare(0, prefix.size(), prefix) == 0) found.push_back(line);
+    return found;
+}
+
+// The lines of the output between two markers (the first "> FROM" and the next "> ").
+std::vector<std::string> Section(const std::vector<std::string>& lines, const std::string& from, size_t nth = 0) {
+    std::vector<std::string> section;
+    bool in = false;
+    for (const std::string& line : lines) {
+        if (line == "> " + from) {
+            if (nth-- == 0) {
+                in = true;
+                continue;
+            }
+        } else if (in && line.compare(0, 2, "> ") == 0) {
+            break;
+        }
+        if (in) section.push_back(line);
+    }
+    return section;
+}
+
+class RootInHost : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        s_module = LoadLibraryW(DllPath().c_str());
+        auto registerServer = s_module ? reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+                                             reinterpret_cast<void*>(GetProcAddress(s_module, "DllRegisterServer")))
+                                       : nullptr;
+        s_registered = registerServer && registerServer() == S_OK;
+    }
+    static void TearDownTestSuite() {
+        if (s_module) {
+            auto unregisterServer = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+                reinterpret_cast<void*>(GetProcAddress(s_module, "DllUnregisterServer")));
+            if (unregisterServer) unregisterServer();
+        }
+        CoUninitialize();
+    }
+    void SetUp() override {
+        ASSERT_TRUE(s_registered) << "cannot register mirabex.dll";
+        CleanHistoryFolder();
+    }
+    void TearDown() override {
+        host.Finish(0);
+        CleanHistoryFolder();
+    }
+
+    std::wstring Options() const {
+        return L" --clsid " + CGuidText::Format(CLSID_Mirabex) + L" --name Mirabex --settings \"" +
+               (folder / L"mirabex.settings") + L"\"";
+    }
+    // Starts a script and waits until its button watches the clipboard.
+    void StartScript(const std::wstring& steps) {
+        ASSERT_TRUE(host.Start(L"script " + steps + Options()));
+        ASSERT_TRUE(WaitUntil(AnotherProcessWatches, 20000)) << host.Err();
+    }
+
+    static HMODULE s_module;
+    static bool s_registered;
+    CTempFolder folder;
+    CHostProcess host;
+};
+
+HMODULE RootInHost::s_module = nullptr;
+bool RootInHost::s_registered = false;
+
+}  // namespace
+
+TEST_F(RootInHost, TheHistorySurvivesARestartOfTheBar) {
+    StartScript(L"\"wait-items 1 20\" \"wait-items 2 20\" menu");
+    ASSERT_TRUE(ClipPut({L"text:copied first"}));
+    ASSERT_TRUE(host.WaitForText("items: 1\n")) << host.Out() << host.Err();
+    ASSERT_TRUE(ClipPut({L"html:<b>copied</b> second"}));
+    ASSERT_EQ(0, host.Finish()) << host.Out() << host.Err();
+    std::vector<std::string> entries = WithPrefix(host.Lines(), "entry: ");
+    ASSERT_EQ(2u, entries.size()) << host.Out();
+    EXPECT_EQ(0u, entries[0].find("entry: clip:1  20"));
+    EXPECT_NE(std::string::npos, entries[0].find(" UTC"));
+    EXPECT_EQ(0u, entries[1].find("entry: clip:2  20"));
+    EXPECT_EQ(2u, SnapshotFileCount());
+
+    // A new bar process with the saved settings lists the same entries.
+    ASSERT_EQ(0, host.Run(L"menu" + Options())) << host.Err();
+    EXPECT_EQ(entries, WithPrefix(host.Lines(), "entry: "));
+    EXPECT_EQ("1 Capture Time", host.Value("sort key"));
+
+    // So does the same bar after restarting the button; a clear answered
+    // with yes empties the history and its folder.
+    ASSERT_EQ(0, host.Run(L"script restart menu clear menu" + Options())) << host.Err();
+    std::vector<std::string> lines = host.Lines();
+    EXPECT_EQ(entries, WithPrefix(Section(lines, "menu"), "entry: "));
+    std::vector<std::string> clear = Section(lines, "clear");
+    ASSERT_EQ(1u, clear.size()) << host.Out();
+    EXPECT_EQ(0u, clear[0].find("confirmation: Do you want to clear the Clipboard History?"));
+    EXPECT_NE(std::string::npos, clear[0].find("-> yes"));
+    EXPECT_EQ((std::vector<std::string>{"sort key: 1 Capture Time", "entries: 0", "children: 0"}),
+              Section(lines, "menu", 1));
+    EXPECT_EQ(0u, SnapshotFileCount());
+}
+
+TEST_F(RootInHost, SwapDeclinedClearAndDeleteThroughTheBar) {
+    StartScript(L"\"wait-items 1 20\" \"wait-items 2 20\" swap clipboard \"clear no\" context delete-all menu context");
+    ASSERT_TRUE(ClipPut({L"text:left"}));
+    ASSERT_TRUE(host.WaitForText("items: 1\n")) << host.Out() << host.Err();
+    ASSERT_TRUE(ClipPut({L"text:right"}));
+    ASSERT_EQ(0, host.Finish()) << host.Out() << host.Err();
+    std::vector<std::string> lines = host.Lines();
+    // The swap hotkey puts the entry before the current one back on the clipboard.
+    EXPECT_EQ(std::vector<std::string>{"clipboard text: left"}, WithPrefix(Section(lines, "clipboard"), "clipboard text:"));
+    std::vector<std::string> declined = Section(lines, "clear no");
+    ASSERT_EQ(1u, declined.size());
+    EXPECT_NE(std::string::npos, declined[0].find("-> no"));
+    EXPECT_EQ((std::vector<std::string>{"context: 1 Pause", "context: 2 Clear Clipboard History"}),
+              Section(lines, "context"));
+    EXPECT_EQ(std::vector<std::string>{"delete: 0x00000000"}, Section(lines, "delete-all"));
+    EXPECT_EQ((std::vector<std::string>{"sort key: 1 Capture Time", "entries: 0", "children: 0"}),
+              Section(lines, "menu"));
+    EXPECT_EQ((std::vector<std::string>{"context: 1 Pause", "context: 2 Clear Clipboard History [grayed]"}),
+              Section(lines, "context", 1));
+}
+
+TEST_F(RootInHost, PausedCaptureStaysPausedAcrossRuns) {
+    // Paused before the test could see the watcher: started without waiting for it.
+    ASSERT_TRUE(host.Start(L"script pause \"echo paused\" \"run 1.5\" menu" + Options()));
+    ASSERT_TRUE(host.WaitForText("paused\n")) << host.Out();
+    ASSERT_TRUE(ClipPut({L"text:while paused"}));
+    ASSERT_EQ(0, host.Finish()) << host.Err();
+    EXPECT_EQ(std::vector<std::string>{"capture: off"}, Section(host.Lines(), "pause"));
+    EXPECT_EQ("0", host.Value("entries"));
+    EXPECT_EQ(0u, SnapshotFileCount());
+    // Saved with the settings: the next run starts paused.
+    ASSERT_EQ(0, host.Run(L"script context pause" + Options())) << host.Err();
+    EXPECT_EQ((std::vector<std::string>{"context: 1 Pause [checked]", "context: 2 Clear Clipboard History [grayed]"}),
+              Section(host.Lines(), "context"));
+    EXPECT_EQ(std::vector<std::string>{"capture: on"}, Section(host.Lines(), "pause"));
+}
+
+TEST_F(RootInHost, TheLanguageDocumentBesideTheBar) {
+    ASSERT_EQ(0, host.Run(L"script context --lang 1031" + Options())) << host.Err();
+    EXPECT_EQ((std::vector<std::string>{"context: 1 Anhalten",
+                                        "context: 2 Zwischenablage-Verlauf l\xc3\xb6schen [grayed]"}),
+              Section(host.Lines(), "context"));
+    ASSERT_EQ(0, host.Run(L"menu --lang 1031" + Options())) << host.Err();
+    EXPECT_EQ("1 Aufnahmezeit", host.Value("sort key"));
+}
+
+TEST_F(RootInHost, ScriptsAreCheckedBeforeTheyRun) {
+    EXPECT_EQ(2, host.Run(L"script" + Options()));
+    EXPECT_EQ(2, host.Run(L"script frobnicate" + Options()));
+    EXPECT_NE(std::string::npos, host.Err().find("unknown step: frobnicate"));
+    EXPECT_EQ(2, host.Run(L"script \"run soon\"" + Options()));
+    EXPECT_EQ(2, host.Run(L"script \"wait-items\"" + Options()));
+    EXPECT_EQ(2, host.Run(L"script \"clear maybe\"" + Options()));
+    EXPECT_EQ(2, host.Run(L"script \"hotkey 0\"" + Options()));
+    EXPECT_EQ(2, host.Run(L"menu extra" + Options()));
+    // A wait that does not come true fails the script, after printing what it saw.
+    ASSERT_EQ(1, host.Run(L"script \"wait-items 1 0.3\" \"echo not reached\"" + Options()));
+    EXPECT_EQ("0", host.Value("items"));
+    EXPECT_EQ(std::string::npos, host.Out().find("not reached"));
+}
