@@ -92,10 +92,10 @@ const CHostCommands::Verb* CHostCommands::Table(size_t& count) {
         {L"help", L"help", L"list the verbs and options", false, &CHostCommands::Help},
         {L"info", L"info", L"print the button's caption, class id, GetInfo fields, icon location, tooltip and what it asked of the bar", true, &CHostCommands::Info},
         {L"icon", L"icon --png FILE", L"draw the button's icon at the bar's icon size and write it as a PNG file", true, &CHostCommands::Icon},
-        {L"menu", L"menu", L"build the button's menu and print each entry's id, name and tooltip", true, &CHostCommands::Menu},
+        {L"menu", L"menu", L"build the button's menu: its sort keys, the entries it enumerates (with their saved capture times) and each sub-button's id, name and tooltip", true, &CHostCommands::Menu},
         {L"show", L"show [--seconds N] [--screenshot FILE]", L"show the bar with the button until its window is closed", true, &CHostCommands::Show},
         {L"run", L"run [--seconds N]", L"run the bar for N seconds (the button captures meanwhile), then print the menu and the counters", true, &CHostCommands::RunVerb},
-        {L"script", L"script STEP...", L"drive the button through the steps in order (\"dvlhost.exe help\" lists them); stops at the first that fails", true, &CHostCommands::Script},
+        {L"script", L"script STEP...", L"drive the button through the steps below, in order; stops at the first that fails", true, &CHostCommands::Script},
     };
     count = sizeof(verbs) / sizeof(verbs[0]);
     return verbs;
@@ -203,7 +203,8 @@ int CHostCommands::Help(CButtonRunner&, const CCommandLine&) {
         if (options[i].valueName) name += std::wstring(L" ") + options[i].valueName;
         CTextOut::Out(CTextOut::Format(L"  %-28ls %ls", name.c_str(), options[i].help));
     }
-    CTextOut::Out(L"script steps (each one argument, e.g. \"run 2\"):");
+    CTextOut::Out(L"script steps (each one argument), e.g.:");
+    CTextOut::Out(L"  dvlhost.exe script \"wait-items 2 30\" menu swap restart menu \"clear no\"");
     const CHostScript::Step* steps = CHostScript::Table(count);
     for (size_t i = 0; i < count; ++i)
         CTextOut::Out(CTextOut::Format(L"  %-28ls %ls", steps[i].usage, steps[i].summary));
