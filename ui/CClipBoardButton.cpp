@@ -347,7 +347,7 @@ UINT CClipBoardButton::AddMenuItems(HMENU menu, UINT position, UINT firstId, UIN
     if (::InsertMenuW(menu, position, pauseFlags, firstId + PauseCommand,
                       m_engine.GetString(L"menu-pause", nullptr, kDefaultPause)))
         ++added;
-    UINT clearFlags = MF_BYPOSITION | MF_STRING | (m_store.GetItemCount() > 0 ? MF_ENABLED : MF_GRAYED);
+    UINT clearFlags = MF_BYPOSITION | MF_STRING | (m_store.GetItemCount() > 0 ? MF_ENABLED : MF_DISABLED | MF_GRAYED);
     if (::InsertMenuW(menu, position + added, clearFlags, firstId + ClearCommand,
                       m_engine.GetString(L"menu-delall", nullptr, kDefaultClear)))
         ++added;

@@ -470,6 +470,7 @@ TEST_F(RootButton, AnEmptyHistoryGraysClearAndKeepsNoLock) {
     EXPECT_EQ(L"Pause", menu[0].text);
     EXPECT_EQ(L"Clear Clipboard History", menu[1].text);
     EXPECT_TRUE(menu[1].state & MF_GRAYED);
+    EXPECT_TRUE(menu[1].state & MF_DISABLED);
 
     WCHAR text[MAX_PATH] = L"untouched";
     DVLENUMCHILD record{text, nullptr, 0};
