@@ -381,7 +381,9 @@ HICON LoadIconFile(const WCHAR* path, int pixels) {
 HICON ExtractLargeOrSmall(const WCHAR* path, int index, int pixels) {
     HICON largeIcon = nullptr;
     HICON smallIcon = nullptr;
-    ::ExtractIconExW(path, index, &largeIcon, &smallIcon, 1);
+    // On a missing file Wine answers UINT_MAX and leaves the handles unset.
+    UINT count = ::ExtractIconExW(path, index, &largeIcon, &smallIcon, 1);
+    if (count == 0 || count == UINT_MAX) return nullptr;
     bool wantSmall = pixels < 32;
     mx::unique_hicon preferred(wantSmall ? smallIcon : largeIcon);
     mx::unique_hicon other(wantSmall ? largeIcon : smallIcon);

@@ -9,6 +9,9 @@
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) SetModuleInstance(instance);
+    // The watcher's window class points into this library: a later load at
+    // another address must not find the old class still registered.
+    if (reason == DLL_PROCESS_DETACH) ::UnregisterClassW(L"OB_CLIP_VIEWER", instance);
     return TRUE;
 }
 
