@@ -17,7 +17,6 @@ const int kThumbMaxHeight = 150;
 // A stored thumbnail is never larger than 200 x 200; anything far beyond is
 // a damaged stream.
 const INT32 kThumbLimit = 4096;
-const SIZE_T kLargestBlock = 0xFFFFFFF0u;
 const DWORD kClipboardAlloc = GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE;
 
 BITMAPINFOHEADER ThumbnailHeader(int width, int height) {
@@ -73,8 +72,7 @@ void CBitmapFormat::ThumbnailSize(LONG width, LONG height, int& thumbWidth, int&
 }
 
 bool CBitmapFormat::CaptureToStream(IStream* stream) {
-    if (!IsClipboardFormatAvailable(CF_DIB)) return false;
-    HANDLE handle = GetClipboardData(CF_DIB);
+    HANDLE handle = GetClipboardBlock(CF_DIB);
     if (!handle) return false;
     mx::unique_hglobal_locked block(handle);
     if (!block) return false;

@@ -61,6 +61,10 @@ bool CClipboardFormat::WriteWholeFile(const WCHAR* path, const void* head, DWORD
     return written;
 }
 
+HANDLE CClipboardFormat::GetClipboardBlock(UINT format) {
+    return IsClipboardFormatAvailable(format) ? GetClipboardData(format) : nullptr;
+}
+
 void CClipboardFormat::SetGlobalMedium(STGMEDIUM* medium, HGLOBAL block) {
     medium->tymed = TYMED_HGLOBAL;
     medium->hGlobal = block;

@@ -47,6 +47,11 @@ protected:
                                const void* data, DWORD dataSize);
     // Fills a medium with a global block the receiver owns.
     static void SetGlobalMedium(STGMEDIUM* medium, HGLOBAL block);
+    // The open clipboard's block of that format, or null when it has none.
+    static HANDLE GetClipboardBlock(UINT format);
+
+    // Stored sizes are 32-bit; larger clipboard blocks are not kept.
+    static constexpr SIZE_T kLargestBlock = 0xFFFFFFF0u;
 
     CMD5 m_md5;
     BYTE m_digest[CMD5::DigestSize];

@@ -18,8 +18,6 @@ const DWORD kClipboardAlloc = GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE;
 const UINT kMeasureFlags = DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT | DT_END_ELLIPSIS;
 const UINT kDrawFlags = DT_WORDBREAK | DT_NOPREFIX | DT_END_ELLIPSIS;
 const int kGlowSize = 6;
-// A stored N is 32-bit; a larger block cannot be stored.
-const SIZE_T kLargestBlock = 0xFFFFFFF0u;
 
 int GlowSizeFor(COLORREF glowColour) { return glowColour == NO_GLOW ? 0 : kGlowSize; }
 
@@ -40,9 +38,7 @@ void CHGLOBALTextformatBase::SetPreview(const WCHAR* text, size_t length) {
 }
 
 bool CHGLOBALTextformatBase::CaptureToStream(IStream* stream) {
-    const UINT id = GetFormatId();
-    if (!IsClipboardFormatAvailable(id)) return false;
-    HANDLE handle = GetClipboardData(id);
+    HANDLE handle = GetClipboardBlock(GetFormatId());
     if (!handle) return false;
     mx::unique_hglobal_locked block(handle);
     if (!block) return false;
