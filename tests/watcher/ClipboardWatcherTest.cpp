@@ -186,12 +186,22 @@ TEST_F(ClipboardWatcherTest, AnX11CopyIsCaptured) {
     WaitForSingleObject(pi.hProcess, 5000);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+    // X raises the sequence number several times for one copy, and the bridge
+    // may offer its formats in steps, so the copy can settle in a later capture.
+    auto currentText = [&] {
+        for (int i = 0;; ++i) {
+            CClipboardItem* entry = store.GetItem(i);
+            if (!entry) return std::wstring();
+            const bool current = entry->IsCurrent();
+            std::wstring text = current ? PreviewOf(entry) : std::wstring();
+            entry->Release();
+            if (current) return text;
+        }
+    };
     CClipboardItem* item = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (item = FindByText(store, L"from X11")) != nullptr; }));
-    EXPECT_TRUE(item->IsCurrent());
-    // X raises the sequence number several times for one copy; a later
-    // notification may still be mid-capture of the same content, whose file
-    // goes again once it is found to be a duplicate.
+    EXPECT_TRUE(WaitUntil([&] { return currentText() == L"from X11"; }));
+    // A later capture of the same copy may still be under way.
     EXPECT_TRUE(WaitUntil([&] { return ListedFiles(store) == folder.Files(); }));
     EXPECT_EQ(ListedFiles(store), folder.Files());
     item->Release();
