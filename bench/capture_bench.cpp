@@ -1,6 +1,6 @@
 // capture_bench: how long a capture takes, against what it cannot beat.
 //
-// Latency: from the moment clipsource.exe (another process) closes the
+// Latency: from the moment otherapp.exe (another process) closes the
 // clipboard to the watcher's OnHistoryChanged. Beside each case, measured in
 // the same run on the same bytes: the floor (MD5 of the bytes plus writing
 // them into a stream of a new compound file) and, for reference, a plain file
@@ -20,8 +20,7 @@
 
 #include "clipdata/CMD5.h"
 #include "plugin/CPluginStream.h"
-#include "tests/watcher/ClipContent.h"
-#include "tests/watcher/ClipSource.h"
+#include "tests/support/ClipContent.h"
 #include "tests/watcher/WatcherTestSupport.h"
 #include "watcher/CObClipboard.h"
 
@@ -102,7 +101,7 @@ double PlainWriteOnce(const std::vector<BYTE>& bytes, const std::wstring& path) 
 struct Case {
     const char* name;
     int runs;
-    // The clipsource command and the same bytes built here, for run i.
+    // The otherapp step and the same bytes built here, for run i.
     std::function<std::string(int)> command;
     std::function<clipcontent::Format(int)> content;
 };
@@ -125,7 +124,7 @@ std::vector<Case> Cases() {
     };
 }
 
-bool RunCase(const Case& c, CObClipboard& store, TimingHandler& handler, ClipSource& source,
+bool RunCase(const Case& c, CObClipboard& store, TimingHandler& handler, COtherApp& source,
              const std::wstring& scratch) {
     std::vector<double> latency, floor, plain;
     for (int i = -1; i < c.runs; ++i) {  // run -1 warms up
@@ -174,7 +173,7 @@ std::string MixedCommand(int i) {
     }
 }
 
-bool BenchIndexLoad(TimingHandler& handler, ClipSource& source, const std::wstring& folder) {
+bool BenchIndexLoad(TimingHandler& handler, COtherApp& source, const std::wstring& folder) {
     const int kItems = 500;
     ComPtr<IStream> index;
     CreateStreamOnHGlobal(nullptr, TRUE, &index);
@@ -229,13 +228,13 @@ int main() {
     QueryPerformanceFrequency(&frequency);
     g_frequency = static_cast<double>(frequency.QuadPart);
     CoInitialize(nullptr);
-    ClipSource source(ProgramFolder() + L"..\\tests\\watcher\\clipsource.exe");
+    COtherApp source;
     if (!source.IsRunning()) {
-        fprintf(stderr, "capture_bench: clipsource.exe did not start\n");
+        fprintf(stderr, "capture_bench: otherapp.exe did not start\n");
         return 1;
     }
-    TempFolder folder;
-    TempFolder scratch;
+    CTempFolder folder;
+    CTempFolder scratch;
     TimingHandler handler;
     int failures = 0;
     {

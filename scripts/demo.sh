@@ -2,7 +2,7 @@
 # Runs the plug-in in the stand-in bar (dvlhost.exe) and leaves what it shows
 # in out/: the report of "info", the button icon as drawn by the plug-in (and
 # from an explicit icon location), the clipboard history that the button
-# captured while another program (clipput.exe) copied text, HTML, RTF, a file
+# captured while another program (otherapp.exe) copied text, HTML, RTF, a file
 # list and a picture, listed before and after the button was restarted, the
 # menu as the bar builds it, and a screenshot of the bar on screen.
 # Usage: demo.sh BUILD_DIR   (it calls itself with --in-display under xvfb-run)
@@ -12,9 +12,9 @@ build=$(realpath "$1")
 prefix=$build/wineprefix
 out=$root/out
 host=$build/host/dvlhost.exe
-clipput=$build/host/clipput.exe
+otherapp=$build/tests/support/otherapp.exe
 dll=$build/mirabex.dll
-for file in "$host" "$clipput" "$dll"; do
+for file in "$host" "$otherapp" "$dll"; do
   [ -f "$file" ] || { echo "demo: $file is missing; build first" >&2; exit 1; }
 done
 "$root/scripts/wine-prefix.sh" "$prefix"
@@ -47,7 +47,7 @@ session() {
   wine "$host" show --clsid "$clsid" --seconds 2 --screenshot out/bar.png
   wineserver -w
 }
-# The bar runs with capture on while clipput.exe, another program, copies five
+# The bar runs with capture on while otherapp.exe, another program, copies five
 # kinds of content; the bar then lists the history, swaps the last two
 # entries, restarts the button from its saved settings and lists it again.
 capture() {
@@ -56,7 +56,7 @@ capture() {
   appdata=$(winepath -u "$(wine cmd /c echo %APPDATA% | tr -d '\r')")
   # A history of an earlier demo would mix into this one.
   rm -rf "$appdata/Orbelan/Dravelle/Mirabex" "$appdata/Dravelle/$clsid.settings"
-  echo "== dvlhost.exe script (capture while clipput.exe copies, then restart)"
+  echo "== dvlhost.exe script (capture while otherapp.exe copies, then restart)"
   wine "$host" script --clsid "$clsid" "context" "wait-items 5 60" "echo -- before the restart" "menu" \
     "swap" "clipboard" "restart" "echo -- after the restart" "menu" "context" "counters" \
     > out/history.txt 2>&1 &
@@ -66,11 +66,11 @@ capture() {
   local files
   files="$(winepath -w "$dll")|$(winepath -w "$root/README.md")"
   # Each copy is left a moment so that the watcher captures it before the next.
-  wine "$clipput" "text:Hello from another program" sleep:500
-  wine "$clipput" "html:<p>Some <b>bold</b> HTML</p>" sleep:500
-  wine "$clipput" "rtf:Some {\\b bold} RTF" sleep:500
-  wine "$clipput" "files:$files" sleep:500
-  wine "$clipput" picture:64x48 sleep:500
+  wine "$otherapp" "text:Hello from another program" sleep:500
+  wine "$otherapp" "texthtml:<p>Some <b>bold</b> HTML</p>" sleep:500
+  wine "$otherapp" "rtf:Some {\\b bold} RTF" sleep:500
+  wine "$otherapp" "files:$files" sleep:500
+  wine "$otherapp" "dib:64 48 1" sleep:500
   wait "$bar" || { cat out/history.txt; echo "demo: the bar's script failed" >&2; return 1; }
   cat out/history.txt
 }

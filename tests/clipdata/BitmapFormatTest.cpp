@@ -241,19 +241,19 @@ TEST(BitmapFormat, ReloadedThumbnailIsDrawnWithAlpha) {
     CBitmapFormat reloaded;
     ASSERT_TRUE(reloaded.LoadFromStream(storage.OpenStream(L"s").Get()));
 
-    Canvas canvas(100, 80, RGB(255, 255, 255));
+    CDibCanvas canvas(100, 80, PixelOf(RGB(255, 255, 255)));
     const RECT box = {10, 20, 90, 70};
     reloaded.DrawPreview(canvas.dc(), &box, NO_GLOW);
-    EXPECT_TRUE(NearColour(canvas.Pixel(15, 40), RGB(0, 160, 0)));
-    EXPECT_TRUE(NearColour(canvas.Pixel(65, 40), RGB(250, 250, 0)));
-    EXPECT_EQ(canvas.Pixel(5, 40), RGB(255, 255, 255));
-    EXPECT_EQ(canvas.Pixel(75, 40), RGB(255, 255, 255));  // the thumbnail is 60 wide
-    EXPECT_EQ(canvas.Pixel(30, 65), RGB(255, 255, 255));  // and 40 high
+    EXPECT_TRUE(NearColour(canvas.Colour(15, 40), RGB(0, 160, 0)));
+    EXPECT_TRUE(NearColour(canvas.Colour(65, 40), RGB(250, 250, 0)));
+    EXPECT_EQ(canvas.Colour(5, 40), RGB(255, 255, 255));
+    EXPECT_EQ(canvas.Colour(75, 40), RGB(255, 255, 255));  // the thumbnail is 60 wide
+    EXPECT_EQ(canvas.Colour(30, 65), RGB(255, 255, 255));  // and 40 high
 
     CBitmapFormat empty;
-    Canvas blank(20, 20, RGB(1, 2, 3));
+    CDibCanvas blank(20, 20, PixelOf(RGB(1, 2, 3)));
     empty.DrawPreview(blank.dc(), &box, NO_GLOW);
-    EXPECT_EQ(blank.CountNot(RGB(1, 2, 3)), 0);
+    EXPECT_EQ(blank.CountOther(RGB(1, 2, 3)), 0);
 }
 
 // A screenshot tool puts only CF_BITMAP; the clipboard offers a CF_DIB made
@@ -457,10 +457,10 @@ TEST(BitmapFormat, InvalidBitmapDoesNotCrash) {
 
         CBitmapFormat reloaded;
         ASSERT_TRUE(reloaded.LoadFromStream(storage.OpenStream(name.c_str()).Get()));
-        Canvas canvas(10, 10, RGB(9, 9, 9));
+        CDibCanvas canvas(10, 10, PixelOf(RGB(9, 9, 9)));
         const RECT box = {0, 0, 10, 10};
         reloaded.DrawPreview(canvas.dc(), &box, NO_GLOW);
-        EXPECT_EQ(canvas.CountNot(RGB(9, 9, 9)), 0);
+        EXPECT_EQ(canvas.CountOther(RGB(9, 9, 9)), 0);
         std::wstring reloadedTip;
         reloaded.AppendDescription(reloadedTip);
         EXPECT_EQ(reloadedTip, tip);
@@ -519,7 +519,7 @@ TEST(BitmapFormat, NoPictureNoCaptureAndUnwritableStream) {
     DibRecipe recipe;
     ASSERT_TRUE(PeerPuts({{FormatNumber(CF_DIB), MakeDib(recipe), 0}}));
     storage.StreamWith(L"ro", Bytes{});
-    OpenClipboardScope clipboard;
+    CTestClipboard clipboard;
     ASSERT_TRUE(clipboard.IsOpen());
     EXPECT_FALSE(format.CaptureToStream(storage.OpenStream(L"ro").Get()));
 }

@@ -1,7 +1,9 @@
 #include "ClipTest.h"
 
+#include "tests/support/COtherApp.h"
+#include "tests/support/CTempFolder.h"
+
 #include <gtest/gtest.h>
-#include <shlwapi.h>
 
 #include <algorithm>
 #include <cstring>
@@ -10,28 +12,6 @@ namespace cliptest {
 
 namespace {
 
-std::wstring ModuleFolder() {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    PathRemoveFileSpecW(path);
-    return path;
-}
-
-HWND OwnerWindow() {
-    static HWND window = CreateWindowExW(0, L"STATIC", L"clip test", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                         nullptr, nullptr, nullptr);
-    return window;
-}
-
-bool WriteFileBytes(const std::wstring& path, const Bytes& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == bytes.size();
-}
-
 int s_counter = 0;
 
 }  // namespace
@@ -39,58 +19,15 @@ int s_counter = 0;
 std::wstring FormatNumber(UINT id) { return std::to_wstring(id); }
 
 bool PeerPuts(const std::vector<PeerBlock>& blocks) {
-    std::wstring command = L"\"" + ModuleFolder() + L"\\clip_peer.exe\"";
-    std::vector<std::wstring> files;
+    mxtest::CTempFolder folder(L"mx-peer");
+    std::wstring step = L"blocks:";
     for (const PeerBlock& block : blocks) {
-        files.push_back(TempPath((L"peer" + std::to_wstring(files.size()) + L".bin").c_str()));
-        if (!WriteFileBytes(files.back(), block.bytes)) return false;
-        command += L" \"" + block.format + L"\" \"" + files.back() + L"\" " +
-                   std::to_wstring(block.slack);
+        const std::wstring file = folder.Write(std::to_wstring(&block - blocks.data()), block.bytes);
+        if (file.empty()) return false;
+        step += (&block == blocks.data() ? L"" : L"|") + block.format + L"|" + file + L"|" +
+                std::to_wstring(block.slack);
     }
-    STARTUPINFOW startup = {sizeof(startup)};
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return false;
-    // The peer's EmptyClipboard sends WM_DESTROYCLIPBOARD to our owner window:
-    // keep pumping messages while waiting, as any application's thread does.
-    const DWORD deadline = GetTickCount() + 30000;
-    while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0 &&
-           GetTickCount() < deadline) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    }
-    DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    for (const std::wstring& file : files) DeleteFileW(file.c_str());
-    return code == 0;
-}
-
-OpenClipboardScope::OpenClipboardScope(bool empty) : m_open(false) {
-    for (int attempt = 0; attempt < 200 && !(m_open = OpenClipboard(OwnerWindow())); ++attempt)
-        Sleep(10);
-    if (m_open && empty) EmptyClipboard();
-}
-
-OpenClipboardScope::~OpenClipboardScope() {
-    if (m_open) CloseClipboard();
-}
-
-std::vector<UINT> ClipboardFormats() {
-    std::vector<UINT> formats;
-    for (UINT id = EnumClipboardFormats(0); id; id = EnumClipboardFormats(id)) formats.push_back(id);
-    return formats;
-}
-
-Bytes ClipboardBytes(UINT format) {
-    HANDLE handle = GetClipboardData(format);
-    if (!handle) return {};
-    const BYTE* p = static_cast<const BYTE*>(GlobalLock(handle));
-    Bytes bytes(p, p + GlobalSize(handle));
-    GlobalUnlock(handle);
-    return bytes;
+    return mxtest::RunOtherApp({step});
 }
 
 TestStorage::TestStorage() {
@@ -147,7 +84,7 @@ bool Capture(CClipboardFormat& format, TestStorage& storage, const wchar_t* name
     if (!stream) return false;
     bool captured;
     {
-        OpenClipboardScope clipboard;
+        CTestClipboard clipboard;
         if (!clipboard.IsOpen()) return false;
         captured = format.CaptureToStream(stream.Get());
     }
@@ -157,7 +94,7 @@ bool Capture(CClipboardFormat& format, TestStorage& storage, const wchar_t* name
 
 bool Restore(CClipboardFormat& format, IStream* stream, std::vector<UINT>* formats, UINT read,
              Bytes* bytes) {
-    OpenClipboardScope clipboard(true);
+    CTestClipboard clipboard(true);
     if (!clipboard.IsOpen()) return false;
     bool restored = format.RestoreFromStream(stream);
     if (formats) *formats = ClipboardFormats();
@@ -200,23 +137,6 @@ std::wstring TempPath(const wchar_t* name) {
     return std::wstring(folder) + L"mxclip-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
 }
 
-Bytes ReadFileBytes(const std::wstring& path) {
-    Bytes bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    bytes.resize(GetFileSize(file, nullptr));
-    DWORD got = 0;
-    if (!bytes.empty()) ReadFile(file, bytes.data(), DWORD(bytes.size()), &got, nullptr);
-    bytes.resize(got);
-    CloseHandle(file);
-    return bytes;
-}
-
-bool FileExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::vector<std::wstring> TempFolderListing() {
     wchar_t folder[MAX_PATH];
     GetTempPathW(MAX_PATH, folder);
@@ -236,42 +156,6 @@ SaveFormatEntry Entry(const CClipboardFormat& format, int code, const std::wstri
     entry.format = code;
     lstrcpynW(entry.fileName, file.c_str(), MAX_PATH);
     return entry;
-}
-
-Canvas::Canvas(int width, int height, COLORREF fill) : m_width(width), m_height(height) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    m_dc = CreateCompatibleDC(nullptr);
-    m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    m_bits = static_cast<DWORD*>(bits);
-    m_old = SelectObject(m_dc, m_bitmap);
-    const DWORD pixel = GetRValue(fill) << 16 | GetGValue(fill) << 8 | GetBValue(fill);
-    std::fill(m_bits, m_bits + width * height, pixel);
-    SelectObject(m_dc, GetStockObject(DEFAULT_GUI_FONT));
-}
-
-Canvas::~Canvas() {
-    SelectObject(m_dc, m_old);
-    DeleteObject(m_bitmap);
-    DeleteDC(m_dc);
-}
-
-COLORREF Canvas::Pixel(int x, int y) const {
-    GdiFlush();
-    DWORD p = m_bits[y * m_width + x];
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-}
-
-int Canvas::CountNot(COLORREF colour) const {
-    int count = 0;
-    for (int y = 0; y < m_height; ++y)
-        for (int x = 0; x < m_width; ++x) count += Pixel(x, y) != colour;
-    return count;
 }
 
 std::vector<Bytes> DamagedCopies(const Bytes& stream, const std::vector<size_t>& sizeFields,

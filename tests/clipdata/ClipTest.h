@@ -11,11 +11,21 @@
 
 #include "clipdata/CClipboardFormat.h"
 #include "clipdata/CMD5.h"
+#include "tests/support/CDibCanvas.h"
+#include "tests/support/CTestClipboard.h"
+#include "tests/support/TestFiles.h"
 
 namespace cliptest {
 
-using Bytes = std::vector<BYTE>;
 using Microsoft::WRL::ComPtr;
+using mxtest::Bytes;
+using mxtest::CDibCanvas;
+using mxtest::ClipboardBytes;
+using mxtest::ClipboardFormats;
+using mxtest::CTestClipboard;
+using mxtest::FileExists;
+using mxtest::PixelOf;
+using mxtest::ReadFileBytes;
 
 // One block that the peer puts on the clipboard: format (number, registered
 // name or "ddb"), bytes, and slack of 0xAB bytes after them.
@@ -25,25 +35,10 @@ struct PeerBlock {
     size_t slack = 0;
 };
 
-// Another process empties the clipboard and puts these blocks; true when it
+// Another program empties the clipboard and puts these blocks; true when it
 // reported success.
 bool PeerPuts(const std::vector<PeerBlock>& blocks);
 std::wstring FormatNumber(UINT id);
-
-// The clipboard opened by this process, owned by a message-only window so
-// that SetClipboardData works after EmptyClipboard.
-class OpenClipboardScope {
-public:
-    explicit OpenClipboardScope(bool empty = false);
-    ~OpenClipboardScope();
-    bool IsOpen() const { return m_open; }
-
-private:
-    bool m_open;
-};
-
-std::vector<UINT> ClipboardFormats();  // EnumClipboardFormats order, clipboard open
-Bytes ClipboardBytes(UINT format);     // GlobalSize bytes, clipboard open
 
 // A compound file in the temporary folder, deleted at the end.
 class TestStorage {
@@ -79,8 +74,6 @@ Bytes Utf16(const std::wstring& text, bool terminate = true);
 Bytes Ansi(const std::string& text, bool terminate = true);
 
 std::wstring TempPath(const wchar_t* name);
-Bytes ReadFileBytes(const std::wstring& path);
-bool FileExists(const std::wstring& path);
 std::vector<std::wstring> TempFolderListing();
 
 SaveFormatEntry Entry(const CClipboardFormat& format, int code, const std::wstring& file);
@@ -90,23 +83,6 @@ class FormatEtcRecorder : public IFormatEtcList {
 public:
     void AddFormatEtc(CLIPFORMAT format, DWORD tymed) override { pairs.emplace_back(format, tymed); }
     std::vector<std::pair<CLIPFORMAT, DWORD>> pairs;
-};
-
-// A 32-bit DIB section with a DC, for drawing and measuring previews.
-class Canvas {
-public:
-    Canvas(int width, int height, COLORREF fill);
-    ~Canvas();
-    HDC dc() const { return m_dc; }
-    COLORREF Pixel(int x, int y) const;  // y from the top
-    int CountNot(COLORREF colour) const;
-
-private:
-    HDC m_dc;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_old;
-    DWORD* m_bits;
-    int m_width, m_height;
 };
 
 // Truncated copies and copies with a stored size that lies, to check that

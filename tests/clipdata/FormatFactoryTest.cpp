@@ -25,7 +25,7 @@ std::wstring StreamName(const CClipboardFormat& format) {
 // What a snapshot capture does with the clipboard's format list.
 std::vector<std::unique_ptr<CClipboardFormat>> FormatsOnClipboard() {
     std::vector<std::unique_ptr<CClipboardFormat>> formats;
-    OpenClipboardScope clipboard;
+    CTestClipboard clipboard;
     EXPECT_TRUE(clipboard.IsOpen());
     for (UINT id : ClipboardFormats())
         if (CClipboardFormat* format = FormatFactory().CreateFormat(id)) formats.emplace_back(format);
@@ -44,7 +44,7 @@ TEST(FormatFactory, TextAndHtmlGiveTwoObjectsInClipboardOrder) {
     ASSERT_TRUE(PeerPuts({{FormatNumber(CF_UNICODETEXT), Utf16(L"text"), 0},
                           {L"HTML Format", Ansi("Version:0.9\r\n<b>x</b>"), 0}}));
     {
-        OpenClipboardScope clipboard;
+        CTestClipboard clipboard;
         const std::vector<UINT> ids = ClipboardFormats();
         EXPECT_NE(std::find(ids.begin(), ids.end(), CF_TEXT), ids.end());
         EXPECT_NE(std::find(ids.begin(), ids.end(), CF_LOCALE), ids.end());

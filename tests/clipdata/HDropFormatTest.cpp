@@ -104,7 +104,7 @@ TEST(HDropFormat, TwelveFilesShowTenAndRestoreTwelve) {
     ASSERT_TRUE(Restore(format, storage.OpenStream(L"s").Get(), &formats, CF_HDROP, &onClipboard));
     EXPECT_EQ(formats, std::vector<UINT>{CF_HDROP});
     EXPECT_EQ(onClipboard, block);
-    OpenClipboardScope clipboard;
+    CTestClipboard clipboard;
     ASSERT_TRUE(clipboard.IsOpen());
     HDROP drop = static_cast<HDROP>(GetClipboardData(CF_HDROP));
     EXPECT_EQ(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0), 12u);

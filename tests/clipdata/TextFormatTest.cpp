@@ -91,7 +91,7 @@ TEST(UnicodeFormat, SlackAfterTheTerminatorIsNeitherStoredNorDigested) {
     ASSERT_TRUE(Capture(tight, storage, L"tight"));
     ASSERT_TRUE(PeerPutsText(L"same text", 300));
     {
-        OpenClipboardScope clipboard;
+        CTestClipboard clipboard;
         ASSERT_GT(ClipboardBytes(CF_UNICODETEXT).size(), Utf16(L"same text").size() + 200);
     }
     CUnicodeFormat slack;
@@ -216,7 +216,8 @@ TEST(UnicodeFormat, PreviewIsMeasuredAndDrawn) {
     CUnicodeFormat captured;
     ASSERT_TRUE(Capture(captured, storage, L"s"));
 
-    Canvas canvas(300, 60, RGB(255, 255, 255));
+    CDibCanvas canvas(300, 60, PixelOf(RGB(255, 255, 255)));
+    canvas.Select(GetStockObject(DEFAULT_GUI_FONT));
     SIZE plain = {}, glowing = {}, empty = {1, 1};
     captured.MeasurePreview(canvas.dc(), &plain, NO_GLOW);
     captured.MeasurePreview(canvas.dc(), &glowing, RGB(0, 0, 255));
@@ -231,12 +232,12 @@ TEST(UnicodeFormat, PreviewIsMeasuredAndDrawn) {
 
     const RECT whole = {0, 0, 300, 60};
     CUnicodeFormat().DrawPreview(canvas.dc(), &whole, NO_GLOW);
-    EXPECT_EQ(canvas.CountNot(RGB(255, 255, 255)), 0);
+    EXPECT_EQ(canvas.CountOther(RGB(255, 255, 255)), 0);
     SetTextColor(canvas.dc(), RGB(0, 0, 0));
     RECT box = {10, 10, 10 + plain.cx, 10 + plain.cy};
     captured.DrawPreview(canvas.dc(), &box, NO_GLOW);
-    EXPECT_GT(canvas.CountNot(RGB(255, 255, 255)), 20);
-    EXPECT_EQ(canvas.Pixel(5, 5), RGB(255, 255, 255));  // outside the rectangle
+    EXPECT_GT(canvas.CountOther(RGB(255, 255, 255)), 20);
+    EXPECT_EQ(canvas.Colour(5, 5), RGB(255, 255, 255));  // outside the rectangle
 }
 
 TEST(HTMLFormat, HeaderIsStoredDigestedAndSaved) {
@@ -342,7 +343,7 @@ TEST(TextFormats, FailedStreamWriteFailsTheCapture) {
     TestStorage storage;
     storage.StreamWith(L"ro", Bytes{});
     CUnicodeFormat unicode;
-    OpenClipboardScope clipboard;
+    CTestClipboard clipboard;
     ASSERT_TRUE(clipboard.IsOpen());
     EXPECT_FALSE(unicode.CaptureToStream(storage.OpenStream(L"ro").Get()));
 }

@@ -1,28 +1,12 @@
 #include "CHostProcess.h"
 
+#include "tests/support/TestFiles.h"
+
 #ifndef DVLHOST_PROGRAM
 #error "DVLHOST_PROGRAM must name dvlhost.exe"
 #endif
 
-std::wstring CHostProcess::ProgramPath() {
-    std::string path = DVLHOST_PROGRAM;
-    std::wstring wide(path.begin(), path.end());
-    // The build names a Unix path; Wine's drive Z: is the Unix root.
-    if (!wide.empty() && wide[0] == L'/') wide = L"Z:" + wide;
-    for (auto& c : wide)
-        if (c == L'/') c = L'\\';
-    return wide;
-}
-
-std::string CHostProcess::Utf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                nullptr, nullptr);
-    std::string out(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n,
-                        nullptr, nullptr);
-    return out;
-}
+std::wstring CHostProcess::ProgramPath() { return mxtest::WinePath(DVLHOST_PROGRAM); }
 
 CHostProcess::~CHostProcess() { Finish(0); }
 

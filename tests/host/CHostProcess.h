@@ -36,8 +36,6 @@ public:
     // The value of the first "key: value" line, or "<missing>".
     std::string Value(const std::string& key) const;
 
-    static std::string Utf8(const std::wstring& text);
-
 private:
     void Drain(HANDLE pipe, std::string* into);
 

@@ -4,7 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 #include "CFakePlugin.h"
-#include "CTempFolder.h"
+#include "tests/support/CTempFolder.h"
+#include "tests/support/TestFiles.h"
 #include "host/CButtonRunner.h"
 #include "host/CGuidText.h"
 #include "host/CHostClassKey.h"
@@ -12,13 +13,17 @@
 #include "host/CPluginLocator.h"
 #include "host/CTextOut.h"
 
+using mxtest::CTempFolder;
+using mxtest::FileExists;
+using mxtest::ReadFileBytes;
+
 namespace {
 
 HostOptions FakeOptions(const CTempFolder& folder) {
     HostOptions options;
     options.hasClsid = true;
     options.clsid = CLSID_FakeButton;
-    options.settingsPath = folder / L"fake.settings";
+    options.settingsPath = folder.File(L"fake.settings");
     return options;
 }
 
@@ -106,7 +111,7 @@ TEST_F(HostRunner, IconLocationIsSetOnlyWhenGivenAndItsNoticesAreCounted) {
 
 TEST_F(HostRunner, SettingsSurviveTwoRunsByteForByte) {
     HostOptions options = FakeOptions(folder);
-    options.settingsPath = folder / L"nested\\deeper\\fake.settings";
+    options.settingsPath = folder.File(L"nested\\deeper\\fake.settings");
     std::vector<BYTE> first, second, third;
     {
         CButtonRunner runner(options);
@@ -114,7 +119,8 @@ TEST_F(HostRunner, SettingsSurviveTwoRunsByteForByte) {
         EXPECT_TRUE(fake.Loaded().empty());
         ASSERT_EQ(S_OK, runner.Stop());
     }
-    ASSERT_TRUE(CTempFolder::ReadFile(options.settingsPath, first));
+    first = ReadFileBytes(options.settingsPath);
+    ASSERT_FALSE(first.empty());
     EXPECT_EQ((std::vector<BYTE>{0x00, 0xFF, 0x1A, 0x0D, 0x0A, 0x00}), first);
     {
         CButtonRunner runner(options);
@@ -122,11 +128,12 @@ TEST_F(HostRunner, SettingsSurviveTwoRunsByteForByte) {
         EXPECT_EQ(first, fake.Loaded());
         ASSERT_EQ(S_OK, runner.Stop());
     }
-    ASSERT_TRUE(CTempFolder::ReadFile(options.settingsPath, second));
+    second = ReadFileBytes(options.settingsPath);
+    ASSERT_FALSE(second.empty());
     std::vector<BYTE> expected = first;
     expected.insert(expected.end(), {0x00, 0xFF, 0x1A, 0x0D, 0x0A, 0x06});
     EXPECT_EQ(expected, second);
-    EXPECT_FALSE(CTempFolder::Exists(options.settingsPath + L".tmp"));
+    EXPECT_FALSE(FileExists(options.settingsPath + L".tmp"));
 
     // A button that fails its save leaves the previous settings as they were.
     fake.Reset(0, 0, true);
@@ -136,7 +143,8 @@ TEST_F(HostRunner, SettingsSurviveTwoRunsByteForByte) {
         EXPECT_EQ(second, fake.Loaded());
         EXPECT_TRUE(FAILED(runner.Stop()));
     }
-    ASSERT_TRUE(CTempFolder::ReadFile(options.settingsPath, third));
+    third = ReadFileBytes(options.settingsPath);
+    ASSERT_FALSE(third.empty());
     EXPECT_EQ(second, third);
 
     // --no-save keeps the file too.
@@ -147,14 +155,15 @@ TEST_F(HostRunner, SettingsSurviveTwoRunsByteForByte) {
         ASSERT_EQ(S_OK, runner.Start()) << runner.Error();
         EXPECT_EQ(S_FALSE, runner.Stop());
     }
-    ASSERT_TRUE(CTempFolder::ReadFile(options.settingsPath, third));
+    third = ReadFileBytes(options.settingsPath);
+    ASSERT_FALSE(third.empty());
     EXPECT_EQ(second, third);
 }
 
 TEST_F(HostRunner, UnreadableSettingsStartEmptyAndAreNotOverwritten) {
     HostOptions options = FakeOptions(folder);
     // A folder where the file should be: it cannot be read, and must not be replaced.
-    options.settingsPath = folder / L"blocked.settings";
+    options.settingsPath = folder.File(L"blocked.settings");
     ASSERT_TRUE(CreateDirectoryW(options.settingsPath.c_str(), nullptr));
     CreateDirectoryW((options.settingsPath + L"\\inside").c_str(), nullptr);
     CButtonRunner runner(options);
@@ -162,7 +171,7 @@ TEST_F(HostRunner, UnreadableSettingsStartEmptyAndAreNotOverwritten) {
     EXPECT_TRUE(Contains(fake.Log(), L"LoadSettings 0"));
     EXPECT_EQ(S_FALSE, runner.Stop());
     EXPECT_FALSE(Contains(fake.Log(), L"SaveSettings"));
-    EXPECT_TRUE(CTempFolder::Exists(options.settingsPath + L"\\inside"));
+    EXPECT_TRUE(FileExists(options.settingsPath + L"\\inside"));
 }
 
 TEST_F(HostRunner, HotKeyRequestRegistersAndDeliversTheHotKey) {

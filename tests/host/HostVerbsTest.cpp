@@ -3,14 +3,18 @@
 #include <zlib.h>
 #include "CFakePlugin.h"
 #include "CHostProcess.h"
-#include "CTempFolder.h"
+#include "tests/support/CTempFolder.h"
+#include "tests/support/TestFiles.h"
 #include "host/CHostClassKey.h"
+
+using mxtest::CTempFolder;
+using mxtest::ReadFileBytes;
 
 namespace {
 
 std::wstring FakeArguments(const CTempFolder& folder) {
     return std::wstring(L"--clsid ") + kFakeButtonText + L" --settings \"" +
-           (folder / L"fake.settings") + L"\"";
+           folder.File(L"fake.settings") + L"\"";
 }
 
 DWORD BigEndian(const BYTE* p) {
@@ -71,10 +75,10 @@ TEST_F(HostVerbs, InfoPrintsTheButtonAsUtf8) {
     std::wstring name = L"Caf\u00e9 \u2713 \u4e2d";
     ASSERT_EQ(0, host.Run(L"info " + FakeArguments(folder) + L" --icon-size 24 --glow #00FF00 --name \"" + name + L"\""))
         << host.Err();
-    EXPECT_EQ(CHostProcess::Utf8(name), host.Value("caption"));
-    EXPECT_EQ(CHostProcess::Utf8(name), host.Value("name"));
-    EXPECT_EQ(CHostProcess::Utf8(kFakeButtonText), host.Value("plug-in class"));
-    EXPECT_EQ(CHostProcess::Utf8(kFakeButtonText), host.Value("class id"));
+    EXPECT_EQ(mxtest::Narrow(name), host.Value("caption"));
+    EXPECT_EQ(mxtest::Narrow(name), host.Value("name"));
+    EXPECT_EQ(mxtest::Narrow(kFakeButtonText), host.Value("plug-in class"));
+    EXPECT_EQ(mxtest::Narrow(kFakeButtonText), host.Value("class id"));
     EXPECT_EQ("0x000000B0", host.Value("style"));
     EXPECT_EQ("0x00001805", host.Value("kind"));
     EXPECT_EQ("40 x 30", host.Value("size"));
@@ -82,7 +86,7 @@ TEST_F(HostVerbs, InfoPrintsTheButtonAsUtf8) {
     EXPECT_EQ("", host.Value("tip caption"));
     std::wstring program = CHostProcess::ProgramPath();
     std::wstring programFolder = program.substr(0, program.find_last_of(L'\\'));
-    EXPECT_EQ("Fake tip: icon=24 glow=65280 base=" + CHostProcess::Utf8(programFolder),
+    EXPECT_EQ("Fake tip: icon=24 glow=65280 base=" + mxtest::Narrow(programFolder),
               host.Value("tooltip"));
     EXPECT_EQ("0", host.Value("notifications"));
     EXPECT_EQ(std::string::npos, host.Out().find('\r'));
@@ -92,7 +96,7 @@ TEST_F(HostVerbs, InfoPrintsTheButtonAsUtf8) {
 
 TEST_F(HostVerbs, InfoWithAnIconLocationAndDefaultName) {
     ASSERT_EQ(0, host.Run(L"info " + FakeArguments(folder) + L" --icon \"shell32.dll,3\"")) << host.Err();
-    EXPECT_EQ(CHostProcess::Utf8(kFakeFriendlyName), host.Value("caption"));
+    EXPECT_EQ(mxtest::Narrow(kFakeFriendlyName), host.Value("caption"));
     EXPECT_EQ("shell32.dll,3", host.Value("icon location"));
     EXPECT_EQ("1", host.Value("notifications"));
     EXPECT_EQ("1", host.Value("invalidations"));
@@ -100,11 +104,12 @@ TEST_F(HostVerbs, InfoWithAnIconLocationAndDefaultName) {
 }
 
 TEST_F(HostVerbs, IconWritesThePluginsDrawingAsPng) {
-    std::wstring file = folder / L"icon.png";
+    std::wstring file = folder.File(L"icon.png");
     ASSERT_EQ(0, host.Run(L"icon " + FakeArguments(folder) + L" --icon-size 20 --png \"" + file + L"\""))
         << host.Err();
     std::vector<BYTE> bytes;
-    ASSERT_TRUE(CTempFolder::ReadFile(file, bytes));
+    bytes = ReadFileBytes(file);
+    ASSERT_FALSE(bytes.empty());
     Png png;
     ASSERT_TRUE(ReadPng(bytes, png));
     EXPECT_EQ(20u, png.width);
@@ -159,11 +164,12 @@ TEST_F(HostVerbs, BadCommandLinesFailWithUsage) {
 }
 
 TEST_F(HostVerbs, ShowPutsTheButtonOnScreen) {
-    std::wstring file = folder / L"bar.png";
+    std::wstring file = folder.File(L"bar.png");
     ASSERT_EQ(0, host.Run(L"show " + FakeArguments(folder) + L" --seconds 2 --screenshot \"" + file + L"\""))
         << host.Err();
     std::vector<BYTE> bytes;
-    ASSERT_TRUE(CTempFolder::ReadFile(file, bytes));
+    bytes = ReadFileBytes(file);
+    ASSERT_FALSE(bytes.empty());
     Png png;
     ASSERT_TRUE(ReadPng(bytes, png));
     // The window frame holds a client area of at least the icon cell and the caption.

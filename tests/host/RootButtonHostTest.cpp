@@ -1,26 +1,20 @@
 // mirabex.dll in the stand-in bar, end to end: dvlhost.exe is the bar (one
-// process), clipput.exe the program that copies (another), and this test
+// process), otherapp.exe the program that copies (another), and this test
 // reads what the bar prints. The plug-in is registered as regsvr32 does it;
 // the history lives in the prefix's real history folder.
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 #include "CHostProcess.h"
-#include "CTempFolder.h"
+#include "tests/support/CTempFolder.h"
+#include "tests/support/TestFiles.h"
 #include "host/CGuidText.h"
 #include "plugin/Guids.h"
 #include "tests/ui/RootTestSupport.h"
 
-namespace {
+using mxtest::CTempFolder;
 
-std::wstring DllPath() {
-    std::string path = MIRABEX_DLL;
-    std::wstring wide(path.begin(), path.end());
-    if (!wide.empty() && wide[0] == L'/') wide = L"Z:" + wide;
-    for (auto& c : wide)
-        if (c == L'/') c = L'\\';
-    return wide;
-}
+namespace {
 
 // True once the first clipboard viewer is a watcher window of another process.
 bool AnotherProcessWatches() {
@@ -62,7 +56,7 @@ class RootInHost : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        s_module = LoadLibraryW(DllPath().c_str());
+        s_module = LoadLibraryW(mxtest::WinePath(MIRABEX_DLL).c_str());
         auto registerServer = s_module ? reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
                                              reinterpret_cast<void*>(GetProcAddress(s_module, "DllRegisterServer")))
                                        : nullptr;
@@ -87,7 +81,7 @@ protected:
 
     std::wstring Options() const {
         return L" --clsid " + CGuidText::Format(CLSID_Mirabex) + L" --name Mirabex --settings \"" +
-               (folder / L"mirabex.settings") + L"\"";
+               folder.File(L"mirabex.settings") + L"\"";
     }
     // Starts a script and waits until its button watches the clipboard.
     void StartScript(const std::wstring& steps) {
@@ -108,9 +102,9 @@ bool RootInHost::s_registered = false;
 
 TEST_F(RootInHost, TheHistorySurvivesARestartOfTheBar) {
     StartScript(L"\"wait-items 1 20\" \"wait-items 2 20\" menu");
-    ASSERT_TRUE(ClipPut({L"text:copied first"}));
+    ASSERT_TRUE(RunOtherApp({L"text:copied first"}));
     ASSERT_TRUE(host.WaitForText("items: 1\n")) << host.Out() << host.Err();
-    ASSERT_TRUE(ClipPut({L"html:<b>copied</b> second"}));
+    ASSERT_TRUE(RunOtherApp({L"texthtml:<b>copied</b> second"}));
     ASSERT_EQ(0, host.Finish()) << host.Out() << host.Err();
     std::vector<std::string> entries = WithPrefix(host.Lines(), "entry: ");
     ASSERT_EQ(2u, entries.size()) << host.Out();
@@ -140,9 +134,9 @@ TEST_F(RootInHost, TheHistorySurvivesARestartOfTheBar) {
 
 TEST_F(RootInHost, SwapDeclinedClearAndDeleteThroughTheBar) {
     StartScript(L"\"wait-items 1 20\" \"wait-items 2 20\" swap clipboard \"clear no\" context delete-all menu context");
-    ASSERT_TRUE(ClipPut({L"text:left"}));
+    ASSERT_TRUE(RunOtherApp({L"text:left"}));
     ASSERT_TRUE(host.WaitForText("items: 1\n")) << host.Out() << host.Err();
-    ASSERT_TRUE(ClipPut({L"text:right"}));
+    ASSERT_TRUE(RunOtherApp({L"text:right"}));
     ASSERT_EQ(0, host.Finish()) << host.Out() << host.Err();
     std::vector<std::string> lines = host.Lines();
     // The swap hotkey puts the entry before the current one back on the clipboard.
@@ -163,7 +157,7 @@ TEST_F(RootInHost, PausedCaptureStaysPausedAcrossRuns) {
     // Paused before the test could see the watcher: started without waiting for it.
     ASSERT_TRUE(host.Start(L"script pause \"echo paused\" \"run 1.5\" menu" + Options()));
     ASSERT_TRUE(host.WaitForText("paused\n")) << host.Out();
-    ASSERT_TRUE(ClipPut({L"text:while paused"}));
+    ASSERT_TRUE(RunOtherApp({L"text:while paused"}));
     ASSERT_EQ(0, host.Finish()) << host.Err();
     EXPECT_EQ(std::vector<std::string>{"capture: off"}, Section(host.Lines(), "pause"));
     EXPECT_EQ("0", host.Value("entries"));

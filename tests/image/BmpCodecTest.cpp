@@ -26,10 +26,10 @@ size_t CountMismatches(const std::vector<uint32_t>& a, const std::vector<uint32_
 }  // namespace
 
 TEST(BmpDecode, EveryLayoutMatchesItsPixelsAndThePlatform) {
-    TempDir dir;
+    CTempFolder dir(L"mx-image");
     for (const SampleBmp& sample : SampleBmps()) {
         SCOPED_TRACE(sample.name);
-        std::wstring path = dir.Path(L"sample.bmp");
+        std::wstring path = dir.File(L"sample.bmp");
         ASSERT_TRUE(WriteFileBytes(path, sample.file));
         CxImage image;
         ASSERT_TRUE(image.Load(path.c_str(), IMAGE_TYPE_BMP)) << image.GetLastError();
@@ -105,13 +105,13 @@ TEST(BmpDecode, BareDibWithoutFileHeader) {
 }
 
 TEST(BmpDecode, ThirtyTwoBitsLoseTheirFourthByteSoSavedPngHasNoAlpha) {
-    TempDir dir;
+    CTempFolder dir(L"mx-image");
     BmpSpec shape;
     shape.width = 4;
     shape.height = 4;
     shape.bpp = 32;
     shape.pixels = PackRows(4, 4, 32, false, [](int x, int y) { return uint32_t(x * 0x40) << 24 | 0x00336699u; });
-    std::wstring bmp = dir.Path(L"deep.bmp"), png = dir.Path(L"deep.png");
+    std::wstring bmp = dir.File(L"deep.bmp"), png = dir.File(L"deep.png");
     ASSERT_TRUE(WriteFileBytes(bmp, MakeBmp(shape)));
     CxImage image;
     ASSERT_TRUE(image.Load(bmp.c_str(), IMAGE_TYPE_BMP));
@@ -203,7 +203,7 @@ TEST(BmpDecode, MalformedRunLengthDataIsRefused) {
 }
 
 TEST(BmpEncode, RoundTripsThroughTheDecoderAndThePlatform) {
-    TempDir dir;
+    CTempFolder dir(L"mx-image");
     for (DWORD bpp : { 1u, 4u, 8u, 24u }) {
         SCOPED_TRACE(bpp);
         CxImage image;
@@ -217,7 +217,7 @@ TEST(BmpEncode, RoundTripsThroughTheDecoderAndThePlatform) {
             }
         }
         image.SetXDPI(300);
-        std::wstring path = dir.Path(L"written.bmp");
+        std::wstring path = dir.File(L"written.bmp");
         ASSERT_TRUE(image.Save(path.c_str(), IMAGE_TYPE_BMP)) << image.GetLastError();
         Bytes file = ReadFileBytes(path);
         ASSERT_GE(file.size(), 54u);

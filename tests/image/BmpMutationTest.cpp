@@ -142,8 +142,8 @@ TEST(BmpMutation, DamagedFilesNeverCrashNorDecodeImpossibleSizes) {
 }
 
 TEST(BmpMutation, DamagedFilesFromDiskThroughLoad) {
-    TempDir dir;
-    std::wstring path = dir.Path(L"damaged.bmp");
+    CTempFolder dir(L"mx-image");
+    std::wstring path = dir.File(L"damaged.bmp");
     uint32_t seed = 777;
     size_t refused = 0;
     for (const SampleBmp& sample : SampleBmps()) {

@@ -5,6 +5,7 @@
 #include <png.h>
 #include "image/CxImage.h"
 #include "tests/image/ImageTestSupport.h"
+#include "tests/support/CTestClipboard.h"
 
 using namespace imgtest;
 
@@ -14,7 +15,7 @@ uint32_t Colour(int x, int y) { return uint32_t(x * 9) << 16 | uint32_t(y * 5) <
 
 // What the clipboard synthesises as CF_DIB from a bitmap put on it.
 Bytes ClipboardDibOf(int width, int height) {
-    Canvas canvas(width, height, 0);
+    CDibCanvas canvas(width, height, 0);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) SetPixelV(canvas.dc(), x, y, RGB(Colour(x, y) >> 16, (Colour(x, y) >> 8) & 0xFF, Colour(x, y) & 0xFF));
     HDC screen = GetDC(nullptr);
@@ -26,20 +27,13 @@ Bytes ClipboardDibOf(int width, int height) {
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
 
-    Bytes dib;
-    if (!OpenClipboard(nullptr)) return dib;
-    EmptyClipboard();
-    if (!SetClipboardData(CF_BITMAP, bitmap)) DeleteObject(bitmap);
-    CloseClipboard();
-    if (!OpenClipboard(nullptr)) return dib;
-    HGLOBAL block = GetClipboardData(CF_DIB);
-    const uint8_t* data = block ? static_cast<const uint8_t*>(GlobalLock(block)) : nullptr;
-    if (data) {
-        dib.assign(data, data + GlobalSize(block));
-        GlobalUnlock(block);
+    {
+        mxtest::CTestClipboard clipboard(true);
+        if (!clipboard.IsOpen() || !SetClipboardData(CF_BITMAP, bitmap)) DeleteObject(bitmap);
     }
+    mxtest::CTestClipboard clipboard;
+    const Bytes dib = mxtest::ClipboardBytes(CF_DIB);
     EmptyClipboard();
-    CloseClipboard();
     return dib;
 }
 
@@ -66,8 +60,8 @@ TEST(ClipboardExport, CopiedPictureSavesAsPngAndJpeg) {
     Bytes dib = ClipboardDibOf(w, h);
     ASSERT_GE(dib.size(), sizeof(BITMAPINFOHEADER) + size_t(w) * h * 3);
 
-    TempDir dir;
-    std::wstring bmp = dir.Path(L"copied.bmp"), png = dir.Path(L"copied.png"), jpg = dir.Path(L"copied.jpg");
+    CTempFolder dir(L"mx-image");
+    std::wstring bmp = dir.File(L"copied.bmp"), png = dir.File(L"copied.png"), jpg = dir.File(L"copied.jpg");
     ASSERT_TRUE(WriteFileBytes(bmp, WithFileHeader(dib)));
     CxImage image;
     ASSERT_TRUE(image.Load(bmp.c_str(), IMAGE_TYPE_BMP)) << image.GetLastError();

@@ -76,7 +76,7 @@ void CompareWithPlatform(const std::wstring& path, int size, int tolerance) {
     ASSERT_TRUE(image.Load(path.c_str(), IMAGE_TYPE_ICO)) << image.GetLastError();
     HICON icon = static_cast<HICON>(LoadImageW(nullptr, path.c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE));
     ASSERT_NE(nullptr, icon) << "the platform reads the file as an icon";
-    Canvas ours(size, size, 0xFFFFFFFF), theirs(size, size, 0xFFFFFFFF);
+    CDibCanvas ours(size, size, 0xFFFFFFFF), theirs(size, size, 0xFFFFFFFF);
     EXPECT_EQ(1, image.Draw(ours.dc(), 0, 0));
     EXPECT_TRUE(DrawIconEx(theirs.dc(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL));
     DestroyIcon(icon);
@@ -90,7 +90,7 @@ void CompareWithPlatform(const std::wstring& path, int size, int tolerance) {
 }  // namespace
 
 TEST(IcoDecode, PicksTheLargestEntryAndKeepsItsAlpha) {
-    TempDir dir;
+    CTempFolder dir(L"mx-image");
     Bytes file = MakeIco({ { 16, 16, 4, MaskedIcon4() }, { 32, 32, 32, AlphaIcon32() } });
     CxImage image;
     ASSERT_TRUE(DecodeBytes(image, file, IMAGE_TYPE_ICO)) << image.GetLastError();
@@ -103,7 +103,7 @@ TEST(IcoDecode, PicksTheLargestEntryAndKeepsItsAlpha) {
     EXPECT_EQ(0x40, c.rgbBlue);
     EXPECT_EQ(0, c.rgbGreen);
 
-    std::wstring path = dir.Path(L"alpha.ico");
+    std::wstring path = dir.File(L"alpha.ico");
     ASSERT_TRUE(WriteFileBytes(path, file));
     CompareWithPlatform(path, 32, 2);
     ASSERT_TRUE(image.Load(path.c_str()));
@@ -111,14 +111,14 @@ TEST(IcoDecode, PicksTheLargestEntryAndKeepsItsAlpha) {
 }
 
 TEST(IcoDecode, MaskBecomesTransparency) {
-    TempDir dir;
+    CTempFolder dir(L"mx-image");
     Bytes file = MakeIco({ { 16, 16, 4, MaskedIcon4() } });
     CxImage image;
     ASSERT_TRUE(DecodeBytes(image, file, IMAGE_TYPE_ICO)) << image.GetLastError();
     EXPECT_EQ(4, image.GetBpp());
     ASSERT_TRUE(image.AlphaIsValid());
     for (DWORD x = 0; x < 16; ++x) EXPECT_EQ(x < 4 ? 0 : 255, image.AlphaGet(x, 7)) << x;
-    std::wstring path = dir.Path(L"masked.ico");
+    std::wstring path = dir.File(L"masked.ico");
     ASSERT_TRUE(WriteFileBytes(path, file));
     CompareWithPlatform(path, 16, 0);
 }
@@ -196,7 +196,7 @@ TEST(IcoDecode, BrokenFilesAreRefused) {
 }
 
 TEST(GifAndIco, FailCleanlyWhereTheyCannotWork) {
-    TempDir dir;
+    CTempFolder dir(L"mx-image");
     Bytes gif = { 'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255, ';' };
     CxImage image;
     EXPECT_FALSE(DecodeBytes(image, gif, IMAGE_TYPE_GIF));
@@ -207,9 +207,9 @@ TEST(GifAndIco, FailCleanlyWhereTheyCannotWork) {
     EXPECT_STREQ("Not a GIF file", image.GetLastError());
 
     ASSERT_NE(nullptr, image.Create(2, 2, 24));
-    EXPECT_FALSE(image.Save(dir.Path(L"x.gif").c_str(), IMAGE_TYPE_GIF));
+    EXPECT_FALSE(image.Save(dir.File(L"x.gif").c_str(), IMAGE_TYPE_GIF));
     EXPECT_STREQ("GIF encoding is not supported", image.GetLastError());
-    EXPECT_FALSE(image.Save(dir.Path(L"x.ico").c_str(), IMAGE_TYPE_ICO));
+    EXPECT_FALSE(image.Save(dir.File(L"x.ico").c_str(), IMAGE_TYPE_ICO));
     EXPECT_STREQ("ICO encoding is not supported", image.GetLastError());
     EXPECT_TRUE(image.IsValid());
 }

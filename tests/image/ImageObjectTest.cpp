@@ -31,11 +31,11 @@ Bytes SemiTransparentPng() {
 class ImageObject : public ::testing::Test {
 protected:
     void SetUp() override {
-        path = dir.Path(L"semi.png");
+        path = dir.File(L"semi.png");
         ASSERT_TRUE(WriteFileBytes(path, SemiTransparentPng()));
         ASSERT_TRUE(image.Load(path.c_str(), IMAGE_TYPE_PNG)) << image.GetLastError();
     }
-    TempDir dir;
+    CTempFolder dir{L"mx-image"};
     std::wstring path;
     CxImage image;
 };
@@ -89,7 +89,7 @@ TEST(ImageCreate, DefaultsOfAnEmptyImage) {
     EXPECT_EQ(96, image.GetXDPI());
     EXPECT_EQ(96, image.GetYDPI());
     EXPECT_FALSE(image.AlphaIsValid());
-    Canvas canvas(4, 4, kWhite);
+    CDibCanvas canvas(4, 4, kWhite);
     EXPECT_EQ(0, image.Draw(canvas.dc()));
 }
 
@@ -98,7 +98,7 @@ TEST_F(ImageObject, DrawsAtOwnSizeWithPerPixelAlpha) {
     ASSERT_EQ(20u, image.GetHeight());
     ASSERT_TRUE(image.AlphaIsValid());
     for (int variant = 0; variant < 2; ++variant) {
-        Canvas canvas(120, 60, kWhite);
+        CDibCanvas canvas(120, 60, kWhite);
         ASSERT_TRUE(canvas.ok());
         long cx = variant == 0 ? -1 : 0, cy = variant == 0 ? -1 : 0;
         EXPECT_EQ(1, image.Draw(canvas.dc(), 10, 5, cx, cy));
@@ -114,13 +114,13 @@ TEST_F(ImageObject, DrawsAtOwnSizeWithPerPixelAlpha) {
 }
 
 TEST_F(ImageObject, StretchesClipsAndHonoursAlphaMaximum) {
-    Canvas stretched(120, 60, kWhite);
+    CDibCanvas stretched(120, 60, kWhite);
     EXPECT_EQ(1, image.Draw(stretched.dc(), 10, 5, 96, 40));
     EXPECT_EQ(0xFFFF0000u, stretched.At(105, 44));
     EXPECT_EQ(kWhite, stretched.At(106, 44));
     EXPECT_EQ(kWhite, stretched.At(105, 45));
 
-    Canvas clipped(120, 60, kWhite);
+    CDibCanvas clipped(120, 60, kWhite);
     RECT clip = { 10, 5, 20, 10 };
     EXPECT_EQ(1, image.Draw(clipped.dc(), 10, 5, -1, -1, &clip));
     EXPECT_EQ(0xFFFF0000u, clipped.At(12, 6));
@@ -128,13 +128,13 @@ TEST_F(ImageObject, StretchesClipsAndHonoursAlphaMaximum) {
     EXPECT_EQ(kWhite, clipped.At(12, 10));
 
     image.AlphaSetMax(128);
-    Canvas faded(60, 30, kWhite);
+    CDibCanvas faded(60, 30, kWhite);
     EXPECT_EQ(1, image.Draw(faded.dc(), 0, 0));
     EXPECT_TRUE(Near(0xFFFF7F7Fu, faded.At(1, 1), 2)) << std::hex << faded.At(1, 1);
 }
 
 TEST_F(ImageObject, PlainPathMixesWithBackgroundColour) {
-    Canvas canvas(60, 30, kWhite);
+    CDibCanvas canvas(60, 30, kWhite);
     SetBkColor(canvas.dc(), RGB(0, 255, 0));
     EXPECT_EQ(1, image.DrawPlain(canvas.dc(), 0, 0, -1, -1));
     EXPECT_TRUE(Near(0xFF0000u, canvas.At(0, 0), 1, false));
@@ -153,7 +153,7 @@ TEST(ImageDraw, TransparentIndexAndSmoothing) {
     image.SetPixelIndex(0, 3, 2);  // top-left
     image.SetPixelIndex(1, 3, 2);
     image.SetTransIndex(2);
-    Canvas canvas(8, 8, kWhite);
+    CDibCanvas canvas(8, 8, kWhite);
     EXPECT_EQ(1, image.Draw(canvas.dc(), 0, 0));
     EXPECT_EQ(kWhite, canvas.At(0, 0));
     EXPECT_EQ(kWhite, canvas.At(1, 0));
@@ -165,7 +165,7 @@ TEST(ImageDraw, TransparentIndexAndSmoothing) {
     CxImage pair;
     ASSERT_NE(nullptr, pair.Create(2, 1, 24));
     pair.SetPixelColor(1, 0, RGBQUAD{ 255, 255, 255, 0 });
-    Canvas hard(8, 1, 0xFF000080), soft(8, 1, 0xFF000080);
+    CDibCanvas hard(8, 1, 0xFF000080), soft(8, 1, 0xFF000080);
     EXPECT_EQ(1, pair.Draw(hard.dc(), 0, 0, 8, 1, nullptr, false));
     EXPECT_EQ(1, pair.Draw(soft.dc(), 0, 0, 8, 1, nullptr, true));
     int between = 0;
@@ -183,13 +183,13 @@ TEST(ImageDraw, TransparentIndexAndSmoothing) {
 }
 
 TEST(ImageLoad, DetectionAndErrorTexts) {
-    TempDir dir;
+    CTempFolder dir{L"mx-image"};
     PngSpec shape;
     shape.width = 3;
     shape.height = 2;
     shape.colourType = PNG_COLOR_TYPE_RGB;
     shape.rows.assign(18, 0x40);
-    std::wstring png = dir.Path(L"named.bmp");
+    std::wstring png = dir.File(L"named.bmp");
     ASSERT_TRUE(WriteFileBytes(png, MakePng(shape)));
 
     CxImage image;
@@ -198,7 +198,7 @@ TEST(ImageLoad, DetectionAndErrorTexts) {
     EXPECT_EQ(DWORD(IMAGE_TYPE_PNG), image.GetType());
     EXPECT_TRUE(image.Load(png.c_str(), 7)) << "an unknown type detects";
 
-    std::wstring junk = dir.Path(L"junk.bin");
+    std::wstring junk = dir.File(L"junk.bin");
     ASSERT_TRUE(WriteFileBytes(junk, Bytes{ 'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!', 0, 1 }));
     EXPECT_FALSE(image.Load(junk.c_str(), IMAGE_TYPE_BMP));
     EXPECT_STREQ("Not a BMP", image.GetLastError()) << "the named type's error is put back";
@@ -209,16 +209,16 @@ TEST(ImageLoad, DetectionAndErrorTexts) {
     EXPECT_STREQ("Decode: Unknown or wrong format", image.GetLastError());
 
     EXPECT_TRUE(image.Load(png.c_str(), IMAGE_TYPE_PNG));
-    EXPECT_FALSE(image.Load(dir.Path(L"missing.png").c_str(), IMAGE_TYPE_PNG));
+    EXPECT_FALSE(image.Load(dir.File(L"missing.png").c_str(), IMAGE_TYPE_PNG));
     EXPECT_STREQ("", image.GetLastError());
     EXPECT_FALSE(image.IsValid());
 }
 
 TEST(ImageLoad, FromResourceOfAnotherModule) {
-    TempDir dir;
+    CTempFolder dir{L"mx-image"};
     wchar_t self[MAX_PATH];
     ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
-    std::wstring copy = dir.Path(L"resources.exe");
+    std::wstring copy = dir.File(L"resources.exe");
     ASSERT_TRUE(CopyFileW(self, copy.c_str(), FALSE));
 
     PngSpec shape;
@@ -265,20 +265,20 @@ TEST(ImageLoad, FromResourceOfAnotherModule) {
 }
 
 TEST(ImageSave, UnknownTypesLeaveAnEmptyFile) {
-    TempDir dir;
+    CTempFolder dir{L"mx-image"};
     CxImage image;
     ASSERT_NE(nullptr, image.Create(4, 4, 24));
     for (DWORD type : { 0u, 6u }) {
-        std::wstring path = dir.Path(type ? L"six.img" : L"zero.img");
+        std::wstring path = dir.File(type ? L"six.img" : L"zero.img");
         EXPECT_FALSE(image.Save(path.c_str(), type));
         EXPECT_STREQ("Encode: Unknown format", image.GetLastError());
         EXPECT_EQ(0, FileSizeOf(path));
     }
     EXPECT_TRUE(image.IsValid()) << "a failed save keeps the picture";
-    EXPECT_FALSE(image.Save(dir.Path(L"no\\such\\folder.png").c_str(), IMAGE_TYPE_PNG));
-    EXPECT_FALSE(image.Save(dir.Path(L"x.gif").c_str(), IMAGE_TYPE_GIF));
-    EXPECT_EQ(0, FileSizeOf(dir.Path(L"x.gif")));
+    EXPECT_FALSE(image.Save(dir.File(L"no\\such\\folder.png").c_str(), IMAGE_TYPE_PNG));
+    EXPECT_FALSE(image.Save(dir.File(L"x.gif").c_str(), IMAGE_TYPE_GIF));
+    EXPECT_EQ(0, FileSizeOf(dir.File(L"x.gif")));
     CxImage empty;
-    EXPECT_FALSE(empty.Save(dir.Path(L"empty.png").c_str(), IMAGE_TYPE_PNG));
-    EXPECT_EQ(0, FileSizeOf(dir.Path(L"empty.png")));
+    EXPECT_FALSE(empty.Save(dir.File(L"empty.png").c_str(), IMAGE_TYPE_PNG));
+    EXPECT_EQ(0, FileSizeOf(dir.File(L"empty.png")));
 }

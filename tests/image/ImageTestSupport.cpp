@@ -8,55 +8,6 @@
 
 namespace imgtest {
 
-TempDir::TempDir() {
-    wchar_t base[MAX_PATH];
-    GetTempPathW(MAX_PATH, base);
-    static int counter = 0;
-    wchar_t name[MAX_PATH];
-    swprintf(name, MAX_PATH, L"%lsmx-image-%lu-%d", base, GetCurrentProcessId(), ++counter);
-    m_dir = name;
-    CreateDirectoryW(m_dir.c_str(), nullptr);
-}
-
-TempDir::~TempDir() {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((m_dir + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileW((m_dir + L"\\" + found.cFileName).c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(m_dir.c_str());
-}
-
-std::wstring TempDir::Path(const wchar_t* name) const { return m_dir + L"\\" + name; }
-
-bool WriteFileBytes(const std::wstring& path, const Bytes& data) {
-    FILE* f = _wfopen(path.c_str(), L"wb");
-    if (!f) return false;
-    bool ok = data.empty() || fwrite(data.data(), 1, data.size(), f) == data.size();
-    return fclose(f) == 0 && ok;
-}
-
-Bytes ReadFileBytes(const std::wstring& path) {
-    Bytes data;
-    FILE* f = _wfopen(path.c_str(), L"rb");
-    if (!f) return data;
-    uint8_t buffer[65536];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof(buffer), f)) > 0) data.insert(data.end(), buffer, buffer + got);
-    fclose(f);
-    return data;
-}
-
-long long FileSizeOf(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 void Put16(Bytes& out, uint32_t v) {
     out.push_back(uint8_t(v));
     out.push_back(uint8_t(v >> 8));
@@ -72,42 +23,6 @@ void Set32(Bytes& out, size_t at, uint32_t v) {
 
 uint32_t Get32(const Bytes& in, size_t at) {
     return in.at(at) | (in.at(at + 1) << 8) | (in.at(at + 2) << 16) | (uint32_t(in.at(at + 3)) << 24);
-}
-
-Canvas::Canvas(int width, int height, uint32_t fill)
-    : m_width(width), m_height(height), m_dc(CreateCompatibleDC(nullptr)), m_bitmap(nullptr),
-      m_old(nullptr), m_bits(nullptr) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!m_bitmap || !bits) return;
-    m_bits = static_cast<uint32_t*>(bits);
-    for (int i = 0; i < width * height; ++i) m_bits[i] = fill;
-    m_old = SelectObject(m_dc, m_bitmap);
-}
-
-Canvas::~Canvas() {
-    if (m_old) SelectObject(m_dc, m_old);
-    if (m_bitmap) DeleteObject(m_bitmap);
-    DeleteDC(m_dc);
-}
-
-uint32_t Canvas::At(int x, int y) const {
-    GdiFlush();
-    return m_bits[y * m_width + x];
-}
-
-bool Near(uint32_t a, uint32_t b, int tolerance, bool withAlpha) {
-    for (int c = 0; c < (withAlpha ? 4 : 3); ++c) {
-        int da = int((a >> (8 * c)) & 0xFF) - int((b >> (8 * c)) & 0xFF);
-        if (da > tolerance || -da > tolerance) return false;
-    }
-    return true;
 }
 
 Bytes MakeBmp(const BmpSpec& s) {
@@ -164,7 +79,7 @@ std::vector<uint32_t> RenderWithGdi(const Bytes& bmpFile, uint32_t background) {
         width = c->bcWidth;
         height = c->bcHeight;
     }
-    Canvas canvas(width, height, background);
+    CDibCanvas canvas(width, height, background);
     StretchDIBits(canvas.dc(), 0, 0, width, height, 0, 0, width, height, bits, info, DIB_RGB_COLORS,
                   SRCCOPY);
     std::vector<uint32_t> out;

@@ -7,58 +7,26 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/CDibCanvas.h"
+#include "tests/support/CTempFolder.h"
+#include "tests/support/TestFiles.h"
+
 class CxImage;
 
 namespace imgtest {
 
-using Bytes = std::vector<uint8_t>;
-
-// A fresh folder under the temporary folder, removed with its files.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::wstring Path(const wchar_t* name) const;
-
-private:
-    std::wstring m_dir;
-};
-
-bool WriteFileBytes(const std::wstring& path, const Bytes& data);
-Bytes ReadFileBytes(const std::wstring& path);
-// -1 when the file does not exist.
-long long FileSizeOf(const std::wstring& path);
+using mxtest::Bytes;
+using mxtest::CDibCanvas;
+using mxtest::CTempFolder;
+using mxtest::FileSizeOf;
+using mxtest::Near;
+using mxtest::ReadFileBytes;
+using mxtest::WriteFileBytes;
 
 void Put16(Bytes& out, uint32_t value);
 void Put32(Bytes& out, uint32_t value);
 void Set32(Bytes& out, size_t at, uint32_t value);
 uint32_t Get32(const Bytes& in, size_t at);
-
-// A top-down 32-bit DIB section selected into a memory DC.
-class Canvas {
-public:
-    Canvas(int width, int height, uint32_t fill);  // fill: 0xAARRGGBB
-    ~Canvas();
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-    HDC dc() const { return m_dc; }
-    bool ok() const { return m_bits != nullptr; }
-    uint32_t At(int x, int y) const;  // y counted from the top
-    int width() const { return m_width; }
-    int height() const { return m_height; }
-
-private:
-    int m_width, m_height;
-    HDC m_dc;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_old;
-    uint32_t* m_bits;
-};
-
-// Channel-wise comparison of two 0xAARRGGBB values.
-bool Near(uint32_t a, uint32_t b, int tolerance, bool withAlpha = true);
 
 // A BMP file (or, without the file header, a bare DIB) assembled from parts.
 struct BmpSpec {

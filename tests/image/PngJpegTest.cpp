@@ -157,8 +157,8 @@ TEST(PngDecode, RefusesDamageWithATextAndKeepsNothing) {
 }
 
 TEST(PngEncode, PaletteRgbAndRgbaFilesReadBackByLibpng) {
-    TempDir dir;
-    std::wstring path = dir.Path(L"out.png");
+    CTempFolder dir(L"mx-image");
+    std::wstring path = dir.File(L"out.png");
     for (DWORD bpp : { 1u, 4u, 8u }) {
         SCOPED_TRACE(bpp);
         CxImage image;
@@ -215,8 +215,8 @@ TEST(PngEncode, PaletteRgbAndRgbaFilesReadBackByLibpng) {
 }
 
 TEST(JpegEncode, ColourAndGreyFilesReadBackByLibjpeg) {
-    TempDir dir;
-    std::wstring path = dir.Path(L"out.jpg"), small = dir.Path(L"small.jpg");
+    CTempFolder dir(L"mx-image");
+    std::wstring path = dir.File(L"out.jpg"), small = dir.File(L"small.jpg");
     const int w = 64, h = 48;
     std::vector<uint32_t> source = Gradient(w, h);
     CxImage image;
@@ -287,7 +287,7 @@ TEST(JpegEncode, ColourAndGreyFilesReadBackByLibjpeg) {
     CxImage colourPalette;
     ASSERT_NE(nullptr, colourPalette.Create(4, 4, 8));
     colourPalette.SetPaletteColor(7, 255, 0, 0);
-    std::wstring refused = dir.Path(L"refused.jpg");
+    std::wstring refused = dir.File(L"refused.jpg");
     EXPECT_FALSE(colourPalette.Save(refused.c_str(), IMAGE_TYPE_JPG));
     EXPECT_STREQ("JPEG can save only RGB or GreyScale images", colourPalette.GetLastError());
     EXPECT_EQ(0, FileSizeOf(refused));

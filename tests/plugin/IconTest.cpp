@@ -6,6 +6,7 @@
 #include <wrl/client.h>
 #include "plugin/IDvlButton.h"
 #include "plugin/Unique.h"
+#include "tests/support/CTempFolder.h"
 #include "tests/plugin/TestHost.h"
 #include "tests/plugin/TestSupport.h"
 
@@ -29,22 +30,22 @@ protected:
 
     // Draws into a fresh 64 x 64 grey DIB with the rectangle at (8, 8); the
     // icon lands at (10, 11).
-    std::unique_ptr<Dib> Draw(DWORD size) {
+    std::unique_ptr<CDibCanvas> Draw(DWORD size) {
         host.iconSize = size;
-        auto dib = std::make_unique<Dib>(64, 64, kGrey);
+        auto dib = std::make_unique<CDibCanvas>(64, 64, PixelOf(kGrey));
         RECT rect = {8, 8, 56, 56};
         EXPECT_EQ(S_OK, button->DrawButtonIcon(dib->dc(), &rect, 0));
         return dib;
     }
 
     // The icon square is all colour and nothing outside it changed.
-    void ExpectSquare(const Dib& dib, int size, COLORREF colour) {
+    void ExpectSquare(const CDibCanvas& dib, int size, COLORREF colour) {
         RECT square = {10, 11, 10 + size, 11 + size};
-        EXPECT_EQ(0, dib.CountOther(square, colour)) << "inside: " << Describe(dib.At(10 + size / 2, 11 + size / 2));
-        EXPECT_EQ(0, dib.CountOther({0, 0, 64, 11}, kGrey));
-        EXPECT_EQ(0, dib.CountOther({0, 0, 10, 64}, kGrey));
-        EXPECT_EQ(0, dib.CountOther({10 + size, 0, 64, 64}, kGrey));
-        EXPECT_EQ(0, dib.CountOther({0, 11 + size, 64, 64}, kGrey));
+        EXPECT_EQ(0, dib.CountOther(square, colour, kNear)) << "inside: " << Describe(dib.Colour(10 + size / 2, 11 + size / 2));
+        EXPECT_EQ(0, dib.CountOther({0, 0, 64, 11}, kGrey, kNear));
+        EXPECT_EQ(0, dib.CountOther({0, 0, 10, 64}, kGrey, kNear));
+        EXPECT_EQ(0, dib.CountOther({10 + size, 0, 64, 64}, kGrey, kNear));
+        EXPECT_EQ(0, dib.CountOther({0, 11 + size, 64, 64}, kGrey, kNear));
     }
 
     void Expect(const std::wstring& location, DWORD size, COLORREF colour) {
@@ -84,11 +85,8 @@ TEST_F(Icons, RelativeLocationsResolveAgainstTheBaseFolder) {
 }
 
 TEST_F(Icons, PathsWithCommasAndVariables) {
-    WCHAR temp[MAX_PATH];
-    ASSERT_GT(::GetTempPathW(MAX_PATH, temp), 0u);
-    std::wstring folder = std::wstring(temp) + L"mx,icons " + std::to_wstring(::GetCurrentProcessId());
-    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
-    std::wstring file = folder + L"\\flat-red.ico";
+    const mxtest::CTempFolder folder(L"mx,icons ");
+    const std::wstring file = folder.File(L"flat-red.ico");
     ASSERT_TRUE(::CopyFileW(FixturePath(L"flat-red.ico").c_str(), file.c_str(), FALSE));
     // The comma inside the folder name is no index separator.
     Expect(file, 16, kRed);
@@ -96,15 +94,11 @@ TEST_F(Icons, PathsWithCommasAndVariables) {
 
     ASSERT_TRUE(::SetEnvironmentVariableW(L"MX_TEST_ICONS", Parent(FixturePath(L"x")).c_str()));
     Expect(L"%MX_TEST_ICONS%\\flat-green.ico", 16, kGreen);
-
-    ::DeleteFileW(file.c_str());
-    ::RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(Icons, TheCachedSizeIsNotLoadedAgain) {
-    WCHAR temp[MAX_PATH];
-    ASSERT_GT(::GetTempPathW(MAX_PATH, temp), 0u);
-    std::wstring file = std::wstring(temp) + L"mx-cache-" + std::to_wstring(::GetCurrentProcessId()) + L".ico";
+    const mxtest::CTempFolder folder(L"mx-cache");
+    const std::wstring file = folder.File(L"cached.ico");
     ASSERT_TRUE(::CopyFileW(FixturePath(L"sized.ico").c_str(), file.c_str(), FALSE));
     Expect(file, 16, kRed);  // the 16-pixel picture of sized.ico
 
@@ -114,7 +108,6 @@ TEST_F(Icons, TheCachedSizeIsNotLoadedAgain) {
     // Another size loads again, from the changed file.
     ExpectSquare(*Draw(32), 32, kGreen);
     ExpectSquare(*Draw(16), 16, kGreen);
-    ::DeleteFileW(file.c_str());
 }
 
 TEST_F(Icons, PngLocationsAreDrawnWithTheirAlpha) {
@@ -122,21 +115,21 @@ TEST_F(Icons, PngLocationsAreDrawnWithTheirAlpha) {
     Expect(IconDllPath() + L",0", 16, kRed);
     ASSERT_EQ(S_OK, button->SetIconLocation(FixturePath(L"half-cyan.png").c_str()));
     auto dib = Draw(16);
-    EXPECT_EQ(0, dib->CountOther({10, 11, 26, 19}, kCyan)) << Describe(dib->At(12, 12));
-    EXPECT_EQ(0, dib->CountOther({10, 19, 26, 27}, kGrey)) << Describe(dib->At(12, 22));
-    EXPECT_EQ(0, dib->CountOther({26, 0, 64, 64}, kGrey));
+    EXPECT_EQ(0, dib->CountOther({10, 11, 26, 19}, kCyan, kNear)) << Describe(dib->Colour(12, 12));
+    EXPECT_EQ(0, dib->CountOther({10, 19, 26, 27}, kGrey, kNear)) << Describe(dib->Colour(12, 22));
+    EXPECT_EQ(0, dib->CountOther({26, 0, 64, 64}, kGrey, kNear));
 
     // Stretched to the icon size.
     dib = Draw(32);
-    EXPECT_EQ(0, dib->CountOther({10, 11, 42, 26}, kCyan)) << Describe(dib->At(12, 20));
-    EXPECT_EQ(0, dib->CountOther({10, 28, 42, 43}, kGrey)) << Describe(dib->At(12, 35));
-    EXPECT_EQ(0, dib->CountOther({42, 0, 64, 64}, kGrey));
+    EXPECT_EQ(0, dib->CountOther({10, 11, 42, 26}, kCyan, kNear)) << Describe(dib->Colour(12, 20));
+    EXPECT_EQ(0, dib->CountOther({10, 28, 42, 43}, kGrey, kNear)) << Describe(dib->Colour(12, 35));
+    EXPECT_EQ(0, dib->CountOther({42, 0, 64, 64}, kGrey, kNear));
 
     // Relative, with the extension in capitals.
     host.baseFolder = Parent(Parent(IconDllPath()));
     ASSERT_EQ(S_OK, button->SetIconLocation(L"plugin\\fixtures\\HALF-CYAN.PNG"));
     dib = Draw(16);
-    EXPECT_EQ(0, dib->CountOther({10, 11, 26, 19}, kCyan)) << Describe(dib->At(12, 12));
+    EXPECT_EQ(0, dib->CountOther({10, 11, 26, 19}, kCyan, kNear)) << Describe(dib->Colour(12, 12));
 }
 
 TEST_F(Icons, NothingIsDrawnWhenTheBarSaysSoOrNothingLoads) {
@@ -144,7 +137,7 @@ TEST_F(Icons, NothingIsDrawnWhenTheBarSaysSoOrNothingLoads) {
     host.iconFlags = 0x20000;
     host.Clear();
     auto dib = Draw(16);
-    EXPECT_EQ(0, dib->CountOther({0, 0, 64, 64}, kGrey));
+    EXPECT_EQ(0, dib->CountOther({0, 0, 64, 64}, kGrey, kNear));
     EXPECT_TRUE(host.Slot(3).empty());  // stopped before asking the size
     host.iconFlags = 0;
     ExpectSquare(*Draw(16), 16, kGreen);
@@ -155,7 +148,7 @@ TEST_F(Icons, ALocationThatLoadsNothingDrawsThePluginsIcon) {
     mx::unique_hicon own(static_cast<HICON>(::LoadImageW(PluginDll::Get().module(), MAKEINTRESOURCEW(117),
                                                          IMAGE_ICON, 24, 24, LR_DEFAULTCOLOR)));
     ASSERT_TRUE(own);
-    Dib expected(64, 64, kGrey);
+    CDibCanvas expected(64, 64, PixelOf(kGrey));
     ASSERT_TRUE(::DrawIconEx(expected.dc(), 10, 11, own.get(), 24, 24, 0, nullptr, DI_NORMAL));
 
     for (const wchar_t* location : {L"C:\\no such folder\\none.ico,2", L""}) {
@@ -164,10 +157,10 @@ TEST_F(Icons, ALocationThatLoadsNothingDrawsThePluginsIcon) {
         auto dib = Draw(24);
         int different = 0;
         for (int y = 0; y < 64; ++y)
-            for (int x = 0; x < 64; ++x) different += !Near(dib->At(x, y), expected.At(x, y), 2);
+            for (int x = 0; x < 64; ++x) different += !Near(dib->Colour(x, y), expected.Colour(x, y), 2);
         EXPECT_EQ(0, different);
-        EXPECT_GT(dib->CountOther({10, 11, 34, 35}, kGrey), 24 * 24 / 4);
-        EXPECT_EQ(0, dib->CountOther({34, 0, 64, 64}, kGrey));
+        EXPECT_GT(dib->CountOther({10, 11, 34, 35}, kGrey, kNear), 24 * 24 / 4);
+        EXPECT_EQ(0, dib->CountOther({34, 0, 64, 64}, kGrey, kNear));
     }
     // A location that loads again replaces the stand-in.
     Expect(IconDllPath() + L",1", 24, kGreen);
@@ -209,7 +202,7 @@ TEST_F(Icons, ShellIconOverridesReplaceShell32Icons) {
     // An override naming no file leaves shell32's own icon.
     ASSERT_EQ(S_OK, button->SetIconLocation(L"C:\\windows\\system32\\shell32.dll,9"));
     auto dib = Draw(16);
-    EXPECT_GT(dib->CountOther({10, 11, 26, 27}, kGrey), 0);
+    EXPECT_GT(dib->CountOther({10, 11, 26, 27}, kGrey, kNear), 0);
 
     for (const wchar_t* name : {L"7", L"8", L"1", L"9"}) ::RegDeleteValueW(key.get(), name);
     key.reset();

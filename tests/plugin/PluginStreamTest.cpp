@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 #include "plugin/CPluginStream.h"
+#include "tests/support/CTempFolder.h"
 
 using Microsoft::WRL::ComPtr;
 using Bytes = std::vector<BYTE>;
@@ -178,12 +179,6 @@ private:
     ULONGLONG m_bytesRead = 0;
 };
 
-std::wstring TempPath(const WCHAR* name) {
-    WCHAR dir[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, dir);
-    return std::wstring(dir) + name;
-}
-
 }  // namespace
 
 TEST(PluginStream, WritesTheDocumentedLayout) {
@@ -219,7 +214,8 @@ TEST(PluginStream, RoundTripsByteForByteThroughHGlobalAndCompoundFile) {
     EXPECT_EQ(original, Written(fromMemory));
 
     ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    std::wstring path = TempPath(L"mx-plugin-stream.stg");
+    const mxtest::CTempFolder folder(L"mx-plugin-stream");
+    const std::wstring path = folder.File(L"settings.stg");
     {
         ComPtr<IStorage> storage;
         ASSERT_EQ(S_OK, ::StgCreateDocfile(path.c_str(),
@@ -263,7 +259,6 @@ TEST(PluginStream, RoundTripsByteForByteThroughHGlobalAndCompoundFile) {
         ASSERT_EQ(complete, fromCut.GetRecordCount());
         for (DWORD i = 0; i < complete; ++i) ExpectSameRecord(built, i, fromCut, i);
     }
-    ::DeleteFileW(path.c_str());
     ::CoUninitialize();
 }
 

@@ -180,7 +180,7 @@ TEST_F(Server, EverySlotOfTheFactorysButton) {
 
     host.Clear();
     host.iconOffset = {1, 1};
-    Dib dib(32, 32, RGB(0, 0, 0));
+    CDibCanvas dib(32, 32, PixelOf(RGB(0, 0, 0)));
     RECT rect = {0, 0, 32, 32};
     EXPECT_EQ(S_OK, slots->DrawButtonIcon(object, dib.dc(), &rect, 0x40));     // 8
     ASSERT_FALSE(host.Slot(7).empty());
@@ -233,11 +233,11 @@ TEST_F(Server, IconGroupsHoldEverySizeWithAlpha) {
             ::LoadImageW(dll.module(), MAKEINTRESOURCEW(id), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
         ASSERT_TRUE(icon) << id;
         const COLORREF back = RGB(255, 0, 255);
-        Dib dib(32, 32, back);
+        CDibCanvas dib(32, 32, PixelOf(back));
         ASSERT_TRUE(::DrawIconEx(dib.dc(), 0, 0, icon.get(), 32, 32, 0, nullptr, DI_NORMAL));
-        EXPECT_FALSE(Near(dib.At(16, 16), back)) << id;
-        EXPECT_TRUE(Near(dib.At(0, 0), back)) << id << " " << Describe(dib.At(0, 0));
-        EXPECT_TRUE(Near(dib.At(31, 31), back)) << id << " " << Describe(dib.At(31, 31));
+        EXPECT_FALSE(Near(dib.Colour(16, 16), back)) << id;
+        EXPECT_TRUE(Near(dib.Colour(0, 0), back)) << id << " " << Describe(dib.Colour(0, 0));
+        EXPECT_TRUE(Near(dib.Colour(31, 31), back)) << id << " " << Describe(dib.Colour(31, 31));
     }
 }
 

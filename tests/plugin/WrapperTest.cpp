@@ -665,7 +665,7 @@ TEST(Wrapper, MessageDrawsTheRecordImageTwoPixelsLower) {
     ASSERT_EQ(16u, image.GetWidth());
     Wrapped wrapper(new BaseButton());
     const COLORREF grey = RGB(128, 128, 128);
-    Dib dib(40, 40, grey);
+    CDibCanvas dib(40, 40, PixelOf(grey));
     DVLDRAWIMAGE record = {};
     record.dc = dib.dc();
     record.x = 5;
@@ -674,14 +674,14 @@ TEST(Wrapper, MessageDrawsTheRecordImageTwoPixelsLower) {
     EXPECT_EQ(S_OK, wrapper->HandleMessage(31, 0, &record));
     // Own size 16 x 16 at (5, 9): the top half is cyan, the bottom half
     // transparent, nothing outside.
-    EXPECT_EQ(0, dib.CountOther({5, 9, 21, 17}, kCyan)) << Describe(dib.At(5, 9));
-    EXPECT_EQ(0, dib.CountOther({5, 17, 21, 25}, grey)) << Describe(dib.At(5, 20));
-    EXPECT_EQ(0, dib.CountOther({0, 0, 40, 9}, grey));
-    EXPECT_EQ(0, dib.CountOther({21, 0, 40, 40}, grey));
+    EXPECT_EQ(0, dib.CountOther({5, 9, 21, 17}, kCyan, kNear)) << Describe(dib.Colour(5, 9));
+    EXPECT_EQ(0, dib.CountOther({5, 17, 21, 25}, grey, kNear)) << Describe(dib.Colour(5, 20));
+    EXPECT_EQ(0, dib.CountOther({0, 0, 40, 9}, grey, kNear));
+    EXPECT_EQ(0, dib.CountOther({21, 0, 40, 40}, grey, kNear));
 
     record.image = nullptr;
-    Dib empty(40, 40, grey);
+    CDibCanvas empty(40, 40, PixelOf(grey));
     record.dc = empty.dc();
     EXPECT_EQ(S_OK, wrapper->HandleMessage(31, 0, &record));
-    EXPECT_EQ(0, empty.CountOther({0, 0, 40, 40}, grey));
+    EXPECT_EQ(0, empty.CountOther({0, 0, 40, 40}, grey, kNear));
 }

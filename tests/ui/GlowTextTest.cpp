@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <vector>
 #include "plugin/Unique.h"
+#include "tests/support/CDibCanvas.h"
 #include "ui/GlowText.h"
 
 namespace {
@@ -15,46 +16,26 @@ int Blue(DWORD p) { return p & 0xFF; }
 DWORD Rgb(DWORD p) { return p & 0xFFFFFF; }
 DWORD FromColorref(COLORREF c) { return GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c); }
 
-// A 32-bit top-down DIB section in a memory dc, filled with one pixel value.
-class Canvas {
+// The font of the previews, for the life of the test program.
+HFONT PreviewFont() {
+    static const HFONT font = ::CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                            NONANTIALIASED_QUALITY, DEFAULT_PITCH, L"Tahoma");
+    return font;
+}
+
+// A canvas with the previews' font selected.
+class Canvas : public mxtest::CDibCanvas {
 public:
-    Canvas(int width, int height, DWORD fill) : m_width(width), m_height(height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        m_dc.reset(::CreateCompatibleDC(nullptr));
-        m_bitmap.reset(::CreateDIBSection(m_dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        m_pixels = static_cast<DWORD*>(bits);
-        m_old = ::SelectObject(m_dc.get(), m_bitmap.get());
-        m_font.reset(::CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
-                                   DEFAULT_PITCH, L"Tahoma"));
-        m_oldFont = ::SelectObject(m_dc.get(), m_font.get());
-        for (int i = 0; i < width * height; ++i) m_pixels[i] = fill;
-    }
-    ~Canvas() {
-        ::SelectObject(m_dc.get(), m_oldFont);
-        ::SelectObject(m_dc.get(), m_old);
-    }
-    HDC dc() const { return m_dc.get(); }
-    HFONT font() const { return m_font.get(); }
-    int width() const { return m_width; }
-    int height() const { return m_height; }
-    DWORD at(int x, int y) const {
-        ::GdiFlush();
-        return m_pixels[y * m_width + x];
-    }
-    bool valid() const { return m_pixels && m_font; }
+    Canvas(int width, int height, DWORD fill) : CDibCanvas(width, height, fill) { Select(PreviewFont()); }
+    HFONT font() const { return PreviewFont(); }
+    bool valid() const { return ok() && PreviewFont(); }
     // The smallest rectangle holding every pixel whose colour is not `background`.
     RECT Ink(DWORD background) const {
-        RECT ink = {m_width, m_height, 0, 0};
-        for (int y = 0; y < m_height; ++y)
-            for (int x = 0; x < m_width; ++x)
-                if (Rgb(at(x, y)) != Rgb(background)) {
+        RECT ink = {width(), height(), 0, 0};
+        for (int y = 0; y < height(); ++y)
+            for (int x = 0; x < width(); ++x)
+                if (Rgb(x, y) != ::Rgb(background)) {
                     if (x < ink.left) ink.left = x;
                     if (y < ink.top) ink.top = y;
                     if (x + 1 > ink.right) ink.right = x + 1;
@@ -62,21 +43,6 @@ public:
                 }
         return ink;
     }
-    int Count(bool (*test)(DWORD)) const {
-        int n = 0;
-        for (int y = 0; y < m_height; ++y)
-            for (int x = 0; x < m_width; ++x) n += test(at(x, y));
-        return n;
-    }
-
-private:
-    int m_width, m_height;
-    mx::unique_hdc m_dc;
-    mx::unique_hbitmap m_bitmap;
-    mx::unique_hfont m_font;
-    DWORD* m_pixels = nullptr;
-    HGDIOBJ m_old = nullptr;
-    HGDIOBJ m_oldFont = nullptr;
 };
 
 RECT Measure(HDC dc, const WCHAR* text, BOOL glow, int glowSize, LONG left = 0, LONG top = 0) {
@@ -132,7 +98,7 @@ TEST(GlowText, WithoutGlowOnlyTheTextChanges) {
     int red = 0, other = 0;
     for (int y = 0; y < canvas.height(); ++y)
         for (int x = 0; x < canvas.width(); ++x) {
-            DWORD p = Rgb(canvas.at(x, y));
+            DWORD p = Rgb(canvas.At(x, y));
             if (p == 0xFF0000) ++red;
             else if (p != Rgb(background) && (Green(p) > 0x20 || Blue(p) > 0x30)) ++other;
         }
@@ -164,7 +130,7 @@ TEST(GlowText, GlowReachesBeyondTheTextInItsColourAndStaysLocal) {
     int beyond = 0, notYellow = 0, distantLit = 0;
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 160; ++x) {
-            DWORD p = Rgb(glowing.at(x, y));
+            DWORD p = Rgb(glowing.At(x, y));
             if (Inside(text, x, y)) continue;
             if (p != 0) ++beyond;
             if (p != 0 && (Blue(p) != 0 || Red(p) == 0 || Green(p) == 0)) ++notYellow;
@@ -176,7 +142,7 @@ TEST(GlowText, GlowReachesBeyondTheTextInItsColourAndStaysLocal) {
     EXPECT_EQ(0, distantLit);
     // Right next to the first letter's stem the glow is strong.
     int y = (text.top + text.bottom) / 2;
-    EXPECT_GT(Red(glowing.at(text.left - 1, y)), 40);
+    EXPECT_GT(Red(glowing.At(text.left - 1, y)), 40);
     // The text itself stays on top in its own colour.
     EXPECT_GT(glowing.Count([](DWORD p) { return Rgb(p) == 0xFF0000; }), 20);
 }
@@ -213,7 +179,7 @@ TEST(GlowText, WithoutTheThemedCallTextIsDrawnWithDrawText) {
     RECT copy = area;
     ::DrawTextW(reference.dc(), L"Hello", -1, &copy, kPreview);
     for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 160; ++x) ASSERT_EQ(Rgb(reference.at(x, y)), Rgb(fallback.at(x, y))) << x << "," << y;
+        for (int x = 0; x < 160; ++x) ASSERT_EQ(Rgb(reference.At(x, y)), Rgb(fallback.At(x, y))) << x << "," << y;
 
     // With glow, the text lies over the glow layer.
     Canvas glowing(160, 40, black);
@@ -222,7 +188,7 @@ TEST(GlowText, WithoutTheThemedCallTextIsDrawnWithDrawText) {
     int textPixels = 0, glowPixels = 0;
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 160; ++x) {
-            DWORD r = Rgb(reference.at(x, y)), g = Rgb(glowing.at(x, y));
+            DWORD r = Rgb(reference.At(x, y)), g = Rgb(glowing.At(x, y));
             if (r == 0x00C8FF) textPixels += g == r;
             else glowPixels += Red(g) > 0;
         }
@@ -278,7 +244,7 @@ TEST(DrawLine, RuleIsOnePixelHighInItsColour) {
         EXPECT_LE(ink.left, 6);
         EXPECT_GE(ink.right, 59);
         EXPECT_LE(ink.right, 61);
-        for (int x = 6; x < 59; ++x) ASSERT_EQ(FromColorref(colour), Rgb(canvas.at(x, 10))) << x;
+        for (int x = 6; x < 59; ++x) ASSERT_EQ(FromColorref(colour), Rgb(canvas.At(x, 10))) << x;
     }
 
     // A wider pen gives a wider rule.
@@ -287,6 +253,6 @@ TEST(DrawLine, RuleIsOnePixelHighInItsColour) {
     RECT ink = wide.Ink(white);
     EXPECT_EQ(9, ink.top);
     EXPECT_EQ(12, ink.bottom);
-    EXPECT_EQ(FromColorref(colour), Rgb(wide.at(30, 9)));
-    EXPECT_EQ(FromColorref(colour), Rgb(wide.at(30, 11)));
+    EXPECT_EQ(FromColorref(colour), Rgb(wide.At(30, 9)));
+    EXPECT_EQ(FromColorref(colour), Rgb(wide.At(30, 11)));
 }

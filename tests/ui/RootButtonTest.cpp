@@ -1,6 +1,6 @@
 // The root button in this process, driven through its wrapper's IDvlButton
 // as the bar drives it, with the real clipboard, the real history folder of
-// the prefix, real message boxes and clipput.exe as the program that copies.
+// the prefix, real message boxes and otherapp.exe as the program that copies.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <atomic>
@@ -12,6 +12,8 @@
 #include "plugin/CPlugin.h"
 #include "plugin/CPluginStream.h"
 #include "plugin/Unique.h"
+#include "tests/support/CDibCanvas.h"
+#include "tests/support/CTempFolder.h"
 #include "tests/ui/CHostKeyOverride.h"
 #include "tests/ui/CRootTestHost.h"
 #include "tests/ui/RootTestSupport.h"
@@ -29,15 +31,6 @@ struct MenuEntry {
     std::wstring text;
     UINT state;
 };
-
-std::wstring WinePath(const char* unixPath) {
-    std::string path = unixPath;
-    std::wstring wide(path.begin(), path.end());
-    if (!wide.empty() && wide[0] == L'/') wide = L"Z:" + wide;
-    for (auto& c : wide)
-        if (c == L'/') c = L'\\';
-    return wide;
-}
 
 // Fails the test program when a call does not come back in time (a deadlock
 // would otherwise hold the whole run).
@@ -105,7 +98,7 @@ protected:
     int Count() { return button->GetStore().GetItemCount(); }
     // Another program copies the text; true once the history holds `count` entries.
     bool CopyAndWait(const std::wstring& text, int count) {
-        return ClipPut({L"text:" + text}) && WaitUntil([&] { return Count() >= count; });
+        return RunOtherApp({L"text:" + text}) && WaitUntil([&] { return Count() >= count; });
     }
     ComPtr<IStream> Save() {
         ComPtr<IStream> stream;
@@ -166,7 +159,7 @@ TEST_F(RootButton, ASettingsGroupWithoutEnableLoadsWithCaptureOff) {
     EXPECT_TRUE(menu[0].state & MF_CHECKED) << "Pause is checked while capture is off";
 
     // Nothing is captured while capture is off.
-    ASSERT_TRUE(ClipPut({L"text:not while paused", L"sleep:300"}));
+    ASSERT_TRUE(RunOtherApp({L"text:not while paused", L"sleep:300"}));
     PumpFor(500);
     EXPECT_EQ(0, Count());
 }
@@ -388,17 +381,11 @@ TEST_F(RootButton, KindIconsAreSharedPerKindAndSize) {
 
     // Each kind draws its own picture: 107 text, 120 files, 109 picture, else 117.
     auto pixels = [](HICON icon) {
-        std::vector<DWORD> bits(16 * 16);
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB};
-        void* data = nullptr;
-        mx::unique_hdc dc(CreateCompatibleDC(nullptr));
-        mx::unique_hbitmap dib(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &data, nullptr, 0));
-        HGDIOBJ old = SelectObject(dc.get(), dib.get());
-        DrawIconEx(dc.get(), 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
-        GdiFlush();
-        memcpy(bits.data(), data, bits.size() * 4);
-        SelectObject(dc.get(), old);
+        mxtest::CDibCanvas canvas(16, 16, 0);
+        DrawIconEx(canvas.dc(), 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+        std::vector<DWORD> bits;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) bits.push_back(canvas.At(x, y));
         return bits;
     };
     for (auto row : {std::make_pair(1, 107), std::make_pair(2, 120), std::make_pair(3, 109), std::make_pair(9, 117)}) {
@@ -411,14 +398,12 @@ TEST_F(RootButton, KindIconsAreSharedPerKindAndSize) {
 
 TEST_F(RootButton, TheLanguageDocumentBesideTheBarsProgram) {
     // A bar program in a folder of its own, with the German document beside it.
-    WCHAR temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring bar = std::wstring(temp) + L"mx-bar-" + std::to_wstring(GetCurrentProcessId());
-    std::wstring langs = bar + L"\\langs\\1031";
+    const mxtest::CTempFolder bar(L"mx-bar");
+    const std::wstring langs = bar.File(L"langs\\1031");
     ASSERT_EQ(ERROR_SUCCESS, SHCreateDirectoryExW(nullptr, langs.c_str(), nullptr));
     ASSERT_TRUE(CopyFileW(WinePath(MX_GERMAN_DOCUMENT).c_str(), (langs + L"\\mirabex.xml").c_str(), FALSE));
     {
-        CHostKeyOverride key(bar + L"\\dravelle.exe");
+        CHostKeyOverride key(bar.File(L"dravelle.exe"));
         ASSERT_TRUE(key.Applied());
         EXPECT_EQ(langs + L"\\mirabex.xml", CClipBoardButton::LanguageFilePath(1031));
         ASSERT_EQ(S_OK, plugin->SetLanguage(1031, nullptr));
@@ -457,10 +442,6 @@ TEST_F(RootButton, TheLanguageDocumentBesideTheBarsProgram) {
         ASSERT_EQ(S_OK, plugin->SetLanguage(1031, nullptr));
         EXPECT_EQ(L"Clear Clipboard History", ContextMenu()[1].text);
     }
-    DeleteFileW((langs + L"\\mirabex.xml").c_str());
-    RemoveDirectoryW(langs.c_str());
-    RemoveDirectoryW((bar + L"\\langs").c_str());
-    RemoveDirectoryW(bar.c_str());
 }
 
 TEST_F(RootButton, AnEmptyHistoryGraysClearAndKeepsNoLock) {
@@ -494,7 +475,7 @@ TEST_F(RootButton, TheWalkHoldsTheLockUntilItRunsPastTheEnd) {
     EXPECT_EQ(1, SharedHolds());
     ASSERT_EQ(S_OK, plugin->HandleMessage(15, 0, &record));
     // A copy meanwhile is stored, but waits to join the history.
-    ASSERT_TRUE(ClipPut({L"text:second"}));
+    ASSERT_TRUE(RunOtherApp({L"text:second"}));
     PumpFor(800);
     EXPECT_EQ(1, Count());
     EXPECT_EQ(S_FALSE, plugin->HandleMessage(14, 0, &record));
@@ -526,7 +507,7 @@ TEST_F(RootButton, ReleasingTheButtonInTheMiddleOfAWalkDoesNotHang) {
     ASSERT_EQ(S_OK, plugin->HandleMessage(13, 0, &record));
     plugin->HandleMessage(15, 0, &record);
     // The watcher's next capture now waits for the walk's hold.
-    ASSERT_TRUE(ClipPut({L"text:two"}));
+    ASSERT_TRUE(RunOtherApp({L"text:two"}));
     PumpFor(300);
     {
         Watchdog watchdog(20000);
@@ -626,7 +607,7 @@ TEST_F(RootButton, PauseStopsAndResumesCapture) {
     EXPECT_FALSE(button->GetStore().IsWatching());
     EXPECT_TRUE(ContextMenu()[0].state & MF_CHECKED);
     EXPECT_EQ(before + 1, host.Notifications());
-    ASSERT_TRUE(ClipPut({L"text:during the pause", L"sleep:300"}));
+    ASSERT_TRUE(RunOtherApp({L"text:during the pause", L"sleep:300"}));
     PumpFor(400);
     EXPECT_EQ(1, Count());
 
@@ -672,7 +653,7 @@ TEST_F(RootButton, HotKeysOpenTheMenuAndSwapTheLastTwo) {
     saved->Seek(zero, STREAM_SEEK_SET, nullptr);
     ASSERT_EQ(S_OK, plugin->LoadSettings(saved.Get()));
     ASSERT_TRUE(WaitForWatcher());
-    ASSERT_TRUE(ClipPut({L"text:not from the history"}));
+    ASSERT_TRUE(RunOtherApp({L"text:not from the history"}));
     ASSERT_TRUE(WaitUntil([&] { return Count() == 3; }));
     // That copy is current now; the entry before it is the last one loaded.
     ReleaseButton();
@@ -713,7 +694,7 @@ TEST_F(RootButton, ConfirmingOneDeletion) {
 TEST_F(RootButton, TheHistoryComesBackFromTheSavedIndex) {
     LoadEmpty();
     ASSERT_TRUE(CopyAndWait(L"kept one", 1));
-    ASSERT_TRUE(ClipPut({L"html:<i>kept</i> two"}));
+    ASSERT_TRUE(RunOtherApp({L"texthtml:<i>kept</i> two"}));
     ASSERT_TRUE(WaitUntil([&] { return Count() == 2; }));
     ComPtr<IStream> saved = Save();
     ReleaseButton();

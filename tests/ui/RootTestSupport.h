@@ -1,6 +1,5 @@
 // Shared pieces of the root button's tests: the real history folder of this
-// prefix, clipput.exe as the other program that copies, waiting while this
-// thread's messages are answered, and settings streams.
+// prefix and settings streams.
 #pragma once
 #include <windows.h>
 #include <objidl.h>
@@ -9,6 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/COtherApp.h"
+#include "tests/support/CTestClipboard.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/Waiting.h"
+
+using mxtest::ClipboardText;
+using mxtest::PumpFor;
+using mxtest::RunOtherApp;
+using mxtest::WaitUntil;
+using mxtest::WinePath;
+
 class CPluginStream;
 
 // %APPDATA%\Orbelan\Dravelle\Mirabex
@@ -16,18 +26,6 @@ std::wstring HistoryFolder();
 // Deletes every file in the history folder.
 void CleanHistoryFolder();
 size_t SnapshotFileCount();
-
-// Runs clipput.exe with the steps ("text:...", "html:...", ...) and waits
-// for it; true when it copied everything.
-bool ClipPut(const std::vector<std::wstring>& steps);
-
-// Polls the condition, answering messages meanwhile; false on time-out.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
-// Answers messages for that long.
-void PumpFor(DWORD milliseconds);
-
-// The Unicode text on the clipboard, or an empty string.
-std::wstring ClipboardText();
 
 // A stream holding the records, positioned at its start.
 Microsoft::WRL::ComPtr<IStream> StreamOf(CPluginStream& settings);

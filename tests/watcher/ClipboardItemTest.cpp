@@ -1,5 +1,5 @@
 // Snapshot items against the real clipboard and real compound files; the
-// clipboard content comes from clipsource.exe, a second process.
+// clipboard content comes from otherapp.exe, a second process.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <objbase.h>
@@ -15,7 +15,6 @@
 #include "clipdata/CClipboardItem.h"
 #include "plugin/CPluginStream.h"
 #include "plugin/Unique.h"
-#include "tests/watcher/ClipSource.h"
 #include "tests/watcher/WatcherTestSupport.h"
 #include "watcher/CObClipboard.h"
 
@@ -44,10 +43,6 @@ std::set<std::wstring> StreamNames(const std::wstring& path) {
         CoTaskMemFree(stat.pwcsName);
     }
     return names;
-}
-
-bool FileExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 class ClipboardItemTest : public ::testing::Test {
@@ -82,8 +77,8 @@ protected:
         return loaded;
     }
 
-    TempFolder folder;
-    ClipSource source;
+    CTempFolder folder;
+    COtherApp source;
     int lastId = 0;
 };
 

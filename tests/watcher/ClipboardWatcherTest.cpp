@@ -7,7 +7,6 @@
 #include <string>
 
 #include "clipdata/CClipboardItem.h"
-#include "tests/watcher/ClipSource.h"
 #include "tests/watcher/WatcherTestSupport.h"
 #include "watcher/CObClipboard.h"
 
@@ -29,11 +28,11 @@ protected:
         ASSERT_TRUE(source.Copy(command)) << command;
         ASSERT_TRUE(WaitForSequence(store, source.LastSequence())) << command;
     }
-    long ViewerCount(ClipSource& viewer) { return atol(viewer.Command("viewercount").c_str() + 3); }
+    long ViewerCount(COtherApp& viewer) { return atol(viewer.Command("viewercount").c_str() + 3); }
 
-    TempFolder folder;
+    CTempFolder folder;
     CountingHandler handler;
-    ClipSource source;
+    COtherApp source;
     CObClipboard store{folder.Path().c_str()};
 };
 
@@ -80,7 +79,7 @@ TEST_F(ClipboardWatcherTest, RepeatedNotificationsOfOneChangeCaptureOnce) {
 
 TEST_F(ClipboardWatcherTest, AnotherViewerIsOvertakenAndStillServed) {
     Start();
-    ClipSource viewer;
+    COtherApp viewer;
     ASSERT_TRUE(viewer.IsRunning());
     ASSERT_EQ(viewer.Command("viewer on").compare(0, 2, "ok"), 0);
     // Within about a second the watcher leads the chain again.
@@ -103,7 +102,7 @@ TEST_F(ClipboardWatcherTest, AnotherViewerIsOvertakenAndStillServed) {
 
 TEST_F(ClipboardWatcherTest, ARestoreMakesNoEntryAndIsNotPassedOn) {
     Start();
-    ClipSource viewer;
+    COtherApp viewer;
     ASSERT_EQ(viewer.Command("viewer on").compare(0, 2, "ok"), 0);
     ASSERT_TRUE(WaitForWatcher(store, 4000));
     Copy("text first");
@@ -241,7 +240,7 @@ TEST_F(ClipboardWatcherTest, ASecondStartReplacesTheWatcher) {
 
 TEST_F(ClipboardWatcherTest, AHungViewerDoesNotHoldUpTheStop) {
     Start();
-    ClipSource viewer;
+    COtherApp viewer;
     ASSERT_EQ(viewer.Command("viewer on").compare(0, 2, "ok"), 0);
     ASSERT_TRUE(WaitForWatcher(store, 4000));
     ASSERT_TRUE(viewer.Post("sleep 20000"));

@@ -1,4 +1,4 @@
-// The history list driven the real way: clipsource.exe copies, the watcher
+// The history list driven the real way: otherapp.exe copies, the watcher
 // thread captures, the test thread trims, deletes, swaps and saves.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -11,7 +11,6 @@
 
 #include "clipdata/CClipboardItem.h"
 #include "plugin/CPluginStream.h"
-#include "tests/watcher/ClipSource.h"
 #include "tests/watcher/WatcherTestSupport.h"
 #include "watcher/CObClipboard.h"
 
@@ -58,9 +57,9 @@ protected:
     // Every listed file is on disk and nothing else is.
     void ExpectFilesMatch() { EXPECT_EQ(ListedFiles(store), folder.Files()); }
 
-    TempFolder folder;
+    CTempFolder folder;
     CountingHandler handler;
-    ClipSource source;
+    COtherApp source;
     CObClipboard store{folder.Path().c_str()};
 };
 

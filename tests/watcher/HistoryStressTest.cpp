@@ -12,7 +12,6 @@
 
 #include "clipdata/CClipboardItem.h"
 #include "plugin/CPluginStream.h"
-#include "tests/watcher/ClipSource.h"
 #include "tests/watcher/WatcherTestSupport.h"
 #include "watcher/CObClipboard.h"
 
@@ -53,9 +52,9 @@ void SaveIndex(CObClipboard& store, ComPtr<IStream>& stream) {
 
 TEST(HistoryStressTest, ConcurrentChangesKeepTheHistoryConsistent) {
     CoInitialize(nullptr);
-    TempFolder folder;
+    CTempFolder folder;
     CountingHandler handler;
-    ClipSource source;
+    COtherApp source;
     ASSERT_TRUE(source.IsRunning());
     {
         CObClipboard store(folder.Path().c_str());

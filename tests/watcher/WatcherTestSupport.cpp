@@ -7,47 +7,6 @@
 #include "plugin/Unique.h"
 #include "watcher/CObClipboard.h"
 
-TempFolder::TempFolder() {
-    WCHAR base[MAX_PATH];
-    GetTempPathW(MAX_PATH, base);
-    static int serial = 0;
-    WCHAR name[MAX_PATH];
-    swprintf(name, MAX_PATH, L"%smx-history-%lu-%d", base, GetCurrentProcessId(), ++serial);
-    m_path = name;
-    CreateDirectoryW(m_path.c_str(), nullptr);
-}
-
-TempFolder::~TempFolder() {
-    for (const std::wstring& name : Files()) DeleteFileW(File(name).c_str());
-    RemoveDirectoryW(m_path.c_str());
-}
-
-std::set<std::wstring> TempFolder::Files() const {
-    std::set<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((m_path + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(data.cFileName);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return names;
-}
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (condition()) return true;
-        if (GetTickCount64() > end) return false;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(5);
-    }
-}
-
 bool WaitForSequence(const CObClipboard& store, DWORD sequence, DWORD timeoutMs) {
     return WaitUntil([&] { return store.GetLastSequence() >= sequence; }, timeoutMs);
 }
@@ -57,17 +16,6 @@ bool WaitForWatcher(const CObClipboard& store, DWORD timeoutMs) {
         HWND window = store.GetWindow();
         return window && GetClipboardViewer() == window;
     }, timeoutMs);
-}
-
-std::wstring ClipboardText() {
-    std::wstring text;
-    for (int i = 0; i < 100 && !OpenClipboard(nullptr); ++i) Sleep(5);
-    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
-        mx::unique_hglobal_locked block(h);
-        if (block) text = static_cast<const WCHAR*>(block.get());
-    }
-    CloseClipboard();
-    return text;
 }
 
 std::wstring PreviewOf(const CClipboardItem* item) {
@@ -105,13 +53,4 @@ std::set<std::wstring> ListedFiles(CObClipboard& store) {
         item->Release();
     }
     return names;
-}
-
-std::string Narrow(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), nullptr, 0, nullptr,
-                                nullptr);
-    std::string s(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), &s[0], n, nullptr, nullptr);
-    return s;
 }

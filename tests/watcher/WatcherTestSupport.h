@@ -1,6 +1,5 @@
-// Shared pieces of the watcher and history tests: a private history folder,
-// an event handler that counts notifications, polling with a time-out, and
-// direct clipboard access for the checks.
+// Shared pieces of the watcher and history tests: an event handler that
+// counts notifications, waiting for the watcher, and the history's texts.
 #pragma once
 #include <windows.h>
 
@@ -9,26 +8,22 @@
 #include <set>
 #include <string>
 
+#include "tests/support/COtherApp.h"
+#include "tests/support/CTempFolder.h"
+#include "tests/support/CTestClipboard.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/Waiting.h"
 #include "watcher/ObClipEventHandler.h"
+
+using mxtest::ClipboardText;
+using mxtest::COtherApp;
+using mxtest::CTempFolder;
+using mxtest::FileExists;
+using mxtest::Narrow;
+using mxtest::WaitUntil;
 
 class CClipboardItem;
 class CObClipboard;
-
-// A new empty folder under the temporary folder, removed with its files.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::wstring& Path() const { return m_path; }
-    std::wstring File(const std::wstring& name) const { return m_path + L"\\" + name; }
-    // Names of the files in the folder.
-    std::set<std::wstring> Files() const;
-
-private:
-    std::wstring m_path;
-};
 
 class CountingHandler : public ObClipEventHandler {
 public:
@@ -46,17 +41,11 @@ private:
     DWORD m_mainThread = GetCurrentThreadId();
 };
 
-// Polls the condition every few milliseconds, answering the messages sent to
-// this thread's windows meanwhile; false when it did not come true in time.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
-
 // Waits until the watcher has handled the clipboard sequence number.
 bool WaitForSequence(const CObClipboard& store, DWORD sequence, DWORD timeoutMs = 5000);
 // Waits until the watcher's window exists and leads the viewer chain.
 bool WaitForWatcher(const CObClipboard& store, DWORD timeoutMs = 5000);
 
-// The Unicode text on the clipboard, or an empty string.
-std::wstring ClipboardText();
 // The previews of the history items, oldest first, separated by commas.
 std::wstring ItemTexts(CObClipboard& store);
 // The main format's preview text of an item (text items only).
@@ -65,5 +54,3 @@ std::wstring PreviewOf(const CClipboardItem* item);
 CClipboardItem* FindByText(CObClipboard& store, const std::wstring& text);
 // Files the store lists, for comparing with the folder.
 std::set<std::wstring> ListedFiles(CObClipboard& store);
-
-std::string Narrow(const std::wstring& text);

@@ -12,8 +12,8 @@ const DWORD kBlue = 0x000000FF;
 TEST(MyEngine, DrawsThePngResourceScaledIntoTheRectangle) {
     CMyEngine myEngine(::GetModuleHandleW(nullptr));
     CZABEngine& engine = myEngine;
-    TestDib dib(40, 40, kWhite);
-    ASSERT_TRUE(dib.bits());
+    CDibCanvas dib(40, 40, kWhite);
+    ASSERT_TRUE(dib.ok());
     // The name is matched without regard to case, as the documents write it.
     ASSERT_TRUE(engine.DrawImage(dib.dc(), 10, 10, 20, 20, L"test-quads.png"));
 
@@ -35,7 +35,7 @@ TEST(MyEngine, DrawsThePngResourceScaledIntoTheRectangle) {
 
 TEST(MyEngine, StretchesToAnyAspect) {
     CMyEngine engine(::GetModuleHandleW(nullptr));
-    TestDib dib(16, 16, kWhite);
+    CDibCanvas dib(16, 16, kWhite);
     ASSERT_TRUE(engine.DrawImage(dib.dc(), 0, 4, 16, 4, L"TEST-QUADS.PNG"));
     EXPECT_EQ(16, dib.CountRgb(kRed));
     EXPECT_EQ(16, dib.CountRgb(kGreen));
@@ -50,7 +50,7 @@ TEST(MyEngine, StretchesToAnyAspect) {
 
 TEST(MyEngine, DrawsNothingWithoutAValidPicture) {
     CMyEngine engine(::GetModuleHandleW(nullptr));
-    TestDib dib(16, 16, kWhite);
+    CDibCanvas dib(16, 16, kWhite);
     EXPECT_FALSE(engine.DrawImage(dib.dc(), 0, 0, 16, 16, L"logo.png"));
     EXPECT_FALSE(engine.DrawImage(dib.dc(), 0, 0, 16, 16, L"broken.png"));
     EXPECT_FALSE(engine.DrawImage(dib.dc(), 0, 0, 16, 16, nullptr));

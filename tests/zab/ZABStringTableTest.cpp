@@ -143,10 +143,10 @@ TEST(Engine, KnowsNoElementsOrImagesOfItsOwn) {
     EXPECT_EQ(nullptr, engine.CreateElement(L"#text", nullptr));
     EXPECT_EQ(nullptr, engine.CreateElement(nullptr, nullptr));
 
-    TestDib dib(8, 8, 0x00123456u);
-    ASSERT_TRUE(dib.bits());
+    CDibCanvas dib(8, 8, 0x00123456u);
+    ASSERT_TRUE(dib.ok());
     EXPECT_FALSE(engine.DrawImage(dib.dc(), 0, 0, 8, 8, L"logo.png"));
-    EXPECT_EQ(64, dib.CountPixels(0x00123456u));
+    EXPECT_EQ(64, dib.Count([](DWORD pixel) { return pixel == 0x00123456u; }));
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
-// The clipboard contents that clipsource.exe puts on the clipboard, built the
+// The clipboard contents that otherapp.exe puts on the clipboard, built the
 // same way by the capture benchmark for its floors.
 #pragma once
 #include <windows.h>
 
 #include <string>
 #include <vector>
+
+#include "tests/support/TestFiles.h"
 
 namespace clipcontent {
 
@@ -13,7 +15,9 @@ struct Format {
     std::vector<BYTE> bytes;
 };
 
-std::wstring Widen(const std::string& s);
+using mxtest::Narrow;
+using mxtest::Widen;
+
 Format Unicode(const std::wstring& text);
 // The bytes as they are, plus a NUL when terminate is set.
 Format Registered(const WCHAR* name, const std::string& bytes, bool terminate);

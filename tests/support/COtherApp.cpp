@@ -1,26 +1,43 @@
-#include "tests/watcher/ClipSource.h"
+#include "tests/support/COtherApp.h"
 
 #include <cstdio>
-#include <cstdlib>
 
-std::wstring ProgramFolder() {
-    WCHAR path[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, n);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
+#include "tests/support/TestFiles.h"
+#include "tests/support/Waiting.h"
+
+#ifndef MX_OTHER_APP
+#error "MX_OTHER_APP must name otherapp.exe"
+#endif
+
+namespace mxtest {
+
+std::wstring OtherAppPath() { return WinePath(MX_OTHER_APP); }
+
+bool RunOtherApp(const std::vector<std::wstring>& steps) {
+    std::wstring command = L"\"" + OtherAppPath() + L"\"";
+    for (const std::wstring& step : steps) command += L" \"" + step + L"\"";
+    STARTUPINFOW startup = {sizeof(startup)};
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    mx::unique_handle owner(process.hProcess);
+    CloseHandle(process.hThread);
+    // Its EmptyClipboard sends WM_DESTROYCLIPBOARD to the owner, which may be
+    // a window of this thread: answered while waiting.
+    const long code = WaitForExit(process.hProcess);
+    if (code < 0) TerminateProcess(process.hProcess, 1);
+    return code == 0;
 }
 
-ClipSource::ClipSource(const std::wstring& program) {
+COtherApp::COtherApp() {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE childIn = nullptr, parentOut = nullptr, parentIn = nullptr, childOut = nullptr;
     if (!CreatePipe(&childIn, &parentOut, &inherit, 0)) return;
-    if (!CreatePipe(&parentIn, &childOut, &inherit, 0)) {
-        CloseHandle(childIn);
-        CloseHandle(parentOut);
-        return;
-    }
-    mx::unique_handle childInOwner(childIn), childOutOwner(childOut);
+    mx::unique_handle childInOwner(childIn);
     m_toChild.reset(parentOut);
+    if (!CreatePipe(&parentIn, &childOut, &inherit, 0)) return;
+    mx::unique_handle childOutOwner(childOut);
     m_fromChild.reset(parentIn);
     SetHandleInformation(parentOut, HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(parentIn, HANDLE_FLAG_INHERIT, 0);
@@ -31,19 +48,17 @@ ClipSource::ClipSource(const std::wstring& program) {
     si.hStdInput = childIn;
     si.hStdOutput = childOut;
     si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    std::wstring command =
-        L"\"" + (program.empty() ? ProgramFolder() + L"clipsource.exe" : program) + L"\"";
+    std::wstring command = L"\"" + OtherAppPath() + L"\"";
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
-                        &pi))
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
         return;
     CloseHandle(pi.hThread);
     m_process.reset(pi.hProcess);
-    // Make sure the program is up and its window exists before the first copy.
+    // The program is up and its window exists before the first copy.
     if (Command("window").compare(0, 2, "ok") != 0) m_process.reset();
 }
 
-ClipSource::~ClipSource() {
+COtherApp::~COtherApp() {
     if (!m_process) return;
     DWORD written = 0;
     WriteFile(m_toChild.get(), "quit\n", 5, &written, nullptr);
@@ -52,12 +67,12 @@ ClipSource::~ClipSource() {
         TerminateProcess(m_process.get(), 1);
 }
 
-std::string ClipSource::Command(const std::string& line) {
+std::string COtherApp::Command(const std::string& line) {
     if (!Post(line)) return std::string();
     return Reply();
 }
 
-bool ClipSource::Post(const std::string& line) {
+bool COtherApp::Post(const std::string& line) {
     if (!m_toChild) return false;
     std::string out = line + "\n";
     DWORD written = 0;
@@ -65,7 +80,7 @@ bool ClipSource::Post(const std::string& line) {
            written == out.size();
 }
 
-std::string ClipSource::Reply() {
+std::string COtherApp::Reply() {
     for (;;) {
         size_t newline = m_pending.find('\n');
         if (newline != std::string::npos) {
@@ -76,13 +91,14 @@ std::string ClipSource::Reply() {
         }
         char buffer[512];
         DWORD read = 0;
-        if (!ReadFile(m_fromChild.get(), buffer, sizeof buffer, &read, nullptr) || read == 0)
+        if (!m_fromChild || !ReadFile(m_fromChild.get(), buffer, sizeof buffer, &read, nullptr) ||
+            read == 0)
             return std::string();
         m_pending.append(buffer, read);
     }
 }
 
-bool ClipSource::Copy(const std::string& line) {
+bool COtherApp::Copy(const std::string& line) {
     std::string reply = Command(line);
     unsigned long sequence = 0;
     long long closedAt = 0;
@@ -92,17 +108,19 @@ bool ClipSource::Copy(const std::string& line) {
     return true;
 }
 
-bool ClipSource::HasReply() {
+bool COtherApp::HasReply() {
     if (m_pending.find('\n') != std::string::npos) return true;
     DWORD available = 0;
     return m_fromChild && PeekNamedPipe(m_fromChild.get(), nullptr, 0, nullptr, &available, nullptr) &&
            available > 0;
 }
 
-void ClipSource::Kill() {
+void COtherApp::Kill() {
     if (!m_process) return;
     TerminateProcess(m_process.get(), 1);
     WaitForSingleObject(m_process.get(), 5000);
     m_process.reset();
     m_toChild.reset();
 }
+
+}  // namespace mxtest

@@ -1,4 +1,4 @@
-#include "tests/watcher/ClipContent.h"
+#include "tests/support/ClipContent.h"
 
 #include <shlobj.h>
 
@@ -6,14 +6,6 @@
 #include <cstring>
 
 namespace clipcontent {
-
-std::wstring Widen(const std::string& s) {
-    if (s.empty()) return std::wstring();
-    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), (int)s.size(), nullptr, 0);
-    std::wstring w(n, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), (int)s.size(), &w[0], n);
-    return w;
-}
 
 Format Unicode(const std::wstring& text) {
     Format f{CF_UNICODETEXT, {}};
