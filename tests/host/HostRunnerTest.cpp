@@ -112,15 +112,13 @@ TEST_F(HostRunner, IconLocationIsSetOnlyWhenGivenAndItsNoticesAreCounted) {
 TEST_F(HostRunner, SettingsSurviveTwoRunsByteForByte) {
     HostOptions options = FakeOptions(folder);
     options.settingsPath = folder.File(L"nested\\deeper\\fake.settings");
-    std::vector<BYTE> first, second, third;
     {
         CButtonRunner runner(options);
         ASSERT_EQ(S_OK, runner.Start()) << runner.Error();
         EXPECT_TRUE(fake.Loaded().empty());
         ASSERT_EQ(S_OK, runner.Stop());
     }
-    first = ReadFileBytes(options.settingsPath);
-    ASSERT_FALSE(first.empty());
+    const std::vector<BYTE> first = ReadFileBytes(options.settingsPath);
     EXPECT_EQ((std::vector<BYTE>{0x00, 0xFF, 0x1A, 0x0D, 0x0A, 0x00}), first);
     {
         CButtonRunner runner(options);
@@ -128,8 +126,7 @@ TEST_F(HostRunner, SettingsSurviveTwoRunsByteForByte) {
         EXPECT_EQ(first, fake.Loaded());
         ASSERT_EQ(S_OK, runner.Stop());
     }
-    second = ReadFileBytes(options.settingsPath);
-    ASSERT_FALSE(second.empty());
+    const std::vector<BYTE> second = ReadFileBytes(options.settingsPath);
     std::vector<BYTE> expected = first;
     expected.insert(expected.end(), {0x00, 0xFF, 0x1A, 0x0D, 0x0A, 0x06});
     EXPECT_EQ(expected, second);
@@ -143,9 +140,7 @@ TEST_F(HostRunner, SettingsSurviveTwoRunsByteForByte) {
         EXPECT_EQ(second, fake.Loaded());
         EXPECT_TRUE(FAILED(runner.Stop()));
     }
-    third = ReadFileBytes(options.settingsPath);
-    ASSERT_FALSE(third.empty());
-    EXPECT_EQ(second, third);
+    EXPECT_EQ(second, ReadFileBytes(options.settingsPath));
 
     // --no-save keeps the file too.
     fake.Reset(0, 0, false);
@@ -155,9 +150,7 @@ TEST_F(HostRunner, SettingsSurviveTwoRunsByteForByte) {
         ASSERT_EQ(S_OK, runner.Start()) << runner.Error();
         EXPECT_EQ(S_FALSE, runner.Stop());
     }
-    third = ReadFileBytes(options.settingsPath);
-    ASSERT_FALSE(third.empty());
-    EXPECT_EQ(second, third);
+    EXPECT_EQ(second, ReadFileBytes(options.settingsPath));
 }
 
 TEST_F(HostRunner, UnreadableSettingsStartEmptyAndAreNotOverwritten) {

@@ -27,7 +27,8 @@ struct Png {
     std::vector<BYTE> rows;  // inflated IDAT: a filter byte, then the row's pixels
 };
 
-bool ReadPng(const std::vector<BYTE>& file, Png& png) {
+bool ReadPng(const std::wstring& path, Png& png) {
+    const std::vector<BYTE> file = ReadFileBytes(path);
     static const BYTE signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     if (file.size() < 8 || memcmp(file.data(), signature, 8) != 0) return false;
     std::vector<BYTE> packed;
@@ -107,11 +108,8 @@ TEST_F(HostVerbs, IconWritesThePluginsDrawingAsPng) {
     std::wstring file = folder.File(L"icon.png");
     ASSERT_EQ(0, host.Run(L"icon " + FakeArguments(folder) + L" --icon-size 20 --png \"" + file + L"\""))
         << host.Err();
-    std::vector<BYTE> bytes;
-    bytes = ReadFileBytes(file);
-    ASSERT_FALSE(bytes.empty());
     Png png;
-    ASSERT_TRUE(ReadPng(bytes, png));
+    ASSERT_TRUE(ReadPng(file, png));
     EXPECT_EQ(20u, png.width);
     EXPECT_EQ(20u, png.height);
     EXPECT_EQ(8, png.depth);
@@ -167,11 +165,8 @@ TEST_F(HostVerbs, ShowPutsTheButtonOnScreen) {
     std::wstring file = folder.File(L"bar.png");
     ASSERT_EQ(0, host.Run(L"show " + FakeArguments(folder) + L" --seconds 2 --screenshot \"" + file + L"\""))
         << host.Err();
-    std::vector<BYTE> bytes;
-    bytes = ReadFileBytes(file);
-    ASSERT_FALSE(bytes.empty());
     Png png;
-    ASSERT_TRUE(ReadPng(bytes, png));
+    ASSERT_TRUE(ReadPng(file, png));
     // The window frame holds a client area of at least the icon cell and the caption.
     EXPECT_GE(png.width, 32u + 8 + 160);
     EXPECT_GE(png.height, 32u + 16);

@@ -7,33 +7,13 @@
 #include <string>
 
 #include "clipdata/CClipboardItem.h"
-#include "tests/watcher/WatcherTestSupport.h"
-#include "watcher/CObClipboard.h"
+#include "tests/watcher/CWatcherTest.h"
 
 namespace {
 
-class ClipboardWatcherTest : public ::testing::Test {
+class ClipboardWatcherTest : public CWatcherTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(source.IsRunning());
-        store.SetEventHandler(&handler);
-    }
-    void TearDown() override { store.SetWatching(false); }
-
-    void Start() {
-        store.SetWatching(true);
-        ASSERT_TRUE(WaitForWatcher(store));
-    }
-    void Copy(const std::string& command) {
-        ASSERT_TRUE(source.Copy(command)) << command;
-        ASSERT_TRUE(WaitForSequence(store, source.LastSequence())) << command;
-    }
     long ViewerCount(COtherApp& viewer) { return atol(viewer.Command("viewercount").c_str() + 3); }
-
-    CTempFolder folder;
-    CountingHandler handler;
-    COtherApp source;
-    CObClipboard store{folder.Path().c_str()};
 };
 
 TEST_F(ClipboardWatcherTest, ContentPresentAtStartIsNotCaptured) {

@@ -11,27 +11,17 @@
 
 #include "clipdata/CClipboardItem.h"
 #include "plugin/CPluginStream.h"
-#include "tests/watcher/WatcherTestSupport.h"
-#include "watcher/CObClipboard.h"
+#include "tests/watcher/CWatcherTest.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
 
-class HistoryStoreTest : public ::testing::Test {
+class HistoryStoreTest : public CWatcherTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(source.IsRunning());
-        store.SetEventHandler(&handler);
-        store.SetWatching(true);
-        ASSERT_TRUE(WaitForWatcher(store));
-    }
-    void TearDown() override { store.SetWatching(false); }
-
-    // Copies with the helper and waits until the watcher has handled it.
-    void Copy(const std::string& command) {
-        ASSERT_TRUE(source.Copy(command)) << command;
-        ASSERT_TRUE(WaitForSequence(store, source.LastSequence())) << command;
+        CWatcherTest::SetUp();
+        if (!HasFatalFailure()) Start();
     }
     void CopyTexts(const std::vector<std::string>& texts) {
         for (const std::string& t : texts) Copy("text " + t);
@@ -56,11 +46,6 @@ protected:
     }
     // Every listed file is on disk and nothing else is.
     void ExpectFilesMatch() { EXPECT_EQ(ListedFiles(store), folder.Files()); }
-
-    CTempFolder folder;
-    CountingHandler handler;
-    COtherApp source;
-    CObClipboard store{folder.Path().c_str()};
 };
 
 TEST_F(HistoryStoreTest, CopyingAnOlderContentAgainBringsItBack) {
