@@ -5,8 +5,14 @@ set -uo pipefail
 build=$(realpath "$1"); shift
 prefix=$build/wineprefix
 "$(dirname "$0")/wine-prefix.sh" "$prefix"
-xvfb-run -a -s "-screen 0 1280x1024x24" \
-  ctest --test-dir "$build" --output-on-failure -j2 "$@"
+export WINEPREFIX=$prefix WINEDEBUG=-all
+# The server and the prefix's own programs (services, the desktop window) are
+# started here, on the display, before the first test: a test that started
+# them would hand them its output pipe, and ctest would wait for them long
+# after that test had ended.
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  wineserver -p && wine cmd /c exit </dev/null >/dev/null 2>&1
+  exec ctest --test-dir "$0" --output-on-failure -j2 "$@"' "$build" "$@"
 rc=$?
-WINEPREFIX=$prefix wineserver -k 2>/dev/null
+wineserver -k 2>/dev/null
 exit $rc

@@ -30,8 +30,9 @@
 //                     ClipboardContentFromMonitorProcessing"), "ignore" ("Clipboard
 //                     Viewer Ignore"), "history0" / "history1"
 //                     ("CanIncludeInClipboardHistory" holding DWORD 0 / 1)
-//   hold MS S         CF_UNICODETEXT S, then opens the clipboard again at once
-//                     and keeps it open MS milliseconds (answers once it is open)
+//   hold MS S         CF_UNICODETEXT S, then opens the clipboard again as soon
+//                     as it can and keeps it open MS milliseconds (answers
+//                     once it is open)
 //   burst N MS PFX    N copies of the texts "PFX 0" ... "PFX N-1", MS apart
 //   viewer on|off     joins / leaves the clipboard viewer chain
 //   viewercount       answers "ok <WM_DRAWCLIPBOARD messages seen>"
@@ -156,7 +157,9 @@ Outcome RunPublish(const std::vector<Format>& formats) {
 
 Outcome Hold(int ms, const std::string& text) {
     LONGLONG closedAt = 0;
-    if (!Publish({Unicode(Widen(text))}, &closedAt) || !OpenClipboard(g_window))
+    // The watcher may open the clipboard between the close and the new open,
+    // to read the copy: then the hold begins once it is done.
+    if (!Publish({Unicode(Widen(text))}, &closedAt) || !OpenWithRetry())
         return AnswerErr("clipboard");
     // Answered at once: the caller may want to act while the clipboard is held.
     AnswerOk(closedAt);
