@@ -6,6 +6,8 @@
 #include <cwchar>
 #include <new>
 
+#include "base/CScopedClipboard.h"
+#include "base/ExceptionBarrier.h"
 #include "clipdata/CClipboardFormat.h"
 #include "clipdata/CFormatFactory.h"
 #include "plugin/CPluginStream.h"
@@ -24,8 +26,10 @@ const DWORD kOpenStream = STGM_READ | STGM_SHARE_EXCLUSIVE;
 // grow with it, and the file's header and directory need a little more.
 const ULONGLONG kSpareBytes = 256 * 1024;
 
-const int kOpenTries = 5;
-const DWORD kOpenPause = 4;
+// The formats a capture looks at, in the clipboard's order. Counting them
+// first is no help: under Wine the count waits while another program holds
+// the clipboard open.
+const size_t kMaxFormats = 256;
 
 // A stored file name must stay inside the history folder: the item deletes
 // that file one day.
@@ -62,7 +66,7 @@ CClipboardItem::CClipboardItem(CObClipboard* owner, const WCHAR* folder, const W
     BuildPath();
 }
 
-CClipboardItem::~CClipboardItem() { DeleteSnapshotIfAsked(); }
+CClipboardItem::~CClipboardItem() { FinishDeletion(); }
 
 LONG CClipboardItem::AddRef() { return ++m_refCount; }
 
@@ -85,12 +89,23 @@ void CClipboardItem::BuildPath() {
 
 BOOL CClipboardItem::DeleteFile() {
     if (m_path.empty()) return FALSE;
-    m_fileDeleted = true;
-    return ::DeleteFileW(m_path.c_str());
+    int present = FilePresent;
+    m_fileState.compare_exchange_strong(present, FileDeletePending);
+    FinishDeletion();
+    return m_fileState == FileDeleted;
 }
 
-void CClipboardItem::DeleteSnapshotIfAsked() const {
-    if (m_fileDeleted && m_readers == 0 && !m_path.empty()) ::DeleteFileW(m_path.c_str());
+// The file goes exactly once: after the deletion, a new snapshot may take the
+// same name, and this item must never touch it. A file that another program
+// holds open stays asked for; while it is on the disk no new snapshot can
+// take its name, so trying again later is safe.
+void CClipboardItem::FinishDeletion() const {
+    if (m_readers != 0) return;
+    int pending = FileDeletePending;
+    if (!m_fileState.compare_exchange_strong(pending, FileDeleted)) return;
+    if (!::DeleteFileW(m_path.c_str()) &&
+        ::GetFileAttributesW(m_path.c_str()) != INVALID_FILE_ATTRIBUTES)
+        m_fileState = FileDeletePending;
 }
 
 void CClipboardItem::SetTimeNow() {
@@ -115,19 +130,12 @@ CClipboardFormat* CClipboardItem::GetFormat(int index) const {
     return m_formats[index].get();
 }
 
-bool CClipboardItem::OpenClipboardPatiently(HWND window) {
-    for (int attempt = 0; attempt < kOpenTries; ++attempt) {
-        if (attempt) Sleep(kOpenPause);
-        if (OpenClipboard(window)) return true;
-    }
-    return false;
-}
-
-std::vector<UINT> CClipboardItem::ListClipboardFormats() {
-    std::vector<UINT> formats;
+// Formats beyond the room made for them are left out: the list never grows
+// while the clipboard is open.
+void CClipboardItem::ListClipboardFormats(std::vector<UINT>* formats) {
     UINT id = 0;
-    while ((id = EnumClipboardFormats(id)) != 0) formats.push_back(id);
-    return formats;
+    while (formats->size() < formats->capacity() && (id = EnumClipboardFormats(id)) != 0)
+        formats->push_back(id);
 }
 
 bool CClipboardItem::IsExcludedFromHistory(const std::vector<UINT>& formats) {
@@ -145,31 +153,38 @@ bool CClipboardItem::IsExcludedFromHistory(const std::vector<UINT>& formats) {
 
 // ---- capture ---------------------------------------------------------------
 
+// A capture that runs out of memory stores nothing; the scoped clipboard is
+// closed on the way out.
 bool CClipboardItem::CaptureFromClipboard(HWND window, CaptureStatus* status) {
-    CaptureStatus result = CaptureStatus::NothingStored;
     m_formats.clear();
     SetTimeNow();
-    if (!OpenClipboardPatiently(window)) {
-        result = CaptureStatus::ClipboardBusy;
-    } else {
-        const std::vector<UINT> formats = ListClipboardFormats();
-        if (IsExcludedFromHistory(formats)) {
-            result = CaptureStatus::Excluded;
-        } else if (HasKnownFormat(formats)) {
-            ComPtr<IStorage> storage;
-            if (!m_path.empty() &&
-                SUCCEEDED(StgCreateDocfile(m_path.c_str(), kCreateFile, 0, &storage)) &&
-                StoreFormats(storage.Get(), formats))
-                result = CaptureStatus::Stored;
-        }
-        CloseClipboard();
-    }
+    CaptureStatus result = mx::barrier(CaptureStatus::NothingStored,
+                                       [&] { return CaptureOpenClipboard(window); });
+    m_formats.shrink_to_fit();
     if (result == CaptureStatus::NothingStored) {
         m_formats.clear();
         if (!m_path.empty()) ::DeleteFileW(m_path.c_str());
     }
     if (status) *status = result;
     return result == CaptureStatus::Stored;
+}
+
+// The lists are made long enough before the clipboard is opened: the
+// clipboard stays open only while blocks are copied.
+CaptureStatus CClipboardItem::CaptureOpenClipboard(HWND window) {
+    std::vector<UINT> formats;
+    formats.reserve(kMaxFormats);
+    m_formats.reserve(kMaxFormats);
+    CScopedClipboard clipboard(window);
+    if (!clipboard) return CaptureStatus::ClipboardBusy;
+    ListClipboardFormats(&formats);
+    if (IsExcludedFromHistory(formats)) return CaptureStatus::Excluded;
+    if (!HasKnownFormat(formats)) return CaptureStatus::NothingStored;
+    ComPtr<IStorage> storage;
+    if (!m_path.empty() && SUCCEEDED(StgCreateDocfile(m_path.c_str(), kCreateFile, 0, &storage)) &&
+        StoreFormats(storage.Get(), formats))
+        return CaptureStatus::Stored;
+    return CaptureStatus::NothingStored;
 }
 
 // A clipboard without any format the factory knows makes no file at all.
@@ -220,12 +235,15 @@ bool CClipboardItem::HasRoomFor(SIZE_T bytes) const {
 
 // ---- reading the snapshot ----------------------------------------------------
 
+// A reader counts itself before it looks at the file's state, so a deletion
+// either sees the reader and leaves the file to it, or the reader sees the
+// deletion and stays away.
 template <typename Use>
 bool CClipboardItem::WithSnapshot(Use use) const {
-    if (m_path.empty() || m_fileDeleted) return false;
+    if (m_path.empty()) return false;
     ++m_readers;
     bool opened = false;
-    {
+    if (m_fileState == FilePresent) {
         ComPtr<IStorage> storage;
         if (SUCCEEDED(StgOpenStorage(m_path.c_str(), nullptr, kOpenFile, nullptr, 0, &storage))) {
             opened = true;
@@ -233,7 +251,7 @@ bool CClipboardItem::WithSnapshot(Use use) const {
         }
     }
     --m_readers;
-    DeleteSnapshotIfAsked();
+    FinishDeletion();
     return opened;
 }
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "base/CountedRef.h"
 #include "clipdata/IFormatEtcList.h"
 #include "clipdata/SaveFormatEntry.h"
 
@@ -43,9 +44,9 @@ public:
     // Destroys the item when the count reaches 0.
     LONG Release();
 
-    // Deletes the snapshot file; the item stays usable from memory. A file
-    // that a reader holds open at that moment goes when the reader closes it,
-    // and no new reader opens it.
+    // Deletes the snapshot file, once; the item stays usable from memory. A
+    // file that a reader holds open at that moment goes when the reader
+    // closes it, and no new reader opens it. True once the file is gone.
     BOOL DeleteFile();
     // The time becomes now and the time-changed flag is set.
     void Touch();
@@ -109,11 +110,9 @@ public:
     bool TakeStateChanged() { return m_stateChanged.exchange(false); }
     bool IsTimeChanged() const { return m_timeChanged; }
 
-    // Opens the clipboard, trying a few times over a few milliseconds while
-    // another program holds it open.
-    static bool OpenClipboardPatiently(HWND window);
-    // The open clipboard's formats in its own order.
-    static std::vector<UINT> ListClipboardFormats();
+    // The open clipboard's formats in its own order, as many as the list has
+    // room for.
+    static void ListClipboardFormats(std::vector<UINT>* formats);
     // True when the open clipboard, holding these formats, asks monitors and
     // histories to leave it alone.
     static bool IsExcludedFromHistory(const std::vector<UINT>& formats);
@@ -133,7 +132,8 @@ private:
     template <typename Use>
     bool WithSnapshot(Use use) const;
     static bool OpenStream(IStorage* storage, const WCHAR* name, IStream** stream);
-    void DeleteSnapshotIfAsked() const;
+    void FinishDeletion() const;
+    CaptureStatus CaptureOpenClipboard(HWND window);
 
     std::vector<std::unique_ptr<CClipboardFormat>> m_formats;
     mutable std::mutex m_timeGuard;
@@ -150,7 +150,12 @@ private:
     std::atomic<bool> m_current{false};
     std::atomic<bool> m_timeChanged{false};
     std::atomic<LONG> m_refCount{1};
-    // Set by DeleteFile; readers that hold the file open finish the deletion.
-    mutable std::atomic<bool> m_fileDeleted{false};
+    // DeleteFile asks for the deletion; the last reader that holds the file
+    // open carries it out.
+    enum FileState { FilePresent, FileDeletePending, FileDeleted };
+    mutable std::atomic<int> m_fileState{FilePresent};
     mutable std::atomic<int> m_readers{0};
 };
+
+// One counted reference to an item.
+using ItemRef = mx::counted_ref<CClipboardItem>;

@@ -5,6 +5,7 @@
 #include "host/CMenuWalker.h"
 #include "host/CMessageBoxAnswerer.h"
 #include "host/CTextOut.h"
+#include "base/CScopedClipboard.h"
 #include "plugin/Unique.h"
 
 namespace {
@@ -275,22 +276,15 @@ std::wstring FormatName(UINT format) {
     return CTextOut::Format(L"#%u", format);
 }
 
-bool OpenPatiently(HWND owner) {
-    for (int i = 0; i < 200; ++i) {
-        if (OpenClipboard(owner)) return true;
-        Sleep(5);
-    }
-    return false;
-}
-
-}  // namespace
-
-int CHostScript::Clipboard(CButtonRunner& runner, const std::vector<std::wstring>&) {
-    if (!OpenPatiently(runner.Bar().Handle())) return Failed(L"cannot open the clipboard");
-    std::wstring formats;
+// The clipboard's format names and its text. A second of patience: the
+// plug-in's watcher may be reading the copy.
+bool ReadClipboard(HWND owner, std::wstring* formatNames, std::wstring* clipboardText) {
+    CScopedClipboard clipboard(owner, 200, 5);
+    if (!clipboard) return false;
+    std::wstring& formats = *formatNames;
+    std::wstring& text = *clipboardText;
     for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format))
         formats += (formats.empty() ? L"" : L", ") + FormatName(format);
-    std::wstring text;
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
         mx::unique_hglobal_locked locked(data);
         if (locked) {
@@ -301,7 +295,16 @@ int CHostScript::Clipboard(CButtonRunner& runner, const std::vector<std::wstring
             text.assign(chars, length);
         }
     }
-    CloseClipboard();
+    return true;
+}
+
+}  // namespace
+
+int CHostScript::Clipboard(CButtonRunner& runner, const std::vector<std::wstring>&) {
+    std::wstring formats;
+    std::wstring text;
+    if (!ReadClipboard(runner.Bar().Handle(), &formats, &text))
+        return Failed(L"cannot open the clipboard");
     CTextOut::Out(L"clipboard: " + formats);
     if (!text.empty()) CTextOut::Out(L"clipboard text: " + CTextOut::Escape(text));
     return kOk;

@@ -1,5 +1,7 @@
 #include "plugin/CClassFactory.h"
 #include <new>
+#include "base/CountedRef.h"
+#include "base/ExceptionBarrier.h"
 #include "plugin/CPlugin.h"
 #include "plugin/Guids.h"
 #include "plugin/Module.h"
@@ -30,11 +32,11 @@ HRESULT CClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) 
     *ppv = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
     if (m_clsid != CLSID_Mirabex) return E_FAIL;
-    CPlugin* plugin = CPlugin::Create();
-    if (!plugin) return E_OUTOFMEMORY;
-    HRESULT hr = plugin->QueryInterface(riid, ppv);
-    plugin->Release();
-    return hr;
+    return mx::com_barrier([&]() -> HRESULT {
+        mx::counted_ref<CPlugin> plugin = mx::counted_ref<CPlugin>::adopt(CPlugin::Create());
+        if (!plugin) return E_OUTOFMEMORY;
+        return plugin->QueryInterface(riid, ppv);
+    });
 }
 
 HRESULT CClassFactory::LockServer(BOOL lock) { return E_NOTIMPL; }

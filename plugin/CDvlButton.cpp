@@ -12,7 +12,6 @@ CDvlButton::CDvlButton()
       m_resourceModule(nullptr),
       m_caption{},
       m_container(nullptr),
-      m_icon(nullptr),
       m_iconSize(0) {
     ModuleAddObject();
 }
@@ -103,7 +102,7 @@ DWORD CDvlButton::DrawButtonIcon(HDC dc, const RECT* rect, DWORD flags) {
     if (LoadPngIcon()) {
         m_pngIcon->Draw(dc, at.x, at.y, size, size);
     } else if (LoadIconAtSize(size)) {
-        ::DrawIconEx(dc, at.x, at.y, m_icon, size, size, 0, nullptr, DI_NORMAL);
+        ::DrawIconEx(dc, at.x, at.y, m_icon.get(), size, size, 0, nullptr, DI_NORMAL);
     }
     return 0;
 }
@@ -175,7 +174,7 @@ BOOL CDvlButton::LoadIconAtSize(int pixels) {
     if (!ResolveAgainstBaseFolder(path, full)) return FALSE;
     HICON icon = ExtractIconAtSize(full, index, pixels);
     if (icon) SetCachedIcon(icon, pixels);
-    return m_icon != nullptr;
+    return m_icon ? TRUE : FALSE;
 }
 
 BOOL CDvlButton::LoadPngIcon() {
@@ -208,23 +207,22 @@ BOOL CDvlButton::StoreIconLocation(const WCHAR* location) {
 }
 
 void CDvlButton::SetCachedIcon(HICON icon, int pixels) {
-    if (m_icon && m_icon != icon) ::DestroyIcon(m_icon);
-    m_icon = icon;
+    if (icon != m_icon.get()) m_icon.reset(icon);
     m_iconSize = icon ? pixels : 0;
 }
 
+// The bitmap is owned from the start, so it goes even when it cannot be kept.
 BOOL CDvlButton::KeepMenuBitmap(HGDIOBJ bitmap) {
+    mx::unique_hgdiobj owned(bitmap);
     try {
-        m_menuBitmaps.push_back(bitmap);
-        return TRUE;
+        m_menuBitmaps.push_back(std::move(owned));
     } catch (const std::bad_alloc&) {
-        ::DeleteObject(bitmap);
         return FALSE;
     }
+    return TRUE;
 }
 
 void CDvlButton::DeleteMenuBitmaps() {
-    for (HGDIOBJ bitmap : m_menuBitmaps) ::DeleteObject(bitmap);
     m_menuBitmaps.clear();
 }
 

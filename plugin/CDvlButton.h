@@ -10,6 +10,7 @@
 #include <vector>
 #include "plugin/CDvlContainer.h"
 #include "plugin/IDvlButton.h"
+#include "plugin/Unique.h"
 
 class CxImage;
 class CDvlButton;
@@ -120,7 +121,7 @@ public:
     const WCHAR* GetStoredIconLocation() const { return m_iconLocation.get(); }
     HMODULE GetResourceModule() const { return m_resourceModule; }
     DWORD GetHostFlags() const { return m_hostFlags; }
-    HICON GetCachedIcon() const { return m_icon; }
+    HICON GetCachedIcon() const { return m_icon.get(); }
     int GetCachedIconSize() const { return m_iconSize; }
 
 protected:
@@ -143,14 +144,14 @@ protected:
 private:
     void ForgetIcons();
 
-    std::vector<HGDIOBJ> m_menuBitmaps;
+    std::vector<mx::unique_hgdiobj> m_menuBitmaps;
     GUID m_classId;
     DWORD m_hostFlags;
     HMODULE m_resourceModule;
     WCHAR m_caption[CaptionLength];
     std::unique_ptr<WCHAR[]> m_iconLocation;
     CDvlContainer* m_container;
-    HICON m_icon;
+    mx::unique_hicon m_icon;
     int m_iconSize;
     std::unique_ptr<CxImage> m_pngIcon;
 };

@@ -1,5 +1,6 @@
 #include "plugin/CPlugin.h"
 #include <new>
+#include "base/ExceptionBarrier.h"
 #include "plugin/Module.h"
 #include "ui/CClipBoardButton.h"
 
@@ -46,17 +47,19 @@ CPlugin::~CPlugin() {
 }
 
 HRESULT CPlugin::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDvlButton) {
-        *ppv = static_cast<IDvlButton*>(this);
-        AddRef();
-        return S_OK;
-    }
-    // The button's own QueryInterface has already added the caller's reference.
-    if (m_button->QueryDataInterface(riid, ppv) && *ppv) return S_OK;
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    return mx::com_barrier([&]() -> HRESULT {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (riid == IID_IUnknown || riid == IID_IDvlButton) {
+            *ppv = static_cast<IDvlButton*>(this);
+            AddRef();
+            return S_OK;
+        }
+        // The button's own QueryInterface has already added the caller's reference.
+        if (m_button->QueryDataInterface(riid, ppv) && *ppv) return S_OK;
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    });
 }
 
 ULONG CPlugin::AddRef() { return static_cast<ULONG>(++m_refs); }
@@ -67,114 +70,160 @@ ULONG CPlugin::Release() {
     return static_cast<ULONG>(refs);
 }
 
-HRESULT CPlugin::LoadSettings(IStream* stream) { return Answer(m_button->LoadSettings(stream)); }
-HRESULT CPlugin::SaveSettings(IStream* stream) { return Answer(m_button->SaveSettings(stream)); }
+HRESULT CPlugin::LoadSettings(IStream* stream) {
+    return mx::com_barrier([&]() -> HRESULT { return Answer(m_button->LoadSettings(stream)); });
+}
+HRESULT CPlugin::SaveSettings(IStream* stream) {
+    return mx::com_barrier([&]() -> HRESULT { return Answer(m_button->SaveSettings(stream)); });
+}
 
 HRESULT CPlugin::SetClassId(const GUID* id) {
-    m_button->SetClassId(id);
-    return S_OK;
+    return mx::com_barrier([&]() -> HRESULT {
+        m_button->SetClassId(id);
+        return S_OK;
+    });
 }
 
 HRESULT CPlugin::SetSite(IDvlHost* site) {
-    m_site = site;
-    m_button->SetContainer(this);
-    return S_OK;
+    return mx::com_barrier([&]() -> HRESULT {
+        m_site = site;
+        m_button->SetContainer(this);
+        return S_OK;
+    });
 }
 
 HRESULT CPlugin::SetHostFlags(DWORD flags) {
-    m_button->SetHostFlags(flags);
-    return S_OK;
+    return mx::com_barrier([&]() -> HRESULT {
+        m_button->SetHostFlags(flags);
+        return S_OK;
+    });
 }
 
 HRESULT CPlugin::DrawButtonIcon(HDC dc, const RECT* rect, DWORD flags) {
-    m_button->DrawButtonIcon(dc, rect, flags);
-    return S_OK;
+    return mx::com_barrier([&]() -> HRESULT {
+        m_button->DrawButtonIcon(dc, rect, flags);
+        return S_OK;
+    });
 }
 
-HRESULT CPlugin::Reserved9(UINT_PTR a, UINT_PTR b, UINT_PTR c) { return Answer(m_button->Reserved9(a, b, c)); }
-HRESULT CPlugin::Reserved10(UINT_PTR a, UINT_PTR b, UINT_PTR c) { return Answer(m_button->Reserved10(a, b, c)); }
-HRESULT CPlugin::Reserved11(UINT_PTR a, UINT_PTR b, UINT_PTR c) { return Answer(m_button->Reserved11(a, b, c)); }
+HRESULT CPlugin::Reserved9(UINT_PTR a, UINT_PTR b, UINT_PTR c) {
+    return mx::com_barrier([&]() -> HRESULT { return Answer(m_button->Reserved9(a, b, c)); });
+}
+HRESULT CPlugin::Reserved10(UINT_PTR a, UINT_PTR b, UINT_PTR c) {
+    return mx::com_barrier([&]() -> HRESULT { return Answer(m_button->Reserved10(a, b, c)); });
+}
+HRESULT CPlugin::Reserved11(UINT_PTR a, UINT_PTR b, UINT_PTR c) {
+    return mx::com_barrier([&]() -> HRESULT { return Answer(m_button->Reserved11(a, b, c)); });
+}
 
 HRESULT CPlugin::EditProperties(IStream* stream, UINT_PTR a, UINT_PTR b) {
-    if (!m_button->EditProperties(stream, a, b)) return S_FALSE;
-    return SaveSettings(stream);
+    return mx::com_barrier([&]() -> HRESULT {
+        if (!m_button->EditProperties(stream, a, b)) return S_FALSE;
+        return SaveSettings(stream);
+    });
 }
 
-HRESULT CPlugin::Reserved13(UINT_PTR a, UINT_PTR b, UINT_PTR c) { return Answer(m_button->Reserved13(a, b, c)); }
-HRESULT CPlugin::Reserved14(UINT_PTR a, UINT_PTR b, UINT_PTR c) { return Answer(m_button->Reserved14(a, b, c)); }
-HRESULT CPlugin::Reserved15(UINT_PTR a, UINT_PTR b, UINT_PTR c) { return Answer(m_button->Reserved15(a, b, c)); }
-HRESULT CPlugin::Execute(UINT_PTR a, UINT_PTR b, UINT_PTR c) { return Answer(m_button->Execute(a, b, c)); }
+HRESULT CPlugin::Reserved13(UINT_PTR a, UINT_PTR b, UINT_PTR c) {
+    return mx::com_barrier([&]() -> HRESULT { return Answer(m_button->Reserved13(a, b, c)); });
+}
+HRESULT CPlugin::Reserved14(UINT_PTR a, UINT_PTR b, UINT_PTR c) {
+    return mx::com_barrier([&]() -> HRESULT { return Answer(m_button->Reserved14(a, b, c)); });
+}
+HRESULT CPlugin::Reserved15(UINT_PTR a, UINT_PTR b, UINT_PTR c) {
+    return mx::com_barrier([&]() -> HRESULT { return Answer(m_button->Reserved15(a, b, c)); });
+}
+HRESULT CPlugin::Execute(UINT_PTR a, UINT_PTR b, UINT_PTR c) {
+    return mx::com_barrier([&]() -> HRESULT { return Answer(m_button->Execute(a, b, c)); });
+}
 
 HRESULT CPlugin::Command(UINT code, UINT_PTR a, UINT_PTR b) {
-    switch (code) {
-    case DVLCMD_PROPERTIES: return Answer(m_button->OnCommandProperties(0, a, b));
-    case DVLCMD_2: return Answer(m_button->OnCommand2(0, a, b));
-    case DVLCMD_2000: return Answer(m_button->OnCommand2000(0, a, b));
-    case DVLCMD_DELETE: return Answer(m_button->OnCommandDelete(0, a, b));
-    default: return S_FALSE;
-    }
+    return mx::com_barrier([&]() -> HRESULT {
+        switch (code) {
+        case DVLCMD_PROPERTIES: return Answer(m_button->OnCommandProperties(0, a, b));
+        case DVLCMD_2: return Answer(m_button->OnCommand2(0, a, b));
+        case DVLCMD_2000: return Answer(m_button->OnCommand2000(0, a, b));
+        case DVLCMD_DELETE: return Answer(m_button->OnCommandDelete(0, a, b));
+        default: return S_FALSE;
+        }
+    });
 }
 
 HRESULT CPlugin::SetName(const WCHAR* caption) {
-    m_button->SetName(caption);
-    return S_OK;
+    return mx::com_barrier([&]() -> HRESULT {
+        m_button->SetName(caption);
+        return S_OK;
+    });
 }
 
 HRESULT CPlugin::AddMenuItems(HMENU menu, UINT position, UINT firstId, UINT more) {
-    return static_cast<HRESULT>(m_button->AddMenuItems(menu, position, firstId, more));
+    return mx::com_barrier([&]() -> HRESULT {
+        return static_cast<HRESULT>(m_button->AddMenuItems(menu, position, firstId, more));
+    });
 }
 
 HRESULT CPlugin::MenuCommand(UINT number, UINT_PTR a, UINT_PTR b) {
-    return Answer(m_button->MenuCommand(number, a, b));
+    return mx::com_barrier([&]() -> HRESULT {
+        return Answer(m_button->MenuCommand(number, a, b));
+    });
 }
 
 HRESULT CPlugin::SetLanguage(UINT languageId, HMODULE module) {
-    m_button->SetLanguage(languageId, module);
-    return S_OK;
+    return mx::com_barrier([&]() -> HRESULT {
+        m_button->SetLanguage(languageId, module);
+        return S_OK;
+    });
 }
 
 HRESULT CPlugin::GetIconLocation(WCHAR* buffer) {
-    if (!buffer) return E_POINTER;
-    m_button->GetIconLocation(buffer);
-    return S_OK;
+    return mx::com_barrier([&]() -> HRESULT {
+        if (!buffer) return E_POINTER;
+        m_button->GetIconLocation(buffer);
+        return S_OK;
+    });
 }
 
 HRESULT CPlugin::SetIconLocation(const WCHAR* location) {
-    return Answer(m_button->SetIconLocation(location));
+    return mx::com_barrier([&]() -> HRESULT {
+        return Answer(m_button->SetIconLocation(location));
+    });
 }
 
 HRESULT CPlugin::GetInfo(DVLBUTTONINFO* info) {
-    if (!info) return E_POINTER;
-    DWORD mask = info->mask;
-    if (mask & DVLINFO_KIND) info->kind = m_button->GetKindBits();
-    if (mask & DVLINFO_STYLE) info->style = m_button->GetStyle() | 0x80;
-    if (mask & DVLINFO_SIZE) m_button->MeasureItem(&info->size, 0);
-    if (mask & DVLINFO_SIZE2) m_button->MeasureItem(&info->size, 1);
-    if (mask & DVLINFO_TEXT) m_button->GetInfoText(info->text);
-    return S_OK;
+    return mx::com_barrier([&]() -> HRESULT {
+        if (!info) return E_POINTER;
+        DWORD mask = info->mask;
+        if (mask & DVLINFO_KIND) info->kind = m_button->GetKindBits();
+        if (mask & DVLINFO_STYLE) info->style = m_button->GetStyle() | 0x80;
+        if (mask & DVLINFO_SIZE) m_button->MeasureItem(&info->size, 0);
+        if (mask & DVLINFO_SIZE2) m_button->MeasureItem(&info->size, 1);
+        if (mask & DVLINFO_TEXT) m_button->GetInfoText(info->text);
+        return S_OK;
+    });
 }
 
 HRESULT CPlugin::HandleMessage(UINT code, UINT arg, void* out) {
-    switch (code) {
-    case 6: m_button->OnMessage6(out); return S_OK;
-    case 7: m_button->OnMessage7(); return S_OK;
-    case 8: m_button->OnMessage8(); return S_OK;
-    case 11: m_button->OnMessage11(out); return S_OK;
-    case 12: m_button->CloseUpdateEvent(static_cast<HANDLE>(out)); return S_OK;
-    case 15: return Answer(m_button->ReleaseChild(out));
-    case 25: m_button->OnHotKey(static_cast<UINT>(reinterpret_cast<UINT_PTR>(out))); return S_OK;
-    case 33: return Answer(m_button->OnMessage33(arg, out) != 0);
-    case 36: m_button->OnMessage36(); return S_OK;
-    case 40: m_button->OnMessage40(); return S_OK;
-    case 41: case 42: case 43: return HandlePointMessage(code, arg, out);
-    case 1: case 2: case 5: case 9: case 10: case 17: case 18: case 19: case 22: case 23:
-    case 24: case 26: case 27: case 28: case 44:
-        return out ? HandleValueMessage(code, arg, out) : E_POINTER;
-    case 4: case 13: case 14: case 16: case 20: case 21: case 29: case 30: case 31:
-    case 34: case 35: case 45: case 46:
-        return out ? HandleRecordMessage(code, arg, out) : E_POINTER;
-    default: return S_FALSE;
-    }
+    return mx::com_barrier([&]() -> HRESULT {
+        switch (code) {
+        case 6: m_button->OnMessage6(out); return S_OK;
+        case 7: m_button->OnMessage7(); return S_OK;
+        case 8: m_button->OnMessage8(); return S_OK;
+        case 11: m_button->OnMessage11(out); return S_OK;
+        case 12: m_button->CloseUpdateEvent(static_cast<HANDLE>(out)); return S_OK;
+        case 15: return Answer(m_button->ReleaseChild(out));
+        case 25: m_button->OnHotKey(static_cast<UINT>(reinterpret_cast<UINT_PTR>(out))); return S_OK;
+        case 33: return Answer(m_button->OnMessage33(arg, out) != 0);
+        case 36: m_button->OnMessage36(); return S_OK;
+        case 40: m_button->OnMessage40(); return S_OK;
+        case 41: case 42: case 43: return HandlePointMessage(code, arg, out);
+        case 1: case 2: case 5: case 9: case 10: case 17: case 18: case 19: case 22: case 23:
+        case 24: case 26: case 27: case 28: case 44:
+            return out ? HandleValueMessage(code, arg, out) : E_POINTER;
+        case 4: case 13: case 14: case 16: case 20: case 21: case 29: case 30: case 31:
+        case 34: case 35: case 45: case 46:
+            return out ? HandleRecordMessage(code, arg, out) : E_POINTER;
+        default: return S_FALSE;
+        }
+    });
 }
 
 // Messages that write one value (or a text) into the pointer argument.

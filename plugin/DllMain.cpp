@@ -1,17 +1,19 @@
 // The library's load hook and its four exported entry points.
 #include <windows.h>
 #include <olectl.h>
-#include <new>
+#include "base/CountedRef.h"
+#include "base/ExceptionBarrier.h"
 #include "plugin/CClassFactory.h"
 #include "plugin/Guids.h"
 #include "plugin/Module.h"
 #include "plugin/Registration.h"
+#include "ui/GlowText.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    // Nothing else here: the loader lock is held, and user32, COM or GDI+
+    // calls could wait on it. The watcher's window class goes with the last
+    // watcher thread.
     if (reason == DLL_PROCESS_ATTACH) SetModuleInstance(instance);
-    // The watcher's window class points into this library: a later load at
-    // another address must not find the old class still registered.
-    if (reason == DLL_PROCESS_DETACH) ::UnregisterClassW(L"OB_CLIP_VIEWER", instance);
     return TRUE;
 }
 
@@ -19,15 +21,20 @@ STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     if (rclsid != CLSID_Mirabex) return CLASS_E_CLASSNOTAVAILABLE;
-    auto factory = new (std::nothrow) CClassFactory(rclsid);
-    if (!factory) return E_OUTOFMEMORY;
-    HRESULT hr = factory->QueryInterface(riid, ppv);
-    factory->Release();
-    return hr;
+    return mx::com_barrier([&]() -> HRESULT {
+        auto factory = mx::counted_ref<CClassFactory>::adopt(new CClassFactory(rclsid));
+        return factory->QueryInterface(riid, ppv);
+    });
 }
 
-STDAPI DllCanUnloadNow() { return ModuleObjectCount() == 0 ? S_OK : S_FALSE; }
+// The last chance to stop GDI+ outside the loader lock: COM frees the library
+// right after a yes.
+STDAPI DllCanUnloadNow() {
+    if (ModuleObjectCount() != 0) return S_FALSE;
+    GlowText::StopGdiPlus();
+    return S_OK;
+}
 
-STDAPI DllRegisterServer() { return RegisterServer(); }
+STDAPI DllRegisterServer() { return mx::com_barrier([] { return RegisterServer(); }); }
 
-STDAPI DllUnregisterServer() { return UnregisterServer(); }
+STDAPI DllUnregisterServer() { return mx::com_barrier([] { return UnregisterServer(); }); }

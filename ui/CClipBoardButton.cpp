@@ -47,8 +47,6 @@ CClipBoardButton::CClipBoardButton() : m_engine(GetModuleInstance()) {
 }
 
 CClipBoardButton::~CClipBoardButton() {
-    if (m_largeIcon) ::DestroyIcon(m_largeIcon);
-    m_largeIcon = nullptr;
     SetCachedIcon(nullptr, 0);
     // A walk the bar never finished would keep the watcher's next capture
     // waiting for the lock, and the watcher's end waiting for that capture.
@@ -57,12 +55,8 @@ CClipBoardButton::~CClipBoardButton() {
     m_store.SetWatching(false);
     {
         std::lock_guard<std::mutex> guard(m_eventGuard);
-        if (m_updateEvent) ::CloseHandle(m_updateEvent);
-        m_updateEvent = nullptr;
+        m_updateEvent.reset();
     }
-    for (const KindIcon& row : m_kindIcons)
-        if (row.icon) ::DestroyIcon(row.icon);
-    m_kindIcons.clear();
     // The engine, then the store, go with the members.
 }
 
@@ -121,27 +115,22 @@ void CClipBoardButton::PutChildText(DVLENUMCHILD* record, const CClipboardItem* 
 }
 
 void CClipBoardButton::ReleaseEnumeration() {
-    if (!m_enumerating) return;
-    m_enumerating = false;
-    m_store.GetLock().UnlockShared();
+    m_walkHold.reset();
 }
 
 BOOL CClipBoardButton::GetChildFirst(DVLENUMCHILD* record) {
     if (!record) return FALSE;
     // A walk begun again before the last one ended keeps the one hold it has:
     // a second would never be given back.
-    if (!m_enumerating) {
-        m_store.GetLock().LockShared();
-        m_enumerating = true;
-    }
-    CClipboardItem* item = m_store.GetItemCount() > 0 ? m_store.GetItem(0) : nullptr;
+    if (!m_walkHold) m_walkHold.emplace(m_store.GetLock());
+    ItemRef item = m_store.GetItem(0);
     if (!item) {
         ReleaseEnumeration();
         return FALSE;
     }
-    record->item = item;
+    PutChildText(record, item.get());
+    record->item = item.detach();
     record->next = 1;
-    PutChildText(record, item);
     return TRUE;
 }
 
@@ -151,15 +140,15 @@ BOOL CClipBoardButton::GetChildNext(DVLENUMCHILD* record) {
         return FALSE;
     }
     int index = static_cast<int>(record->next);
-    CClipboardItem* item = nullptr;
-    if (m_enumerating && index > 0 && index < m_store.GetItemCount()) item = m_store.GetItem(index);
+    ItemRef item;
+    if (m_walkHold && index > 0) item = m_store.GetItem(index);
     if (!item) {
         ReleaseEnumeration();
         return FALSE;
     }
-    record->item = item;
+    PutChildText(record, item.get());
+    record->item = item.detach();
     record->next = static_cast<UINT>(index + 1);
-    PutChildText(record, item);
     return TRUE;
 }
 
@@ -167,7 +156,7 @@ BOOL CClipBoardButton::GetChildNext(DVLENUMCHILD* record) {
 BOOL CClipBoardButton::ReleaseChild(void* record) {
     auto child = static_cast<DVLENUMCHILD*>(record);
     if (!child || !child->item) return FALSE;
-    static_cast<CClipboardItem*>(child->item)->Release();
+    ItemRef::adopt(static_cast<CClipboardItem*>(child->item));
     child->item = nullptr;
     return TRUE;
 }
@@ -202,20 +191,24 @@ BOOL CClipBoardButton::GetSortKey(UINT number, DVLSORTKEY* record) {
 HANDLE CClipBoardButton::CreateUpdateEvent() {
     HANDLE event = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
     std::lock_guard<std::mutex> guard(m_eventGuard);
-    m_updateEvent = event;
+    // An older event is no longer set; it stays the bar's to give back.
+    m_updateEvent.release();
+    m_updateEvent.reset(event);
     return event;
 }
 
 void CClipBoardButton::CloseUpdateEvent(HANDLE event) {
     std::lock_guard<std::mutex> guard(m_eventGuard);
-    if (event) ::CloseHandle(event);
-    if (event == m_updateEvent) m_updateEvent = nullptr;
+    if (event && event == m_updateEvent.get())
+        m_updateEvent.reset();
+    else if (event)
+        ::CloseHandle(event);
 }
 
 void CClipBoardButton::OnHistoryChanged() {
     {
         std::lock_guard<std::mutex> guard(m_eventGuard);
-        if (m_updateEvent) ::SetEvent(m_updateEvent);
+        if (m_updateEvent) ::SetEvent(m_updateEvent.get());
     }
     NotifyHost();
 }
@@ -233,8 +226,8 @@ HICON CClipBoardButton::LoadResourceIcon(int id, int pixels) {
 }
 
 HICON CClipBoardButton::GetLargeIcon(UINT arg) {
-    if (!m_largeIcon) m_largeIcon = LoadResourceIcon(PluginIcon, 32);
-    return m_largeIcon;
+    if (!m_largeIcon) m_largeIcon.reset(LoadResourceIcon(PluginIcon, 32));
+    return m_largeIcon.get();
 }
 
 // Under Wine, extracting from a missing file can hand back a handle that is
@@ -242,8 +235,7 @@ HICON CClipBoardButton::GetLargeIcon(UINT arg) {
 bool CClipBoardButton::IsRealIcon(HICON icon) {
     ICONINFO info = {};
     if (!icon || !::GetIconInfo(icon, &info)) return false;
-    if (info.hbmColor) ::DeleteObject(info.hbmColor);
-    if (info.hbmMask) ::DeleteObject(info.hbmMask);
+    mx::unique_hbitmap colour(info.hbmColor), mask(info.hbmMask);
     return true;
 }
 
@@ -255,18 +247,13 @@ BOOL CClipBoardButton::LoadIconAtSize(int pixels) {
 
 HICON CClipBoardButton::GetKindIcon(int kind, int pixels) {
     for (const KindIcon& row : m_kindIcons)
-        if (row.kind == kind && row.pixels == pixels && row.icon) return row.icon;
+        if (row.kind == kind && row.pixels == pixels) return row.icon.get();
     int id = kind == 1 ? TextIcon : kind == 2 ? FilesIcon : kind == 3 ? PictureIcon : PluginIcon;
-    HICON icon = LoadResourceIcon(id, pixels);
-    // A failed load is tried again next time: a row without an icon is never found.
+    mx::unique_hicon icon(LoadResourceIcon(id, pixels));
+    // A failed load is tried again next time: a row without an icon is never made.
     if (!icon) return nullptr;
-    try {
-        m_kindIcons.push_back({kind, icon, pixels});
-    } catch (const std::bad_alloc&) {
-        ::DestroyIcon(icon);
-        return nullptr;
-    }
-    return icon;
+    m_kindIcons.push_back({kind, std::move(icon), pixels});
+    return m_kindIcons.back().icon.get();
 }
 
 // ---- settings ----------------------------------------------------------------------

@@ -7,8 +7,10 @@
 #pragma once
 #include <windows.h>
 #include <mutex>
+#include <optional>
 #include <vector>
 #include "plugin/CDvlButton.h"
+#include "plugin/Unique.h"
 #include "ui/CMyEngine.h"
 #include "watcher/CObClipboard.h"
 #include "watcher/ObClipEventHandler.h"
@@ -87,7 +89,7 @@ public:
 private:
     struct KindIcon {
         int kind;
-        HICON icon;
+        mx::unique_hicon icon;
         int pixels;
     };
 
@@ -101,8 +103,9 @@ private:
 
     CObClipboard m_store;
     std::mutex m_eventGuard;  // the update event is set from the watcher thread
-    HANDLE m_updateEvent = nullptr;
-    HICON m_largeIcon = nullptr;
+    // The bar owns the event and gives it back through CloseUpdateEvent.
+    mx::unique_handle m_updateEvent;
+    mx::unique_hicon m_largeIcon;
     WORD m_openMenuHotKey = 0;
     WORD m_swapHotKey = 0;
     BOOL m_enabled = 1;
@@ -112,6 +115,6 @@ private:
     std::vector<KindIcon> m_kindIcons;
     // The enumeration's shared hold on the store's lock, from message 13 to
     // the message 14 that runs past the end (the bar's thread only).
-    bool m_enumerating = false;
+    std::optional<CObReadWriteLock::SharedHold> m_walkHold;
     CMyEngine m_engine;
 };

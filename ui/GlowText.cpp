@@ -138,17 +138,19 @@ void DrawGlowLayer(GlowText::DrawThemeTextExProc draw, HDC dc, const WCHAR* text
     }
 }
 
+// GDI+ runs from the first drawing that needs it until the library is about
+// to go; it may then start again if the library stays after all.
+std::mutex g_gdiPlusGuard;
+ULONG_PTR g_gdiPlusToken = 0;
+
 bool StartGdiPlus() {
-    // Started once and left running: shutting GDI+ down is not allowed while
-    // the library unloads, which is the only moment it would be done.
-    static std::once_flag once;
-    static bool started = false;
-    std::call_once(once, [] {
+    std::lock_guard<std::mutex> hold(g_gdiPlusGuard);
+    if (!g_gdiPlusToken) {
         Gdiplus::GdiplusStartupInput input;
         ULONG_PTR token = 0;
-        started = Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
-    });
-    return started;
+        if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) g_gdiPlusToken = token;
+    }
+    return g_gdiPlusToken != 0;
 }
 
 }  // namespace
@@ -200,6 +202,17 @@ void DrawLineGdi(HDC dc, int width, COLORREF colour, int x1, int y1, int x2, int
     mx::unique_select_object selected(dc, pen.get());
     ::MoveToEx(dc, x1, y1, nullptr);
     ::LineTo(dc, x2, y2);
+}
+
+bool IsGdiPlusRunning() {
+    std::lock_guard<std::mutex> hold(g_gdiPlusGuard);
+    return g_gdiPlusToken != 0;
+}
+
+void StopGdiPlus() {
+    std::lock_guard<std::mutex> hold(g_gdiPlusGuard);
+    if (g_gdiPlusToken) Gdiplus::GdiplusShutdown(g_gdiPlusToken);
+    g_gdiPlusToken = 0;
 }
 
 }  // namespace GlowText

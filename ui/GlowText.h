@@ -35,4 +35,10 @@ int DrawThemed(DrawThemeTextExProc draw, HDC dc, const WCHAR* text, int length, 
 bool DrawLineGdiPlus(HDC dc, int width, COLORREF colour, int x1, int y1, int x2, int y2);
 void DrawLineGdi(HDC dc, int width, COLORREF colour, int x1, int y1, int x2, int y2);
 
+// GDI+ starts with the first drawing that needs it. It must be stopped before
+// the library unloads, and never from DllMain: its shutdown waits on work the
+// loader lock would block.
+bool IsGdiPlusRunning();
+void StopGdiPlus();
+
 }  // namespace GlowText

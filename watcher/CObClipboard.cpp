@@ -7,8 +7,11 @@
 #include <cstdlib>
 #include <ctime>
 #include <cwchar>
+#include <mutex>
 #include <new>
 
+#include "base/CScopedClipboard.h"
+#include "base/ExceptionBarrier.h"
 #include "plugin/CPluginStream.h"
 #include "plugin/Module.h"
 
@@ -27,40 +30,65 @@ const int kMaxRetries = 20;
 // A viewer further down the chain that does not answer must not stall the
 // watcher (and with it the owner's stop) for good.
 const UINT kForwardTimeout = 2000;
-const int kDefaultQueueSize = 10;
 
-void RegisterWindowClass(WNDPROC proc) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleInstance();
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kWindowClass;
-    RegisterClassExW(&wc);  // a second store in the process reuses the class
-}
+// The viewer windows' class, registered while any watcher thread runs. It
+// points into this library, so it goes with the last watcher: a later load
+// at another address must not find the old class still registered.
+class ViewerClassUse {
+public:
+    explicit ViewerClassUse(WNDPROC proc) {
+        std::lock_guard<std::mutex> guard(s_guard);
+        if (s_users++ == 0) Register(proc);
+    }
+    ~ViewerClassUse() {
+        std::lock_guard<std::mutex> guard(s_guard);
+        if (--s_users == 0) UnregisterClassW(kWindowClass, GetModuleInstance());
+    }
+    ViewerClassUse(const ViewerClassUse&) = delete;
+    ViewerClassUse& operator=(const ViewerClassUse&) = delete;
 
-DWORD RandomId() {
-    return static_cast<DWORD>(rand() * (1.0 / 32768) * 4294967295.0);
-}
+private:
+    static void Register(WNDPROC proc) {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof(wc);
+        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = proc;
+        wc.hInstance = GetModuleInstance();
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = kWindowClass;
+        RegisterClassExW(&wc);
+    }
+    static std::mutex s_guard;
+    static int s_users;
+};
+
+std::mutex ViewerClassUse::s_guard;
+int ViewerClassUse::s_users = 0;
+
+// COM for the watcher thread (the formats' data objects need it).
+class ComApartment {
+public:
+    ComApartment() : m_result(CoInitialize(nullptr)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(m_result)) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    HRESULT m_result;
+};
 
 }  // namespace
 
 // ---- construction --------------------------------------------------------------
 
-CObClipboard::CObClipboard() { InitList(nullptr); }
+CObClipboard::CObClipboard() : CObClipboard(nullptr) {}
 
-CObClipboard::CObClipboard(const WCHAR* folder) { InitList(folder); }
-
-void CObClipboard::InitList(const WCHAR* folder) {
+CObClipboard::CObClipboard(const WCHAR* folder)
+    : m_history(this, folder && *folder ? std::wstring(folder) : DefaultFolder()) {
     m_quitEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    m_folder = folder && *folder ? folder : DefaultFolder();
-    while (m_folder.size() > 3 && (m_folder.back() == L'\\' || m_folder.back() == L'/'))
-        m_folder.pop_back();
-    SHCreateDirectoryExW(nullptr, m_folder.c_str(), nullptr);
-    MakeRandomIds();
     m_lastSequence = GetClipboardSequenceNumber();
-    RegisterWindowClass(&CObClipboard::WindowProc);
 }
 
 std::wstring CObClipboard::DefaultFolder() {
@@ -69,350 +97,90 @@ std::wstring CObClipboard::DefaultFolder() {
     return std::wstring(appData) + L"\\" + kSubFolder;
 }
 
-void CObClipboard::MakeRandomIds() {
-    srand(static_cast<unsigned>(time(nullptr)));
-    m_id1 = RandomId();
-    m_id2 = RandomId();
-    m_id3 = RandomId();
-}
-
-CObClipboard::~CObClipboard() {
-    SetWatching(false);
-    m_lock.LockExclusive();
-    for (CClipboardItem* item : m_items) item->Release();
-    m_items.clear();
-    m_itemCount = 0;
-    m_lock.UnlockExclusive();
-}
+CObClipboard::~CObClipboard() { SetWatching(false); }
 
 void CObClipboard::Notify() {
     if (ObClipEventHandler* handler = m_handler) handler->OnHistoryChanged();
 }
 
-// ---- look-ups -------------------------------------------------------------------
+// ---- capture, restore and swap --------------------------------------------------
 
-CClipboardItem* CObClipboard::GetItem(int index) {
-    CClipboardItem* item = nullptr;
-    m_lock.LockShared();
-    if (index >= 0 && index < static_cast<int>(m_items.size())) {
-        item = m_items[index];
-        item->AddRef();
-    }
-    m_lock.UnlockShared();
-    return item;
-}
-
-CClipboardItem* CObClipboard::FindItem(int id) {
-    CClipboardItem* found = nullptr;
-    m_lock.LockShared();
-    for (CClipboardItem* item : m_items) {
-        if (item->GetId() == id) {
-            found = item;
-            found->AddRef();
-            break;
-        }
-    }
-    m_lock.UnlockShared();
-    return found;
-}
-
-CClipboardItem* CObClipboard::FindContained(const CClipboardItem* newItem) {
-    CClipboardItem* found = nullptr;
-    m_lock.LockShared();
-    for (CClipboardItem* item : m_items) {
-        if (item->IsContainedIn(newItem)) {
-            found = item;
-            found->AddRef();
-            break;
-        }
-    }
-    m_lock.UnlockShared();
-    return found;
-}
-
-CClipboardItem* CObClipboard::FindCurrent() {
-    CClipboardItem* found = nullptr;
-    m_lock.LockShared();
-    for (CClipboardItem* item : m_items)
-        if (item->IsCurrent()) found = item;
-    if (found) found->AddRef();
-    m_lock.UnlockShared();
-    return found;
-}
-
-int CObClipboard::CompareItemTimes(const CClipboardItem* a, const CClipboardItem* b) {
-    const SYSTEMTIME ta = a->GetTime(), tb = b->GetTime();
-    FILETIME fa = {}, fb = {};
-    SystemTimeToFileTime(&ta, &fa);
-    SystemTimeToFileTime(&tb, &fb);
-    return CompareFileTime(&fa, &fb);
-}
-
-// ---- current item ----------------------------------------------------------------
-
-void CObClipboard::ClearCurrentItem() {
-    CClipboardItem* current = FindCurrent();
-    if (!current) return;
-    m_previousId = current->GetId();
-    current->SetCurrent(false);
-    current->SetStateChanged(true);
-    current->Release();
-}
-
-void CObClipboard::MakeCurrent(CClipboardItem* item) {
-    ClearCurrentItem();
-    item->SetCurrent(true);
-    item->SetStateChanged(true);
-}
-
-// ---- capture -------------------------------------------------------------------------
-
-// "%X-%X-%X-%u.dvlclip" from the three ids and the next id; an id whose name
-// is taken on disk (a file no index lists) is stepped over.
-std::wstring CObClipboard::MakeFileName(int* id) const {
-    int candidate = std::max(1, m_nextId.load());
-    for (;; ++candidate) {
-        WCHAR name[64];
-        swprintf(name, 64, L"%X-%X-%X-%u.dvlclip", m_id1, m_id2, m_id3,
-                 static_cast<unsigned>(candidate));
-        const std::wstring path = m_folder + L"\\" + name;
-        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-            *id = candidate;
-            return name;
-        }
-    }
-}
-
+// The snapshot is taken with the clipboard open and the list untouched; the
+// list then takes it (or brings back an equal entry) in one step.
 CaptureStatus CObClipboard::CaptureNewContent() {
-    int id = 0;
-    const std::wstring file = MakeFileName(&id);
-    CClipboardItem* item = new (std::nothrow) CClipboardItem(this, m_folder.c_str(), file.c_str(), id);
-    if (!item) return CaptureStatus::NothingStored;
+    ItemRef item = m_history.CreateItem();
     CaptureStatus status = CaptureStatus::NothingStored;
     if (!item->CaptureFromClipboard(m_window, &status)) {
         if (status == CaptureStatus::NothingStored) item->DeleteFile();
-        item->Release();
         return status;
     }
-    if (CClipboardItem* found = FindContained(item)) {
-        item->DeleteFile();
-        if (!found->IsCurrent()) {
-            MakeCurrent(found);
-            found->Touch();
-            Notify();
-        }
-        found->Release();
-    } else {
-        AppendItem(item);
-        TrimQueue();
-        MakeCurrent(item);
-        Notify();
-    }
-    item->Release();
+    const CHistoryList::AddResult result = m_history.AddCapture(item.get());
+    if (result != CHistoryList::AddResult::Added) item->DeleteFile();
+    if (result != CHistoryList::AddResult::AlreadyCurrent) Notify();
     return status;
 }
 
-void CObClipboard::AppendItem(CClipboardItem* item) {
-    m_lock.LockExclusive();
-    m_nextId = std::max(m_nextId.load(), item->GetId()) + 1;
-    item->AddRef();
-    m_items.push_back(item);
-    m_itemCount = static_cast<int>(m_items.size());
-    m_lock.UnlockExclusive();
+bool CObClipboard::RestoreItem(int id) {
+    ItemRef item = FindItem(id);
+    if (!item) return true;  // gone: nothing to retry
+    if (!CaptureUnseenChange()) return false;
+    m_busy = true;
+    bool opened = false;
+    {
+        CScopedClipboard clipboard(m_window);
+        opened = clipboard.IsOpen();
+        if (opened) {
+            EmptyClipboard();
+            item->RestoreToClipboard();
+        }
+    }
+    if (opened) {
+        m_ownSequence = GetClipboardSequenceNumber();
+        m_lastSequence = m_ownSequence;
+        m_history.MakeCurrent(id);
+        Notify();
+    }
+    m_busy = false;
+    return opened;
 }
 
-// Caller holds the lock exclusive.
-void CObClipboard::RemoveAt(size_t index) {
-    CClipboardItem* item = m_items[index];
-    m_items.erase(m_items.begin() + index);
-    m_itemCount = static_cast<int>(m_items.size());
-    item->DeleteFile();
-    item->Release();
+// A copy whose notification has not come yet (or whose capture waits for a
+// busy clipboard) goes into the history before a restore replaces it; false
+// while it still waits.
+bool CObClipboard::CaptureUnseenChange() {
+    if (m_capturePending) return false;
+    const DWORD sequence = GetClipboardSequenceNumber();
+    if (sequence == m_lastSequence || (m_ownSequence && sequence == m_ownSequence)) return true;
+    m_captureRetries = 0;
+    CaptureSequence(sequence);
+    return !m_capturePending;
+}
+
+void CObClipboard::SwapLastTwo() {
+    ItemRef previous = FindItem(m_history.GetPreviousId());
+    if (!previous) return;
+    if (ItemRef current = m_history.FindCurrent()) {
+        m_history.SetPreviousId(current->GetId());
+        PostRestore(previous->GetId());
+    }
 }
 
 // ---- trimming and deletion --------------------------------------------------------------
 
-// The unlocked item with the earliest time; on equal times the earlier
-// position. -1 when every item is locked. Caller holds the lock.
-int CObClipboard::PickTrimVictim() const {
-    int pick = -1;
-    for (size_t i = 0; i < m_items.size(); ++i) {
-        if (m_items[i]->IsLocked()) continue;
-        if (pick < 0 || CompareItemTimes(m_items[pick], m_items[i]) > 0) pick = static_cast<int>(i);
-    }
-    return pick;
-}
-
 void CObClipboard::TrimQueue() {
-    if (m_itemCount == 0 || m_itemCount <= m_queueSize) return;
-    bool removed = false;
-    m_lock.LockExclusive();
-    for (;;) {
-        const int locked = static_cast<int>(std::count_if(
-            m_items.begin(), m_items.end(), [](CClipboardItem* i) { return i->IsLocked(); }));
-        if (static_cast<int>(m_items.size()) - locked <= m_queueSize) break;
-        const int victim = PickTrimVictim();
-        if (victim < 0) break;
-        RemoveAt(static_cast<size_t>(victim));
-        removed = true;
-    }
-    m_lock.UnlockExclusive();
-    if (removed) Notify();
+    if (m_history.Trim()) Notify();
 }
 
 void CObClipboard::SetQueueSize(int size) {
-    m_queueSize = size > 0 ? size : kDefaultQueueSize;
-    TrimQueue();
+    if (m_history.SetQueueSize(size)) Notify();
 }
 
 void CObClipboard::DeleteItem(int id) {
-    bool removed = false;
-    m_lock.LockExclusive();
-    for (size_t i = 0; i < m_items.size(); ++i) {
-        if (m_items[i]->GetId() == id) {
-            RemoveAt(i);
-            removed = true;
-            break;
-        }
-    }
-    m_lock.UnlockExclusive();
-    if (removed) Notify();
+    if (m_history.Delete(id)) Notify();
 }
 
 void CObClipboard::DeleteAllItems(bool includeLocked) {
-    bool removed = false;
-    m_lock.LockExclusive();
-    for (size_t i = 0; i < m_items.size();) {
-        if (includeLocked || !m_items[i]->IsLocked()) {
-            RemoveAt(i);
-            removed = true;
-        } else {
-            ++i;
-        }
-    }
-    m_lock.UnlockExclusive();
-    if (removed) Notify();
-}
-
-// ---- restore and swap --------------------------------------------------------------------
-
-bool CObClipboard::RestoreItem(int id) {
-    CClipboardItem* item = FindItem(id);
-    if (!item) return true;  // gone: nothing to retry
-    m_busy = true;
-    const bool opened = CClipboardItem::OpenClipboardPatiently(m_window);
-    if (opened) {
-        EmptyClipboard();
-        item->RestoreToClipboard();
-        CloseClipboard();
-        m_ownSequence = GetClipboardSequenceNumber();
-        m_lastSequence = m_ownSequence;
-        MakeCurrent(item);
-        Notify();
-    }
-    m_busy = false;
-    item->Release();
-    return opened;
-}
-
-void CObClipboard::SwapLastTwo() {
-    CClipboardItem* previous = FindItem(m_previousId);
-    if (!previous) return;
-    if (CClipboardItem* current = FindCurrent()) {
-        m_previousId = current->GetId();
-        PostRestore(previous->GetId());
-        current->Release();
-    }
-    previous->Release();
-}
-
-// ---- history index -----------------------------------------------------------------------
-
-void CObClipboard::SaveIndex(CPluginStream& settings) {
-    settings.WriteInt(L"id1", static_cast<int>(m_id1));
-    settings.WriteInt(L"id2", static_cast<int>(m_id2));
-    settings.WriteInt(L"id3", static_cast<int>(m_id3));
-    settings.WriteInt(L"nextID", m_nextId);
-    settings.WriteInt(L"queueSize", m_queueSize);
-    settings.BeginGroup(L"items");
-    m_lock.LockShared();
-    settings.WriteInt(L"count", static_cast<int>(m_items.size()));
-    for (size_t i = 0; i < m_items.size(); ++i) {
-        WCHAR group[32];
-        swprintf(group, 32, L"item%d", static_cast<int>(i));
-        settings.BeginGroup(group);
-        m_items[i]->Save(settings);
-        settings.EndGroup();
-    }
-    m_lock.UnlockShared();
-    settings.EndGroup();
-}
-
-// A missing "id1" ... "id3" keeps this history's random ids, so file names
-// stay distinct from other histories'.
-void CObClipboard::LoadIndex(CPluginStream& settings) {
-    m_id1 = static_cast<DWORD>(settings.ReadInt(L"id1", static_cast<int>(m_id1)));
-    m_id2 = static_cast<DWORD>(settings.ReadInt(L"id2", static_cast<int>(m_id2)));
-    m_id3 = static_cast<DWORD>(settings.ReadInt(L"id3", static_cast<int>(m_id3)));
-    const int storedNextId = settings.ReadInt(L"nextID", 0);
-    const int queueSize = settings.ReadInt(L"queueSize", 0);
-    m_queueSize = queueSize > 0 ? queueSize : kDefaultQueueSize;
-    if (settings.EnterGroup(L"items")) {
-        // Each item group takes at least two records: a larger count is corrupt.
-        const int count = std::min<int>(settings.ReadInt(L"count", 0),
-                                        static_cast<int>(settings.GetRecordCount() / 2));
-        for (int i = 0; i < count; ++i) {
-            WCHAR group[32];
-            swprintf(group, 32, L"item%d", i);
-            LoadOneItem(settings, group);
-        }
-        settings.LeaveGroup();
-    }
-    MakeLoadedIdsUnique(storedNextId);
-    m_lock.LockShared();
-    if (!m_items.empty()) m_previousId = m_items.back()->GetId();
-    m_lock.UnlockShared();
-}
-
-// A record naming a file that an earlier record already owns is dropped:
-// deleting either entry would take the other's data.
-bool CObClipboard::LoadOneItem(CPluginStream& settings, const WCHAR* group) {
-    if (!settings.EnterGroup(group)) return false;
-    CClipboardItem* item = new (std::nothrow) CClipboardItem(this, m_folder.c_str(), nullptr, 0);
-    bool loaded = item && item->Load(settings);
-    if (loaded) {
-        m_lock.LockExclusive();
-        loaded = std::none_of(m_items.begin(), m_items.end(), [item](CClipboardItem* other) {
-            return lstrcmpiW(other->GetFileName(), item->GetFileName()) == 0;
-        });
-        if (loaded) {
-            item->AddRef();
-            m_items.push_back(item);
-            m_itemCount = static_cast<int>(m_items.size());
-        }
-        m_lock.UnlockExclusive();
-    }
-    if (item) item->Release();
-    settings.LeaveGroup();
-    return loaded;
-}
-
-// Ids stay unique and above 0 even when the index lacks "nextID" or repeats
-// an id; new ids continue above the largest one.
-void CObClipboard::MakeLoadedIdsUnique(int storedNextId) {
-    m_lock.LockExclusive();
-    int largest = 0;
-    for (CClipboardItem* item : m_items) largest = std::max(largest, item->GetId());
-    for (size_t i = 0; i < m_items.size(); ++i) {
-        for (size_t j = 0; j < i; ++j) {
-            if (m_items[j]->GetId() == m_items[i]->GetId()) {
-                m_items[i]->SetId(++largest);
-                break;
-            }
-        }
-    }
-    m_nextId = std::max({storedNextId, largest + 1, m_nextId.load(), 1});
-    m_lock.UnlockExclusive();
+    if (m_history.DeleteAll(includeLocked)) Notify();
 }
 
 // ---- watcher thread ------------------------------------------------------------------------
@@ -448,18 +216,23 @@ void CObClipboard::PostRestore(int id) {
     if (HWND window = m_window) PostMessageW(window, WM_OB_RESTORE_ITEM, static_cast<WPARAM>(id), 0);
 }
 
+// Nothing thrown on this thread may end the process: the watcher then stops
+// as if told to.
 DWORD CObClipboard::ThreadProc() {
-    HRESULT com = CoInitialize(nullptr);
-    HWND window = CreateWindowExW(0, kWindowClass, nullptr, 0, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                  GetModuleInstance(), this);
-    RunMessageLoop();
-    if (window && IsWindow(window)) DestroyWindow(window);
+    const DWORD result = mx::barrier<DWORD>(1, [this] {
+        ComApartment com;
+        ViewerClassUse viewerClass(&CObClipboard::WindowProc);
+        mx::unique_hwnd window(CreateWindowExW(0, kWindowClass, nullptr, 0, CW_USEDEFAULT,
+                                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                               nullptr, nullptr, GetModuleInstance(), this));
+        RunMessageLoop();
+        if (!IsWindow(window.get())) window.release();
+        return DWORD(0);
+    });
     m_window = nullptr;
     m_capturePending = false;
     m_pendingRestore = 0;
-    if (SUCCEEDED(com)) CoUninitialize();
-    return 0;
+    return result;
 }
 
 // Ends at WM_QUIT or when the quit event is set, so that the thread also ends
@@ -487,7 +260,7 @@ LRESULT CALLBACK CObClipboard::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LP
     }
     auto* self = IsWindow(hwnd) ? static_cast<CObClipboard*>(GetPropW(hwnd, kThisProperty)) : nullptr;
     if (!self || self->m_window != hwnd) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    return self->OnMessage(hwnd, msg, wParam, lParam);
+    return mx::barrier<LRESULT>(0, [&] { return self->OnMessage(hwnd, msg, wParam, lParam); });
 }
 
 LRESULT CObClipboard::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -2,8 +2,10 @@
 //
 // Watcher side: a worker thread with a hidden "OB_CLIP_VIEWER" window in the
 // clipboard viewer chain captures every new clipboard content and restores
-// items on request (WM_OB_RESTORE_ITEM). List side: the bounded, persistent
-// history of CClipboardItem snapshots, guarded by one read/write lock.
+// items on request (WM_OB_RESTORE_ITEM). List side: a CHistoryList, the
+// bounded, persistent history of CClipboardItem snapshots under one
+// read/write lock; the list operations here pass through to it and tell the
+// event handler what changed.
 #pragma once
 #include <windows.h>
 
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "clipdata/CClipboardItem.h"
+#include "watcher/CHistoryList.h"
 #include "plugin/Unique.h"
 #include "watcher/CObReadWriteLock.h"
 #include "watcher/CObThread.h"
@@ -48,13 +51,15 @@ public:
 
     // ---- list ----
     // The caller holds the lock shared while it walks the list.
-    int GetItemCount() const { return m_itemCount; }
-    // With a reference the caller releases; null outside 0 ... count - 1.
-    CClipboardItem* GetItem(int index);
-    // The item with the id, with a reference; null when none.
-    CClipboardItem* FindItem(int id);
+    int GetItemCount() const { return m_history.GetCount(); }
+    // Null outside 0 ... count - 1.
+    ItemRef GetItem(int index) { return m_history.GetItem(index); }
+    // The item with the id; null when none.
+    ItemRef FindItem(int id) { return m_history.FindItem(id); }
     // -1, 0 or 1, earlier first.
-    static int CompareItemTimes(const CClipboardItem* a, const CClipboardItem* b);
+    static int CompareItemTimes(const CClipboardItem* a, const CClipboardItem* b) {
+        return CHistoryList::CompareTimes(a, b);
+    }
     // Captures the clipboard as a new item or brings back an equal one
     // (watcher thread).
     CaptureStatus CaptureNewContent();
@@ -67,35 +72,24 @@ public:
     void DeleteAllItems(bool includeLocked);
     // 0 (or less) means 10.
     void SetQueueSize(int size);
-    int GetQueueSize() const { return m_queueSize; }
+    int GetQueueSize() const { return m_history.GetQueueSize(); }
     void TrimQueue();
     // Into / from the group the caller has opened or entered.
-    void SaveIndex(CPluginStream& settings);
-    void LoadIndex(CPluginStream& settings);
+    void SaveIndex(CPluginStream& settings) { m_history.SaveIndex(settings); }
+    void LoadIndex(CPluginStream& settings) { m_history.LoadIndex(settings); }
 
-    CObReadWriteLock& GetLock() { return m_lock; }
-    const WCHAR* GetFolder() const { return m_folder.c_str(); }
-    int GetPreviousId() const { return m_previousId; }
-    int GetNextId() const { return m_nextId; }
+    CHistoryList& GetHistory() { return m_history; }
+    CObReadWriteLock& GetLock() { return m_history.GetLock(); }
+    const WCHAR* GetFolder() const { return m_history.GetFolder(); }
+    int GetPreviousId() const { return m_history.GetPreviousId(); }
+    int GetNextId() const { return m_history.GetNextId(); }
 
 protected:
     DWORD ThreadProc() override;
 
 private:
-    void InitList(const WCHAR* folder);
     static std::wstring DefaultFolder();
-    void MakeRandomIds();
-    std::wstring MakeFileName(int* id) const;
     void Notify();
-    CClipboardItem* FindContained(const CClipboardItem* item);
-    CClipboardItem* FindCurrent();
-    void ClearCurrentItem();
-    void MakeCurrent(CClipboardItem* item);
-    void AppendItem(CClipboardItem* item);
-    void RemoveAt(size_t index);
-    int PickTrimVictim() const;
-    bool LoadOneItem(CPluginStream& settings, const WCHAR* group);
-    void MakeLoadedIdsUnique(int storedNextId);
 
     // Watcher thread.
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -108,6 +102,7 @@ private:
     void CheckChain();
     bool HandleClipboardChange();
     void CaptureSequence(DWORD sequence);
+    bool CaptureUnseenChange();
     void RetryPending();
     void RequestRestore(int id);
     void ScheduleRetry();
@@ -115,15 +110,7 @@ private:
     void RunMessageLoop();
     void WaitForWatcherEnd();
 
-    // List fields.
-    std::vector<CClipboardItem*> m_items;  // oldest first; one reference each
-    std::atomic<int> m_itemCount{0};
-    std::wstring m_folder;
-    DWORD m_id1 = 0, m_id2 = 0, m_id3 = 0;
-    std::atomic<int> m_nextId{1};
-    std::atomic<int> m_queueSize{10};
-    std::atomic<int> m_previousId{0};
-    CObReadWriteLock m_lock;
+    CHistoryList m_history;
 
     // Watcher fields.
     std::atomic<HWND> m_window{nullptr};

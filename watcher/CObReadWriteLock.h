@@ -24,6 +24,30 @@ public:
     // Shared holds now outstanding.
     LONG GetSharedCount() const;
 
+    // A shared hold for as long as the object lives.
+    class SharedHold {
+    public:
+        explicit SharedHold(CObReadWriteLock& lock) : m_lock(lock) { m_lock.LockShared(); }
+        ~SharedHold() { m_lock.UnlockShared(); }
+        SharedHold(const SharedHold&) = delete;
+        SharedHold& operator=(const SharedHold&) = delete;
+
+    private:
+        CObReadWriteLock& m_lock;
+    };
+
+    // An exclusive hold for as long as the object lives.
+    class ExclusiveHold {
+    public:
+        explicit ExclusiveHold(CObReadWriteLock& lock) : m_lock(lock) { m_lock.LockExclusive(); }
+        ~ExclusiveHold() { m_lock.UnlockExclusive(); }
+        ExclusiveHold(const ExclusiveHold&) = delete;
+        ExclusiveHold& operator=(const ExclusiveHold&) = delete;
+
+    private:
+        CObReadWriteLock& m_lock;
+    };
+
 private:
     CRITICAL_SECTION m_guard;
     mx::unique_handle m_token;

@@ -1,4 +1,5 @@
 #include "watcher/CObThread.h"
+#include "base/ExceptionBarrier.h"
 
 CObThread::CObThread() : m_stopEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
@@ -40,6 +41,7 @@ DWORD CObThread::GetThreadID() const { return m_threadId; }
 
 HANDLE CObThread::GetThreadHandle() const { return m_thread.get(); }
 
+// An exception that a body lets out ends the thread, not the process.
 DWORD WINAPI CObThread::ThreadEntry(void* parameter) {
-    return static_cast<CObThread*>(parameter)->ThreadProc();
+    return mx::barrier<DWORD>(1, [parameter] { return static_cast<CObThread*>(parameter)->ThreadProc(); });
 }

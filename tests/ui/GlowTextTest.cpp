@@ -256,3 +256,20 @@ TEST(DrawLine, RuleIsOnePixelHighInItsColour) {
     EXPECT_EQ(FromColorref(colour), Rgb(wide.At(30, 9)));
     EXPECT_EQ(FromColorref(colour), Rgb(wide.At(30, 11)));
 }
+
+// GDI+ starts with the first drawing that needs it; stopped before the library
+// goes, it starts again when the library stays and draws once more.
+TEST(DrawLine, GdiPlusStartsWhenNeededAndAgainAfterAStop) {
+    GlowText::StopGdiPlus();
+    EXPECT_FALSE(GlowText::IsGdiPlusRunning());
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        Canvas canvas(40, 20, 0xFFFFFFFF);
+        ASSERT_TRUE(canvas.valid());
+        EXPECT_TRUE(GlowText::DrawLineGdiPlus(canvas.dc(), 1, RGB(0, 0, 0), 5, 10, 30, 10));
+        EXPECT_TRUE(GlowText::IsGdiPlusRunning());
+        EXPECT_EQ(0u, Rgb(canvas.At(15, 10)));
+        GlowText::StopGdiPlus();
+        EXPECT_FALSE(GlowText::IsGdiPlusRunning());
+    }
+}

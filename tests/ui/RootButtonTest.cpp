@@ -96,9 +96,18 @@ protected:
         });
     }
     int Count() { return button->GetStore().GetItemCount(); }
-    // Another program copies the text; true once the history holds `count` entries.
+    // Another program copies the text; true once the history holds `count`
+    // entries and the watcher is done with the copy (its notification sent).
     bool CopyAndWait(const std::wstring& text, int count) {
-        return RunOtherApp({L"text:" + text}) && WaitUntil([&] { return Count() >= count; });
+        return RunOtherApp({L"text:" + text}) && WaitForCapture(GetClipboardSequenceNumber(), count);
+    }
+    // The watcher has handled the copy of that sequence number, notification
+    // included, and the history holds `count` entries. Counts and holds that
+    // the watcher changes are only looked at once it is done.
+    bool WaitForCapture(DWORD sequence, int count) {
+        return WaitUntil([&] {
+            return Count() >= count && button->GetStore().GetLastSequence() >= sequence;
+        });
     }
     ComPtr<IStream> Save() {
         ComPtr<IStream> stream;
@@ -476,12 +485,14 @@ TEST_F(RootButton, TheWalkHoldsTheLockUntilItRunsPastTheEnd) {
     ASSERT_EQ(S_OK, plugin->HandleMessage(15, 0, &record));
     // A copy meanwhile is stored, but waits to join the history.
     ASSERT_TRUE(RunOtherApp({L"text:second"}));
+    const DWORD second = GetClipboardSequenceNumber();
     PumpFor(800);
     EXPECT_EQ(1, Count());
     EXPECT_EQ(S_FALSE, plugin->HandleMessage(14, 0, &record));
     EXPECT_EQ(0u, record.next);
+    // The watcher, let in, holds the lock exclusively: no shared hold is left.
     EXPECT_EQ(0, SharedHolds());
-    ASSERT_TRUE(WaitUntil([&] { return Count() == 2; }));
+    ASSERT_TRUE(WaitForCapture(second, 2));
     EXPECT_EQ((std::vector<std::wstring>{L"clip:1", L"clip:2"}), Walk());
 
     // A second message 13 before the end keeps one hold, not two.
@@ -546,10 +557,11 @@ TEST_F(RootButton, DecliningTheClearChangesNothing) {
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(raw, 0));
 
     // Yes: the unlocked entries go; a locked one stays.
-    CClipboardItem* first = button->GetStore().GetItem(0);
-    ASSERT_NE(nullptr, first);
-    first->SetLocked(true);
-    first->Release();
+    {
+        ItemRef first = button->GetStore().GetItem(0);
+        ASSERT_NE(nullptr, first);
+        first->SetLocked(true);
+    }
     {
         CMessageBoxAnswerer answerer(kCaption, IDYES);
         EXPECT_EQ(S_OK, plugin->MenuCommand(2, 0, 0));
@@ -654,7 +666,7 @@ TEST_F(RootButton, HotKeysOpenTheMenuAndSwapTheLastTwo) {
     ASSERT_EQ(S_OK, plugin->LoadSettings(saved.Get()));
     ASSERT_TRUE(WaitForWatcher());
     ASSERT_TRUE(RunOtherApp({L"text:not from the history"}));
-    ASSERT_TRUE(WaitUntil([&] { return Count() == 3; }));
+    ASSERT_TRUE(WaitForCapture(GetClipboardSequenceNumber(), 3));
     // That copy is current now; the entry before it is the last one loaded.
     ReleaseButton();
     plugin = CPlugin::Create();
@@ -695,7 +707,7 @@ TEST_F(RootButton, TheHistoryComesBackFromTheSavedIndex) {
     LoadEmpty();
     ASSERT_TRUE(CopyAndWait(L"kept one", 1));
     ASSERT_TRUE(RunOtherApp({L"texthtml:<i>kept</i> two"}));
-    ASSERT_TRUE(WaitUntil([&] { return Count() == 2; }));
+    ASSERT_TRUE(WaitForCapture(GetClipboardSequenceNumber(), 2));
     ComPtr<IStream> saved = Save();
     ReleaseButton();
     EXPECT_EQ(2u, SnapshotFileCount()) << "the snapshot files outlive the button";

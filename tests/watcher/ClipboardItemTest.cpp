@@ -212,6 +212,24 @@ TEST_F(ClipboardItemTest, AFileHeldOpenIsDeletedWhenItsReaderIsDone) {
     EXPECT_FALSE(FileExists(path));
 }
 
+TEST_F(ClipboardItemTest, ADeletedFileIsNeverDeletedAgainByName) {
+    ItemPtr old = Capture("text old", L"reused.dvlclip");
+    const std::wstring path = old->GetPath();
+    EXPECT_TRUE(old->DeleteFile());
+    EXPECT_FALSE(FileExists(path));
+    // A newer snapshot takes the free name while a menu entry still holds the old item.
+    ItemPtr newer = Capture("text newer", L"reused.dvlclip");
+    ASSERT_TRUE(FileExists(path));
+    old->DeleteFile();
+    old.reset();
+    EXPECT_TRUE(FileExists(path));
+    FORMATETC fe = {CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium = {};
+    ASSERT_EQ(newer->GetData(&fe, &medium), S_OK);
+    ReleaseStgMedium(&medium);
+    newer->DeleteFile();
+}
+
 TEST_F(ClipboardItemTest, RestoreWritesTheStoredFormatsBack) {
     ItemPtr item = Capture("texthtml back again", L"rb.dvlclip");
     ASSERT_TRUE(source.Copy("text something else"));
@@ -365,11 +383,10 @@ TEST_F(ClipboardItemTest, AFullDiskKeepsWhatFitsAndTheHistory) {
         ASSERT_TRUE(source.Copy("textn " + big + " q"));
         EXPECT_EQ(store.CaptureNewContent(), CaptureStatus::NothingStored);
         EXPECT_EQ(ItemTexts(store), L"kept entry");
-        CClipboardItem* kept = store.GetItem(0);
+        ItemRef kept = store.GetItem(0);
         ASSERT_NE(kept, nullptr);
         EXPECT_TRUE(exists(kept->GetFileName()));
         kept->DeleteFile();
-        kept->Release();
     }
     mixed->DeleteFile();
 }

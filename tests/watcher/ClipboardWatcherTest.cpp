@@ -46,10 +46,9 @@ TEST_F(ClipboardWatcherTest, ContentCopiedWhilePausedIsNotCaptured) {
 TEST_F(ClipboardWatcherTest, RepeatedNotificationsOfOneChangeCaptureOnce) {
     Start();
     Copy("text once");
-    CClipboardItem* item = store.GetItem(0);
+    ItemRef item = store.GetItem(0);
     ASSERT_NE(item, nullptr);
     store.DeleteItem(item->GetId());
-    item->Release();
     // The same sequence number again, as a looping chain delivers it.
     SendMessageW(store.GetWindow(), WM_DRAWCLIPBOARD, 0, 0);
     SendMessageW(store.GetWindow(), WM_DRAWCLIPBOARD, 0, 0);
@@ -87,7 +86,7 @@ TEST_F(ClipboardWatcherTest, ARestoreMakesNoEntryAndIsNotPassedOn) {
     ASSERT_TRUE(WaitForWatcher(store, 4000));
     Copy("text first");
     Copy("text second");
-    CClipboardItem* first = FindByText(store, L"first");
+    ItemRef first = FindByText(store, L"first");
     ASSERT_NE(first, nullptr);
     const long seen = ViewerCount(viewer);
     const int notices = handler.Count();
@@ -97,7 +96,6 @@ TEST_F(ClipboardWatcherTest, ARestoreMakesNoEntryAndIsNotPassedOn) {
     EXPECT_TRUE(first->IsCurrent());
     EXPECT_EQ(store.GetItemCount(), 2);
     EXPECT_EQ(ListedFiles(store), folder.Files());
-    first->Release();
     // A later copy reaches the viewer; the restore before it did not.
     Copy("text third");
     ASSERT_TRUE(WaitUntil([&] { return ViewerCount(viewer) >= seen + 1; }, 3000));
@@ -125,11 +123,12 @@ TEST_F(ClipboardWatcherTest, AClipboardHeldOpenIsCapturedLater) {
     Start();
     // Held right after the change: the first tries find it open.
     Copy("hold 100 briefly held");
-    ASSERT_TRUE(WaitUntil([&] { return store.GetItemCount() == 1; }));
+    ASSERT_EQ(store.GetItemCount(), 1);
     EXPECT_EQ(ItemTexts(store), L"briefly held");
     // Held well past the first tries: the retry timer gets it.
     ASSERT_TRUE(source.Copy("hold 700 long held"));
-    ASSERT_TRUE(WaitUntil([&] { return store.GetItemCount() == 2; }));
+    ASSERT_TRUE(WaitForSequence(store, source.LastSequence()));
+    ASSERT_EQ(store.GetItemCount(), 2);
     EXPECT_EQ(ItemTexts(store), L"briefly held,long held");
     EXPECT_EQ(ListedFiles(store), folder.Files());
 }
@@ -138,7 +137,7 @@ TEST_F(ClipboardWatcherTest, ARestoreWaitsForABusyClipboard) {
     Start();
     Copy("text wanted back");
     Copy("text in between");
-    CClipboardItem* wanted = FindByText(store, L"wanted back");
+    ItemRef wanted = FindByText(store, L"wanted back");
     ASSERT_NE(wanted, nullptr);
     ASSERT_FALSE(wanted->IsCurrent());
     // The helper copies and then keeps the clipboard open; the restore asked
@@ -149,7 +148,6 @@ TEST_F(ClipboardWatcherTest, ARestoreWaitsForABusyClipboard) {
     EXPECT_EQ(ClipboardText(), L"wanted back");
     EXPECT_EQ(ItemTexts(store), L"wanted back,in between,copied while held");
     EXPECT_EQ(ListedFiles(store), folder.Files());
-    wanted->Release();
 }
 
 TEST_F(ClipboardWatcherTest, AnX11CopyIsCaptured) {
@@ -169,26 +167,35 @@ TEST_F(ClipboardWatcherTest, AnX11CopyIsCaptured) {
     // may offer its formats in steps, so the copy can settle in a later capture.
     auto currentText = [&] {
         for (int i = 0;; ++i) {
-            CClipboardItem* entry = store.GetItem(i);
+            ItemRef entry = store.GetItem(i);
             if (!entry) return std::wstring();
             const bool current = entry->IsCurrent();
-            std::wstring text = current ? PreviewOf(entry) : std::wstring();
-            entry->Release();
+            std::wstring text = current ? PreviewOf(entry.get()) : std::wstring();
             if (current) return text;
         }
     };
-    CClipboardItem* item = nullptr;
+    ItemRef item;
     ASSERT_TRUE(WaitUntil([&] { return (item = FindByText(store, L"from X11")) != nullptr; }));
     EXPECT_TRUE(WaitUntil([&] { return currentText() == L"from X11"; }));
     // A later capture of the same copy may still be under way.
     EXPECT_TRUE(WaitUntil([&] { return ListedFiles(store) == folder.Files(); }));
     EXPECT_EQ(ListedFiles(store), folder.Files());
-    item->Release();
+}
+
+// Windows of this class refuse to be made.
+LRESULT CALLBACK RefuseCreation(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return msg == WM_NCCREATE ? FALSE : DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 TEST_F(ClipboardWatcherTest, StoppingAlwaysEndsTheThread) {
-    // A watcher whose window cannot be made still ends when stopped.
-    ASSERT_TRUE(UnregisterClassW(L"OB_CLIP_VIEWER", GetModuleHandleW(nullptr)));
+    // A watcher whose window cannot be made still ends when stopped: the
+    // class name is taken by windows that refuse to be made.
+    WNDCLASSEXW refusing = {};
+    refusing.cbSize = sizeof(refusing);
+    refusing.lpfnWndProc = RefuseCreation;
+    refusing.hInstance = GetModuleHandleW(nullptr);
+    refusing.lpszClassName = L"OB_CLIP_VIEWER";
+    ASSERT_NE(RegisterClassExW(&refusing), 0);
     store.SetWatching(true);
     EXPECT_TRUE(store.IsWatching());
     Sleep(50);
@@ -204,6 +211,9 @@ TEST_F(ClipboardWatcherTest, StoppingAlwaysEndsTheThread) {
     }
     EXPECT_FALSE(other.IsWatching());
     EXPECT_EQ(FindWindowW(L"OB_CLIP_VIEWER", nullptr), nullptr);
+    // The class goes with the last watcher: a library loaded later at another
+    // address registers its own.
+    EXPECT_FALSE(UnregisterClassW(L"OB_CLIP_VIEWER", GetModuleHandleW(nullptr)));
 }
 
 TEST_F(ClipboardWatcherTest, ASecondStartReplacesTheWatcher) {

@@ -27,22 +27,19 @@ protected:
         for (const std::string& t : texts) Copy("text " + t);
     }
     int IdOf(const std::wstring& text) {
-        CClipboardItem* item = FindByText(store, text);
+        ItemRef item = FindByText(store, text);
         int id = item ? item->GetId() : 0;
-        if (item) item->Release();
         return id;
     }
     bool IsCurrent(const std::wstring& text) {
-        CClipboardItem* item = FindByText(store, text);
+        ItemRef item = FindByText(store, text);
         bool current = item && item->IsCurrent();
-        if (item) item->Release();
         return current;
     }
     void SetLocked(const std::wstring& text) {
-        CClipboardItem* item = FindByText(store, text);
+        ItemRef item = FindByText(store, text);
         ASSERT_NE(item, nullptr);
         item->SetLocked(true);
-        item->Release();
     }
     // Every listed file is on disk and nothing else is.
     void ExpectFilesMatch() { EXPECT_EQ(ListedFiles(store), folder.Files()); }
@@ -53,7 +50,7 @@ TEST_F(HistoryStoreTest, CopyingAnOlderContentAgainBringsItBack) {
     ASSERT_EQ(ItemTexts(store), L"Alpha,Beta");
     EXPECT_TRUE(IsCurrent(L"Beta"));
     EXPECT_FALSE(IsCurrent(L"Alpha"));
-    CClipboardItem* alpha = FindByText(store, L"Alpha");
+    ItemRef alpha = FindByText(store, L"Alpha");
     ASSERT_NE(alpha, nullptr);
     const std::wstring file = alpha->GetFileName();
     const int id = alpha->GetId();
@@ -83,22 +80,23 @@ TEST_F(HistoryStoreTest, CopyingAnOlderContentAgainBringsItBack) {
     EXPECT_FALSE(alpha->TakeStateChanged());
     EXPECT_EQ(handler.Count(), notices + 1);
     ExpectFilesMatch();
-    alpha->Release();
     EXPECT_EQ(handler.Threads(), 2);  // captures notify on the watcher thread
 }
 
-TEST_F(HistoryStoreTest, AQueueOfThreeDropsTheOldest) {
+// The entry copied longest ago goes, not the first in the list: copying A
+// again makes it the newest.
+TEST_F(HistoryStoreTest, AQueueOfThreeDropsTheEntryCopiedLongestAgo) {
     store.SetQueueSize(3);
-    CopyTexts({"one", "two", "three"});
-    const std::set<std::wstring> before = folder.Files();
-    CClipboardItem* oldest = FindByText(store, L"one");
-    ASSERT_NE(oldest, nullptr);
-    const std::wstring oldestFile = oldest->GetFileName();
-    oldest->Release();
-    Copy("text four");
-    EXPECT_EQ(ItemTexts(store), L"two,three,four");
-    EXPECT_EQ(folder.Files().count(oldestFile), 0u);
-    EXPECT_EQ(before.size(), 3u);
+    CopyTexts({"A", "B", "C"});
+    EXPECT_EQ(folder.Files().size(), 3u);
+    Copy("text A");
+    EXPECT_EQ(ItemTexts(store), L"A,B,C");
+    ItemRef b = FindByText(store, L"B");
+    ASSERT_NE(b, nullptr);
+    const std::wstring bFile = b->GetFileName();
+    Copy("text D");
+    EXPECT_EQ(ItemTexts(store), L"A,C,D");
+    EXPECT_EQ(folder.Files().count(bFile), 0u);
     ExpectFilesMatch();
 }
 
@@ -150,15 +148,14 @@ TEST_F(HistoryStoreTest, DeletingAllSparesLockedItemsUnlessAsked) {
 
 TEST_F(HistoryStoreTest, DeletingOneRemovesItsFileEvenWhileReferenced) {
     CopyTexts({"keep", "drop"});
-    CClipboardItem* drop = FindByText(store, L"drop");
+    ItemRef drop = FindByText(store, L"drop");
     ASSERT_NE(drop, nullptr);
     const int notices = handler.Count();
     store.DeleteItem(drop->GetId());
     EXPECT_EQ(ItemTexts(store), L"keep");
     EXPECT_EQ(handler.Count(), notices + 1);
     ExpectFilesMatch();
-    EXPECT_EQ(PreviewOf(drop), L"drop");  // the menu entry's reference still works
-    drop->Release();
+    EXPECT_EQ(PreviewOf(drop.get()), L"drop");  // the menu entry's reference still works
     store.DeleteItem(12345);
     EXPECT_EQ(handler.Count(), notices + 1);
     EXPECT_EQ(store.GetItem(store.GetItemCount()), nullptr);
@@ -238,15 +235,13 @@ TEST_F(HistoryStoreTest, TheIndexCarriesTheHistoryOver) {
     EXPECT_EQ(ListedFiles(reloaded), ListedFiles(store));
     EXPECT_EQ(reloaded.GetNextId(), store.GetNextId());
     for (int i = 0; i < 3; ++i) {
-        CClipboardItem* a = store.GetItem(i);
-        CClipboardItem* b = reloaded.GetItem(i);
+        ItemRef a = store.GetItem(i);
+        ItemRef b = reloaded.GetItem(i);
         EXPECT_EQ(a->GetId(), b->GetId());
         EXPECT_EQ(a->IsLocked(), b->IsLocked());
         EXPECT_FALSE(b->IsCurrent());
-        EXPECT_EQ(CObClipboard::CompareItemTimes(a, b), 0);
-        EXPECT_TRUE(a->IsContainedIn(b) && b->IsContainedIn(a));
-        a->Release();
-        b->Release();
+        EXPECT_EQ(CObClipboard::CompareItemTimes(a.get(), b.get()), 0);
+        EXPECT_TRUE(a->IsContainedIn(b.get()) && b->IsContainedIn(a.get()));
     }
     EXPECT_EQ(reloaded.GetPreviousId(), IdOf(L"i3"));
     // No item is current after a load, so swap has nothing to swap with.
@@ -295,14 +290,14 @@ public:
 TEST_F(HistoryStoreTest, AnIndexWithAMissingItemGroupLoadsTheRest) {
     CopyTexts({"g0", "g1", "g2", "g3"});
     store.SetWatching(false);
-    std::vector<CClipboardItem*> items;
+    std::vector<ItemRef> items;
     for (int i = 0; i < 4; ++i) items.push_back(store.GetItem(i));
     IndexBuilder index;
     index.Ids(1, 2, 3, 50);
     index.BeginItems(4);
-    index.Item(0, items[0], items[0]->GetId());
-    index.Item(1, items[1], items[1]->GetId());
-    index.Item(3, items[3], items[3]->GetId());
+    index.Item(0, items[0].get(), items[0]->GetId());
+    index.Item(1, items[1].get(), items[1]->GetId());
+    index.Item(3, items[3].get(), items[3]->GetId());
     CObClipboard reloaded(folder.Path().c_str());
     index.Load(reloaded);
     EXPECT_EQ(ItemTexts(reloaded), L"g0,g1,g3");
@@ -323,33 +318,31 @@ TEST_F(HistoryStoreTest, AnIndexWithAMissingItemGroupLoadsTheRest) {
         again.LeaveGroup();
     }
     EXPECT_FALSE(again.EnterGroup(L"item3"));
-    for (CClipboardItem* item : items) item->Release();
 }
 
 TEST_F(HistoryStoreTest, BadRecordsAreDroppedAndIdsStayUnique) {
     CopyTexts({"r0", "r1", "r2"});
     store.SetWatching(false);
-    std::vector<CClipboardItem*> items;
+    std::vector<ItemRef> items;
     for (int i = 0; i < 3; ++i) items.push_back(store.GetItem(i));
     IndexBuilder index;  // no ids, no "nextID"
     index.BeginItems(1000000);
-    index.Item(0, items[0], -1);                      // no "ID"
-    index.Item(1, items[1], 0);                       // "ID" 0
-    index.Item(2, items[2], 9, L"vanished.dvlclip");  // file gone
-    index.Item(3, items[0], 5);
-    index.Item(4, items[1], 5);                       // a repeated id
-    index.Item(5, items[1], 6);                       // a file another record owns
-    index.Item(6, items[2], 2);
+    index.Item(0, items[0].get(), -1);                      // no "ID"
+    index.Item(1, items[1].get(), 0);                       // "ID" 0
+    index.Item(2, items[2].get(), 9, L"vanished.dvlclip");  // file gone
+    index.Item(3, items[0].get(), 5);
+    index.Item(4, items[1].get(), 5);                       // a repeated id
+    index.Item(5, items[1].get(), 6);                       // a file another record owns
+    index.Item(6, items[2].get(), 2);
     CObClipboard reloaded(folder.Path().c_str());
     reloaded.SetEventHandler(&handler);
     index.Load(reloaded);
     ASSERT_EQ(ItemTexts(reloaded), L"r0,r1,r2");
     std::set<int> ids;
     for (int i = 0; i < 3; ++i) {
-        CClipboardItem* item = reloaded.GetItem(i);
+        ItemRef item = reloaded.GetItem(i);
         EXPECT_GT(item->GetId(), 0);
         ids.insert(item->GetId());
-        item->Release();
     }
     EXPECT_EQ(ids.size(), 3u);
     EXPECT_GT(reloaded.GetNextId(), *ids.rbegin());
@@ -360,15 +353,13 @@ TEST_F(HistoryStoreTest, BadRecordsAreDroppedAndIdsStayUnique) {
     ASSERT_TRUE(WaitForWatcher(reloaded));
     ASSERT_TRUE(source.Copy("text fresh"));
     ASSERT_TRUE(WaitForSequence(reloaded, source.LastSequence()));
-    CClipboardItem* fresh = FindByText(reloaded, L"fresh");
+    ItemRef fresh = FindByText(reloaded, L"fresh");
     ASSERT_NE(fresh, nullptr);
     EXPECT_EQ(ids.count(fresh->GetId()), 0u);
     EXPECT_GT(fresh->GetId(), 0);
     std::set<std::wstring> names = ListedFiles(reloaded);
     EXPECT_EQ(names.size(), 4u);
-    fresh->Release();
     reloaded.SetWatching(false);
-    for (CClipboardItem* item : items) item->Release();
 }
 
 TEST_F(HistoryStoreTest, ANewFileNeverReplacesOneOnDisk) {
@@ -390,11 +381,10 @@ TEST_F(HistoryStoreTest, ANewFileNeverReplacesOneOnDisk) {
     ASSERT_TRUE(WaitForWatcher(named));
     ASSERT_TRUE(source.Copy("text newcomer"));
     ASSERT_TRUE(WaitForSequence(named, source.LastSequence()));
-    CClipboardItem* item = named.GetItem(0);
+    ItemRef item = named.GetItem(0);
     ASSERT_NE(item, nullptr);
     EXPECT_STREQ(item->GetFileName(), L"A-B-C-4.dvlclip");
     EXPECT_EQ(item->GetId(), 4);
-    item->Release();
     WIN32_FILE_ATTRIBUTE_DATA data;
     ASSERT_TRUE(GetFileAttributesExW(squatter.c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ(data.nFileSizeLow, 8u);

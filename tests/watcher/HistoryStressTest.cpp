@@ -25,16 +25,14 @@ const int kQueueSize = 6;
 // Walks the list under the shared lock the way the menu does.
 int WalkShared(CObClipboard& store) {
     int current = 0;
-    store.GetLock().LockShared();
+    CObReadWriteLock::SharedHold hold(store.GetLock());
     for (int i = 0; i < store.GetItemCount(); ++i) {
-        CClipboardItem* item = store.GetItem(i);
+        ItemRef item = store.GetItem(i);
         if (!item) break;
         current += item->IsCurrent() ? 1 : 0;
         item->TakeStateChanged();
         item->TakeTimeChanged();
-        item->Release();
     }
-    store.GetLock().UnlockShared();
     return current;
 }
 
@@ -74,12 +72,11 @@ TEST(HistoryStressTest, ConcurrentChangesKeepTheHistoryConsistent) {
             maxCurrent = std::max(maxCurrent, WalkShared(store));
             const int count = store.GetItemCount();
             if (count > 0) {
-                CClipboardItem* item = store.GetItem(static_cast<int>(round % count));
+                ItemRef item = store.GetItem(static_cast<int>(round % count));
                 if (item) {
                     if (round % 7 == 0) item->SetLocked(true);
                     if (round % 5 == 0) store.DeleteItem(item->GetId());
                     if (round % 3 == 0) store.PostRestore(item->GetId());
-                    item->Release();
                 }
             }
             if (round % 11 == 0) SaveIndex(store, index);
@@ -102,9 +99,8 @@ TEST(HistoryStressTest, ConcurrentChangesKeepTheHistoryConsistent) {
         WaitUntil([] { return false; }, 300);
         ASSERT_TRUE(source.Copy("text final"));
         ASSERT_TRUE(WaitForSequence(store, source.LastSequence(), 10000));
-        CClipboardItem* final = FindByText(store, L"final");
+        ItemRef final = FindByText(store, L"final");
         EXPECT_NE(final, nullptr);
-        if (final) final->Release();
         store.SetWatching(false);
 
         EXPECT_GT(round, 10u);
@@ -113,12 +109,11 @@ TEST(HistoryStressTest, ConcurrentChangesKeepTheHistoryConsistent) {
         std::set<int> ids;
         int unlocked = 0;
         for (int i = 0; i < store.GetItemCount(); ++i) {
-            CClipboardItem* item = store.GetItem(i);
+            ItemRef item = store.GetItem(i);
             EXPECT_GT(item->GetId(), 0);
             ids.insert(item->GetId());
             unlocked += item->IsLocked() ? 0 : 1;
             EXPECT_GT(item->GetFormatCount(), 0);
-            item->Release();
         }
         EXPECT_EQ(static_cast<int>(ids.size()), store.GetItemCount());
         EXPECT_LE(unlocked, kQueueSize);

@@ -26,31 +26,28 @@ std::wstring PreviewOf(const CClipboardItem* item) {
 std::wstring ItemTexts(CObClipboard& store) {
     std::wstring all;
     for (int i = 0;; ++i) {
-        CClipboardItem* item = store.GetItem(i);
+        ItemRef item = store.GetItem(i);
         if (!item) break;
         if (i) all += L",";
-        all += PreviewOf(item);
-        item->Release();
+        all += PreviewOf(item.get());
     }
     return all;
 }
 
-CClipboardItem* FindByText(CObClipboard& store, const std::wstring& text) {
+ItemRef FindByText(CObClipboard& store, const std::wstring& text) {
     for (int i = 0;; ++i) {
-        CClipboardItem* item = store.GetItem(i);
+        ItemRef item = store.GetItem(i);
         if (!item) return nullptr;
-        if (PreviewOf(item) == text) return item;
-        item->Release();
+        if (PreviewOf(item.get()) == text) return item;
     }
 }
 
 std::set<std::wstring> ListedFiles(CObClipboard& store) {
     std::set<std::wstring> names;
     for (int i = 0;; ++i) {
-        CClipboardItem* item = store.GetItem(i);
+        ItemRef item = store.GetItem(i);
         if (!item) break;
         names.insert(item->GetFileName());
-        item->Release();
     }
     return names;
 }

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "clipdata/CClipboardItem.h"
 #include "tests/support/COtherApp.h"
 #include "tests/support/CTempFolder.h"
 #include "tests/support/CTestClipboard.h"
@@ -22,7 +23,6 @@ using mxtest::FileExists;
 using mxtest::Narrow;
 using mxtest::WaitUntil;
 
-class CClipboardItem;
 class CObClipboard;
 
 class CountingHandler : public ObClipEventHandler {
@@ -50,7 +50,7 @@ bool WaitForWatcher(const CObClipboard& store, DWORD timeoutMs = 5000);
 std::wstring ItemTexts(CObClipboard& store);
 // The main format's preview text of an item (text items only).
 std::wstring PreviewOf(const CClipboardItem* item);
-// The item whose preview is the text; null when none. A reference is added.
-CClipboardItem* FindByText(CObClipboard& store, const std::wstring& text);
+// The item whose preview is the text; null when none.
+ItemRef FindByText(CObClipboard& store, const std::wstring& text);
 // Files the store lists, for comparing with the folder.
 std::set<std::wstring> ListedFiles(CObClipboard& store);
