@@ -12,6 +12,7 @@
 #include "clipdata/CFormatFactory.h"
 #include "plugin/CPluginStream.h"
 #include "plugin/Unique.h"
+#include "zab/CZABEngine.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -428,4 +429,47 @@ bool CClipboardItem::SaveFormatToFile(const SaveFormatEntry& choice) const {
             saved = format->SaveToFile(choice, stream.Get());
     });
     return saved;
+}
+
+// ---- tooltip -------------------------------------------------------------------
+
+namespace {
+
+const WCHAR* Label(const CZABEngine* engine, const WCHAR* id, const WCHAR* fallback) {
+    return engine ? engine->GetString(id, nullptr, fallback) : fallback;
+}
+
+// The capture time as the user reads it: local date and time in the user's
+// locale, recomputed on every call so that a changed time zone shows.
+std::wstring LocalTimeText(const SYSTEMTIME& utc) {
+    SYSTEMTIME local = utc;
+    if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) local = utc;
+    WCHAR date[255] = L"";
+    WCHAR time[255] = L"";
+    GetDateFormatW(LOCALE_USER_DEFAULT, LOCALE_USE_CP_ACP | DATE_SHORTDATE, &local, nullptr, date, 255);
+    GetTimeFormatW(LOCALE_USER_DEFAULT, LOCALE_USE_CP_ACP, &local, nullptr, time, 255);
+    return std::wstring(date) + L" " + time;
+}
+
+}  // namespace
+
+void CClipboardItem::GetDescription(std::wstring& text, const CZABEngine* engine) const {
+    text += Label(engine, L"IDS_TIP_FORMATS", L"Formats");
+    text += L":\t<b>";
+    WCHAR name[256];
+    std::wstring display;
+    for (size_t i = 0; i < m_formats.size(); ++i) {
+        if (i) text += L", ";
+        m_formats[i]->GetStreamName(name);
+        display.clear();
+        FormatFactory().GetDisplayName(name, display);
+        text += display;
+    }
+    text += L"</b><br>";
+    text += Label(engine, L"IDS_TIP_TIME", L"Time");
+    text += L":\t<b>";
+    text += LocalTimeText(GetTime());
+    text += L"</b>";
+    // One format speaks for the content, even when the item holds several.
+    if (CClipboardFormat* main = GetMainFormat()) main->AppendDescription(text);
 }

@@ -22,6 +22,7 @@
 class CClipboardFormat;
 class CObClipboard;
 class CPluginStream;
+class CZABEngine;
 
 // Why a capture ended as it did.
 enum class CaptureStatus {
@@ -78,6 +79,11 @@ public:
     CClipboardFormat* GetMainFormat() const;
     void MeasurePreview(HDC dc, SIZE* size, COLORREF glowColour) const;
     void DrawPreview(HDC dc, const RECT* rect, COLORREF glowColour) const;
+    // Appends the tooltip of the item's menu entry: its formats in list
+    // order, the capture time in the user's local time and locale, and the
+    // part of the format that stands for the item. The labels come from the
+    // engine's string table (null: the English ones).
+    void GetDescription(std::wstring& text, const CZABEngine* engine) const;
 
     // The services of a menu entry's data object, in format order.
     HRESULT QueryGetData(const FORMATETC* formatEtc) const;
@@ -109,6 +115,9 @@ public:
     void SetStateChanged(bool changed) { m_stateChanged = changed; }
     bool TakeStateChanged() { return m_stateChanged.exchange(false); }
     bool IsTimeChanged() const { return m_timeChanged; }
+    // True once the item left the history and its snapshot file was deleted:
+    // only what it holds in memory is left.
+    bool IsDeleted() const { return m_fileState != FilePresent; }
 
     // The open clipboard's formats in its own order, as many as the list has
     // room for.

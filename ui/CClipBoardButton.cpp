@@ -1,12 +1,14 @@
 #include "ui/CClipBoardButton.h"
 #include <shlwapi.h>
 #include <cwchar>
+#include <new>
 #include <string>
 #include "clipdata/CClipboardItem.h"
 #include "plugin/CPluginStream.h"
 #include "plugin/IDvlHost.h"
 #include "plugin/Module.h"
 #include "plugin/Unique.h"
+#include "ui/CMenuItem.h"
 
 namespace {
 
@@ -104,6 +106,7 @@ BOOL CClipBoardButton::OnCommandProperties(UINT zero, UINT_PTR a, UINT_PTR b) { 
 BOOL CClipBoardButton::EditProperties(IStream* stream, UINT_PTR a, UINT_PTR b) { return FALSE; }
 
 BOOL CClipBoardButton::OnCommandDelete(UINT zero, UINT_PTR a, UINT_PTR b) {
+    ReleaseEnumeration();
     m_store.DeleteAllItems(true);
     return TRUE;
 }
@@ -161,13 +164,16 @@ BOOL CClipBoardButton::ReleaseChild(void* record) {
     return TRUE;
 }
 
-// History entries come with their own button class; until then the bar
-// gets no sub-button for an item.
-BOOL CClipBoardButton::CreateChildButton(DvlCreateChild* record) { return FALSE; }
+// The bar passes only items it got from this button's walk.
+BOOL CClipBoardButton::CreateChildButton(DvlCreateChild* record) {
+    if (!record || !record->item) return FALSE;
+    record->child = new (std::nothrow) CMenuItem(this, static_cast<CClipboardItem*>(record->item));
+    return record->child != nullptr;
+}
 
 CClipboardItem* CClipBoardButton::EntryItem(CDvlButton* button) {
-    // Only history entries carry an item, and there are none yet.
-    return nullptr;
+    auto entry = dynamic_cast<CMenuItem*>(button);
+    return entry ? entry->GetItem() : nullptr;
 }
 
 void CClipBoardButton::CompareChildren(DvlCompareChildren* record) {
@@ -296,6 +302,7 @@ BOOL CClipBoardButton::LoadSettings(IStream* stream) {
     CPluginStream settings;
     // A stream cut short still gives the complete records before the cut.
     if (stream) settings.ReadFrom(stream);
+    ReleaseEnumeration();
     if (settings.EnterGroup(kSettingsGroup)) {
         ReadSettingsGroup(settings);
         settings.LeaveGroup();
@@ -343,6 +350,8 @@ UINT CClipBoardButton::AddMenuItems(HMENU menu, UINT position, UINT firstId, UIN
 
 BOOL CClipBoardButton::MenuCommand(UINT number, UINT_PTR a, UINT_PTR b) {
     if (number == PauseCommand) {
+        // Stopping the watcher waits for a capture that may wait for the lock.
+        ReleaseEnumeration();
         m_enabled = m_enabled ? 0 : 1;
         m_store.SetWatching(m_enabled != 0);
         NotifyHost();
@@ -355,6 +364,7 @@ BOOL CClipBoardButton::MenuCommand(UINT number, UINT_PTR a, UINT_PTR b) {
             if (::MessageBoxW(owner, question, GetCaption(), MB_YESNO | MB_ICONQUESTION) != IDYES)
                 return TRUE;
         }
+        ReleaseEnumeration();
         m_store.DeleteAllItems(false);
         NotifyHost();
     }

@@ -64,6 +64,11 @@ public:
     HICON GetKindIcon(int kind, int pixels);
     // Asks before one entry is deleted (unless the setting turned that off).
     BOOL ConfirmDeleteOne();
+    // Gives back the shared hold of a walk the bar began and never ran to
+    // its end. Everything that changes the history waits for every shared
+    // hold, so each command that needs the history exclusively calls this
+    // first: a bar that stopped walking early must not hang itself.
+    void ReleaseEnumeration();
     CObClipboard& GetStore() { return m_store; }
     CMyEngine& GetEngine() { return m_engine; }
 
@@ -96,7 +101,6 @@ private:
     void ReadSettingsGroup(CPluginStream& settings);
     void RegisterHotKeys();
     void NotifyHost();
-    void ReleaseEnumeration();
     static void PutChildText(DVLENUMCHILD* record, const CClipboardItem* item);
     static CClipboardItem* EntryItem(CDvlButton* button);
     static bool IsRealIcon(HICON icon);

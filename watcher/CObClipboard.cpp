@@ -88,6 +88,7 @@ CObClipboard::CObClipboard() : CObClipboard(nullptr) {}
 CObClipboard::CObClipboard(const WCHAR* folder)
     : m_history(this, folder && *folder ? std::wstring(folder) : DefaultFolder()) {
     m_quitEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    m_readyEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     m_lastSequence = GetClipboardSequenceNumber();
 }
 
@@ -194,19 +195,27 @@ void CObClipboard::SetWatching(bool on) {
     }
     if (on) {
         ResetEvent(m_quitEvent.get());
+        ResetEvent(m_readyEvent.get());
         StartThread();
+        // A restore asked for right after the start needs the window to go to.
+        WaitForWatcher(m_readyEvent.get());
     }
 }
 
 // The watcher may be sending a message to a window of this thread (a viewer
 // further down the chain, the owner's notification): answer such messages
 // while waiting, or both threads would wait for each other.
-void CObClipboard::WaitForWatcherEnd() {
+void CObClipboard::WaitForWatcherEnd() { WaitForWatcher(nullptr); }
+
+// Until the watcher thread ends or, when given, the event is set.
+void CObClipboard::WaitForWatcher(HANDLE event) {
     HANDLE thread = GetThreadHandle();
     if (!thread || GetCurrentThreadId() == GetThreadID()) return;
+    HANDLE handles[2] = {thread, event};
+    const DWORD count = event ? 2 : 1;
     for (;;) {
-        DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE);
-        if (r != WAIT_OBJECT_0 + 1) return;
+        DWORD r = MsgWaitForMultipleObjects(count, handles, FALSE, INFINITE, QS_SENDMESSAGE);
+        if (r != WAIT_OBJECT_0 + count) return;
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
@@ -225,6 +234,7 @@ DWORD CObClipboard::ThreadProc() {
         mx::unique_hwnd window(CreateWindowExW(0, kWindowClass, nullptr, 0, CW_USEDEFAULT,
                                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                                nullptr, nullptr, GetModuleInstance(), this));
+        SetEvent(m_readyEvent.get());
         RunMessageLoop();
         if (!IsWindow(window.get())) window.release();
         return DWORD(0);

@@ -37,7 +37,8 @@ public:
     void SetEventHandler(ObClipEventHandler* handler) { m_handler = handler; }
 
     // ---- watcher (user-interface thread) ----
-    // On: starts the watcher thread (a running one is stopped first).
+    // On: starts the watcher thread (a running one is stopped first) and
+    // returns once its window is there to take restores.
     // Off: ends the thread and waits for it.
     void SetWatching(bool on);
     bool IsWatching() const { return GetThreadHandle() != nullptr; }
@@ -109,6 +110,7 @@ private:
     void Forward(UINT msg, WPARAM wParam, LPARAM lParam);
     void RunMessageLoop();
     void WaitForWatcherEnd();
+    void WaitForWatcher(HANDLE event);
 
     CHistoryList m_history;
 
@@ -129,4 +131,6 @@ private:
     int m_restoreRetries = 0;
     std::atomic<ObClipEventHandler*> m_handler{nullptr};
     mx::unique_handle m_quitEvent;
+    // Set by the watcher thread once its window exists (or could not be made).
+    mx::unique_handle m_readyEvent;
 };

@@ -34,6 +34,8 @@
 //                     as it can and keeps it open MS milliseconds (answers
 //                     once it is open)
 //   burst N MS PFX    N copies of the texts "PFX 0" ... "PFX N-1", MS apart
+//   dump F            answers "ok <size> <bytes in hex>" of format F (a number or a
+//                     registered name) as the clipboard holds it, or "err missing"
 //   viewer on|off     joins / leaves the clipboard viewer chain
 //   viewercount       answers "ok <WM_DRAWCLIPBOARD messages seen>"
 //   window            answers "ok <this program's window handle>"
@@ -268,6 +270,28 @@ Outcome Sized(std::string rest, bool html) {
     return RunPublish({html ? Html(HtmlOfSize(bytes, c, rest)) : Unicode(Widen(TextOfSize(bytes, c, rest)))});
 }
 
+// What a program that pastes reads: one format's whole block.
+Outcome Dump(const std::string& name) {
+    char* end = nullptr;
+    UINT format = static_cast<UINT>(strtoul(name.c_str(), &end, 10));
+    if (name.empty() || *end) format = RegisterClipboardFormatW(Widen(name).c_str());
+    if (!OpenWithRetry()) return AnswerErr("clipboard");
+    std::string hex;
+    HANDLE data = GetClipboardData(format);
+    const BYTE* bytes = data ? static_cast<const BYTE*>(GlobalLock(data)) : nullptr;
+    const SIZE_T size = bytes ? GlobalSize(data) : 0;
+    static const char digits[] = "0123456789abcdef";
+    for (SIZE_T i = 0; i < size; ++i) {
+        hex += digits[bytes[i] >> 4];
+        hex += digits[bytes[i] & 15];
+    }
+    if (bytes) GlobalUnlock(data);
+    CloseClipboard();
+    if (!bytes) return AnswerErr("missing");
+    Answer("ok %lu %s", static_cast<unsigned long>(size), hex.c_str());
+    return Done;
+}
+
 Outcome Execute(std::string step) {
     while (!step.empty() && (step.back() == '\r' || step.back() == '\n')) step.pop_back();
     const size_t end = step.find_first_of(": ");
@@ -306,6 +330,7 @@ Outcome Execute(std::string step) {
         return Burst(n, ms, rest);
     }
     if (cmd == "viewer") return Viewer(rest == "on");
+    if (cmd == "dump") return Dump(rest);
     if (cmd == "viewercount") Answer("ok %ld", g_drawCount);
     else if (cmd == "sleep") {
         Sleep((DWORD)atoi(rest.c_str()));

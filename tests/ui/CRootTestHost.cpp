@@ -23,17 +23,20 @@ HRESULT CRootTestHost::NotifyChanged() {
 }
 
 HRESULT CRootTestHost::GetIconOffset(POINT* offset, const RECT*, DWORD) {
-    if (offset) *offset = {0, 0};
+    if (offset) *offset = iconOffset;
     return S_OK;
 }
 
 HRESULT CRootTestHost::GetEntryStyle(void* record24, DWORD* value) {
-    if (record24) memset(record24, 0, 16);
-    if (value) *value = 0;
+    if (record24) memcpy(record24, &margins, sizeof(margins));
+    if (value) *value = textColour;
     return S_OK;
 }
 
-HRESULT CRootTestHost::Refresh(DWORD) { return S_OK; }
+HRESULT CRootTestHost::Refresh(DWORD subCode) {
+    if (subCode == DVLREFRESH_INVALIDATE) ++m_invalidations;
+    return S_OK;
+}
 
 HRESULT CRootTestHost::Request(UINT code, UINT_PTR arg, void* ptr) {
     switch (code) {

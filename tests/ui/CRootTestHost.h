@@ -32,18 +32,24 @@ public:
     // Notifications that came from a thread other than the one that made the host.
     LONG NotificationsFromOtherThreads() const { return m_notifyElsewhere; }
     LONG MenuActivations() const { return m_activations; }
+    LONG Invalidations() const { return m_invalidations; }
     // (hotkey, id) in the order the button set them.
     std::vector<std::pair<WORD, UINT>> HotKeys() const;
     void ClearHotKeys();
 
     HWND barWindow = nullptr;
     DWORD iconSize = 16;
+    // What the bar tells entries that draw themselves.
+    POINT iconOffset = {0, 0};
+    RECT margins = {0, 0, 0, 0};
+    COLORREF textColour = 0;
 
 private:
     const DWORD m_thread = GetCurrentThreadId();
     std::atomic<LONG> m_notify{0};
     std::atomic<LONG> m_notifyElsewhere{0};
     std::atomic<LONG> m_activations{0};
+    std::atomic<LONG> m_invalidations{0};
     mutable std::mutex m_guard;
     std::vector<std::pair<WORD, UINT>> m_hotKeys;
 };

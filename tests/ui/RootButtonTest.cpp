@@ -5,7 +5,6 @@
 #include <shlobj.h>
 #include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 #include "clipdata/CClipboardItem.h"
 #include "host/CMessageBoxAnswerer.h"
@@ -13,7 +12,7 @@
 #include "plugin/CPluginStream.h"
 #include "plugin/Unique.h"
 #include "tests/support/CDibCanvas.h"
-#include "tests/support/CTempFolder.h"
+#include "tests/ui/CGermanBarFolder.h"
 #include "tests/ui/CHostKeyOverride.h"
 #include "tests/ui/CRootTestHost.h"
 #include "tests/ui/RootTestSupport.h"
@@ -30,28 +29,6 @@ struct MenuEntry {
     UINT id;
     std::wstring text;
     UINT state;
-};
-
-// Fails the test program when a call does not come back in time (a deadlock
-// would otherwise hold the whole run).
-class Watchdog {
-public:
-    explicit Watchdog(DWORD ms) : m_thread([this, ms] {
-        ULONGLONG end = GetTickCount64() + ms;
-        while (!m_done && GetTickCount64() < end) Sleep(20);
-        if (!m_done) {
-            fprintf(stderr, "watchdog: the call did not return within %lu ms\n", static_cast<unsigned long>(ms));
-            ExitProcess(3);
-        }
-    }) {}
-    ~Watchdog() {
-        m_done = true;
-        m_thread.join();
-    }
-
-private:
-    std::atomic<bool> m_done{false};
-    std::thread m_thread;
 };
 
 class RootButton : public ::testing::Test {
@@ -407,14 +384,10 @@ TEST_F(RootButton, KindIconsAreSharedPerKindAndSize) {
 
 TEST_F(RootButton, TheLanguageDocumentBesideTheBarsProgram) {
     // A bar program in a folder of its own, with the German document beside it.
-    const mxtest::CTempFolder bar(L"mx-bar");
-    const std::wstring langs = bar.File(L"langs\\1031");
-    ASSERT_EQ(ERROR_SUCCESS, SHCreateDirectoryExW(nullptr, langs.c_str(), nullptr));
-    ASSERT_TRUE(CopyFileW(WinePath(MX_GERMAN_DOCUMENT).c_str(), (langs + L"\\mirabex.xml").c_str(), FALSE));
     {
-        CHostKeyOverride key(bar.File(L"dravelle.exe"));
-        ASSERT_TRUE(key.Applied());
-        EXPECT_EQ(langs + L"\\mirabex.xml", CClipBoardButton::LanguageFilePath(1031));
+        CGermanBarFolder bar(L"mx-bar", MX_GERMAN_DOCUMENT);
+        ASSERT_TRUE(bar.Ready());
+        EXPECT_EQ(bar.Document(), CClipBoardButton::LanguageFilePath(1031));
         ASSERT_EQ(S_OK, plugin->SetLanguage(1031, nullptr));
         auto menu = ContextMenu();
         ASSERT_EQ(2u, menu.size());

@@ -1,5 +1,6 @@
 #include "tests/ui/RootTestSupport.h"
 #include <shlobj.h>
+#include <cstdio>
 #include "plugin/CPluginStream.h"
 #include "plugin/Unique.h"
 
@@ -62,3 +63,19 @@ std::vector<std::wstring> RecordNames(const CPluginStream& settings) {
     }
     return names;
 }
+
+Watchdog::Watchdog(DWORD ms)
+    : m_thread([this, ms] {
+          ULONGLONG end = GetTickCount64() + ms;
+          while (!m_done && GetTickCount64() < end) Sleep(20);
+          if (!m_done) {
+              fprintf(stderr, "watchdog: the call did not return within %lu ms\n", static_cast<unsigned long>(ms));
+              ExitProcess(3);
+          }
+      }) {}
+
+Watchdog::~Watchdog() {
+    m_done = true;
+    m_thread.join();
+}
+

@@ -4,8 +4,10 @@
 #include <windows.h>
 #include <objidl.h>
 #include <wrl/client.h>
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/COtherApp.h"
@@ -34,3 +36,17 @@ bool ReadRecords(IStream* stream, CPluginStream& into);
 // The names of the held records in order, with "+name" for a group begin and
 // "-name" for a group end.
 std::vector<std::wstring> RecordNames(const CPluginStream& settings);
+
+// Fails the test program when a call does not come back in time (a deadlock
+// would otherwise hold the whole run).
+class Watchdog {
+public:
+    explicit Watchdog(DWORD ms);
+    ~Watchdog();
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+private:
+    std::atomic<bool> m_done{false};
+    std::thread m_thread;
+};
