@@ -59,6 +59,8 @@ void CBarWindow::Paint() {
 }
 
 LRESULT CBarWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (onMessage && onMessage(message, wParam, lParam, result)) return result;
     switch (message) {
     case WM_HOTKEY:
         if (onHotKey) onHotKey(static_cast<UINT>(wParam));
@@ -71,6 +73,12 @@ LRESULT CBarWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_LBUTTONUP:
         if (onClick) onClick();
+        return 0;
+    case WM_RBUTTONUP:
+        if (onRightClick) onRightClick();
+        return 0;
+    case WM_DVLHOST_ACTIVATE:
+        if (onActivateMenu) onActivateMenu();
         return 0;
     case WM_CLOSE:
         // The window lives as long as the bar; closing only hides it and ends a "show".

@@ -12,6 +12,11 @@ public:
     std::function<void(UINT id)> onHotKey;
     std::function<void(HDC dc, const RECT& client)> onPaint;
     std::function<void()> onClick;
+    std::function<void()> onRightClick;
+    // A button asked the bar to open its menu (posted, so it runs after the button's call).
+    std::function<void()> onActivateMenu;
+    // Sees every message first; answers true when it handled it.
+    std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)> onMessage;
 
     CBarWindow() = default;
     CBarWindow(const CBarWindow&) = delete;

@@ -107,23 +107,59 @@ HRESULT CButtonRunner::Start() {
     return Attach();
 }
 
-// Everything one button's life on the bar begins with.
-HRESULT CButtonRunner::Attach() {
-    HRESULT hr = CreateButton();
-    if (FAILED(hr)) return hr;
+void CButtonRunner::ConnectBar() {
+    m_menu.reset(new CHistoryMenu(m_button.Get(), m_site.Get()));
+    m_menus.reset(new CBarMenus(*this));
     m_bar.onHotKey = [this](UINT id) {
         if (m_button) m_button->HandleMessage(25, 0, reinterpret_cast<void*>(static_cast<UINT_PTR>(id)));
     };
     m_bar.onPaint = [this](HDC dc, const RECT& client) { PaintBar(dc, client); };
+    m_bar.onMessage = [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        return m_menus->OnMessage(message, wParam, lParam, result);
+    };
+    m_bar.onActivateMenu = [this]() {
+        if (m_interactive)
+            m_menus->ShowHistory(m_menus->BelowButton());
+        else
+            OpenMenu();
+    };
+    m_bar.onClick = [this]() {
+        if (m_interactive) m_menus->ShowHistory(m_menus->BelowButton());
+    };
+    m_bar.onRightClick = [this]() {
+        POINT at;
+        if (m_interactive && GetCursorPos(&at)) m_menus->ShowButtonContext(at);
+    };
+}
+
+void CButtonRunner::DisconnectBar() {
+    m_bar.onHotKey = nullptr;
+    m_bar.onPaint = nullptr;
+    m_bar.onMessage = nullptr;
+    m_bar.onActivateMenu = nullptr;
+    m_bar.onClick = nullptr;
+    m_bar.onRightClick = nullptr;
+    // The entries go before the button that made them.
+    m_menus.reset();
+    m_menu.reset();
+}
+
+// Everything one button's life on the bar begins with.
+HRESULT CButtonRunner::Attach() {
+    HRESULT hr = CreateButton();
+    if (FAILED(hr)) return hr;
+    ConnectBar();
     m_button->SetSite(m_site.Get());
     Identify();
     hr = LoadSettings();
     if (FAILED(hr)) {
+        DisconnectBar();
         m_button.Reset();
         return hr;
     }
     HANDLE event = nullptr;
     if (m_button->HandleMessage(10, 0, &event) == S_OK) m_updateEvent = event;
+    m_historyChanged = false;
     return S_OK;
 }
 
@@ -161,8 +197,7 @@ HRESULT CButtonRunner::Stop() {
         m_button->HandleMessage(12, 0, m_updateEvent);
         m_updateEvent = nullptr;
     }
-    m_bar.onHotKey = nullptr;
-    m_bar.onPaint = nullptr;
+    DisconnectBar();
     m_button.Reset();
     if (m_site) m_site->HotKeys().Clear();
     CoFreeUnusedLibraries();
@@ -188,9 +223,34 @@ void CButtonRunner::Run(DWORD milliseconds) {
         }
         DWORD count = m_updateEvent ? 1 : 0;
         DWORD rc = MsgWaitForMultipleObjects(count, &m_updateEvent, FALSE, wait, QS_ALLINPUT);
-        if (count && rc == WAIT_OBJECT_0) InvalidateRect(m_bar.Handle(), nullptr, TRUE);
+        if (count && rc == WAIT_OBJECT_0) {
+            m_historyChanged = true;
+            InvalidateRect(m_bar.Handle(), nullptr, TRUE);
+        }
         Pump();
     }
+}
+
+bool CButtonRunner::TakeHistoryChanged() {
+    bool changed = m_historyChanged;
+    m_historyChanged = false;
+    if (m_updateEvent && WaitForSingleObject(m_updateEvent, 0) == WAIT_OBJECT_0) changed = true;
+    return changed;
+}
+
+CHistoryMenu& CButtonRunner::OpenMenu() {
+    m_menu->Refresh(TakeHistoryChanged());
+    return *m_menu;
+}
+
+HRESULT CButtonRunner::Choose(size_t index) {
+    if (index >= m_menu->Count()) return E_INVALIDARG;
+    // Hold a reference: the entry may change the history while it runs.
+    Microsoft::WRL::ComPtr<IDvlButton> entry = m_menu->Button(index);
+    m_site->HoldActivation(true);
+    HRESULT hr = entry->Execute(0, 0, 0);
+    m_site->HoldActivation(false);
+    return hr;
 }
 
 std::wstring CButtonRunner::Caption() {

@@ -7,8 +7,10 @@
 #include <wrl/client.h>
 #include <memory>
 #include <string>
+#include "host/CBarMenus.h"
 #include "host/CBarWindow.h"
 #include "host/CDvlHostSite.h"
+#include "host/CHistoryMenu.h"
 #include "host/CSettingsFile.h"
 #include "host/HostOptions.h"
 #include "plugin/IDvlButton.h"
@@ -37,6 +39,20 @@ public:
     const std::wstring& SettingsPath() const { return m_settings.Path(); }
     HANDLE UpdateEvent() const { return m_updateEvent; }
     const std::wstring& Error() const { return m_error; }
+    // The history menu, brought up to date as the bar does before showing it.
+    CHistoryMenu& OpenMenu();
+    // The menu as last opened (empty before the first OpenMenu).
+    CHistoryMenu& Menu() { return *m_menu; }
+    // Whether the button set its update event since the last call.
+    bool TakeHistoryChanged();
+    // Chooses entry `index` of the menu (Execute), as a click on it does.
+    HRESULT Choose(size_t index);
+    // The menus on screen (clicks on the button, the open-menu request).
+    CBarMenus& Menus() { return *m_menus; }
+    // With a person in front of the bar, a click, a right-click and the
+    // button's request to open its menu show menus on screen; without one
+    // (scripts) the request only brings the menu up to date.
+    void SetInteractive(bool interactive) { m_interactive = interactive; }
     // Dispatches the messages already waiting (hotkeys, change notices).
     void Pump();
     // Runs the bar's loop for at most `milliseconds` (INFINITE: until the bar
@@ -57,6 +73,8 @@ private:
     HRESULT LoadSettings();
     HRESULT SaveSettings();
     std::wstring Caption();
+    void ConnectBar();
+    void DisconnectBar();
 
     HostOptions m_options;
     CLSID m_clsid{};
@@ -67,5 +85,9 @@ private:
     CSettingsFile m_settings{std::wstring()};
     bool m_settingsReadable = false;
     HANDLE m_updateEvent = nullptr;  // the button's; it closes it on message 12
+    bool m_historyChanged = false;
+    std::unique_ptr<CHistoryMenu> m_menu;
+    std::unique_ptr<CBarMenus> m_menus;
+    bool m_interactive = false;
     std::wstring m_error;
 };

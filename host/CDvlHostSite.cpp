@@ -128,7 +128,9 @@ HRESULT CDvlHostSite::Request(UINT code, UINT_PTR arg, void* ptr) {
     switch (code) {
     case DVLREQ_SETHOTKEY: return SetHotKey(arg, ptr);
     case DVLREQ_BASEFOLDER: return GetBaseFolder(arg, ptr);
-    case DVLREQ_ACTIVATEMENU: return S_OK;
+    case DVLREQ_ACTIVATEMENU:
+        if (m_bar && !m_holdActivation) PostMessageW(m_bar, WM_DVLHOST_ACTIVATE, 0, 0);
+        return S_OK;
     case DVLREQ_ICONFLAGS: return WriteValue(ptr, 0);
     case DVLREQ_TEXTSTYLE: return WriteValue(ptr, m_textStyle);
     default: return E_NOTIMPL;

@@ -13,6 +13,8 @@
 
 // Posted to the bar window when a button reports a change.
 constexpr UINT WM_DVLHOST_CHANGED = WM_APP + 1;
+// Posted to the bar window when a button asks it to open its menu.
+constexpr UINT WM_DVLHOST_ACTIVATE = WM_APP + 2;
 
 class CDvlHostSite final : public IDvlHost {
 public:
@@ -46,6 +48,10 @@ public:
     LONG ActivateMenuCount() const { return RequestCount(DVLREQ_ACTIVATEMENU); }
     HFONT MenuFont() const { return m_menuFont; }
     UINT IconSize() const { return m_iconSize; }
+    // While set, a button's request to open its menu is counted and nothing
+    // more: the bar is carrying out the choice of an entry, whose menu has
+    // just closed.
+    void HoldActivation(bool hold) { m_holdActivation = hold; }
 
 private:
     ~CDvlHostSite() = default;
@@ -61,6 +67,7 @@ private:
     UINT m_iconSize;
     DWORD m_textStyle;
     bool m_trace;
+    bool m_holdActivation = false;
     CHotKeyTable m_hotKeys;
     mx::unique_hfont m_ownedFont;
     HFONT m_menuFont = nullptr;

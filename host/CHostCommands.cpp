@@ -1,6 +1,7 @@
 #include "host/CHostCommands.h"
 #include <string>
 #include <vector>
+#include "host/CButtonText.h"
 #include "host/CGuidText.h"
 #include "host/CHistoryIndex.h"
 #include "host/CHostScript.h"
@@ -35,21 +36,7 @@ std::wstring Field(const wchar_t* key, const std::wstring& value) {
     return line;
 }
 
-// A CoTaskMemAlloc text answered by messages 22 and 24.
-std::wstring TaskText(IDvlButton* button, UINT code) {
-    WCHAR* text = nullptr;
-    if (button->HandleMessage(code, 0, &text) != S_OK || !text) return std::wstring();
-    mx::unique_cotaskmem owner(text);
-    return text;
-}
 
-// A text written into a buffer of MAX_PATH characters (messages 18, 27).
-std::wstring BufferText(IDvlButton* button, UINT code) {
-    WCHAR text[MAX_PATH] = L"";
-    button->HandleMessage(code, 0, text);
-    text[MAX_PATH - 1] = L'\0';
-    return text;
-}
 
 std::wstring Hex(DWORD value) { return CTextOut::Format(L"0x%08lX", static_cast<unsigned long>(value)); }
 
@@ -227,14 +214,14 @@ int CHostCommands::PrintInfo(CButtonRunner& runner) {
     CTextOut::Out(Field(L"plug-in class", CGuidText::Format(runner.PluginClass())));
     CTextOut::Out(Field(L"settings file", runner.SettingsPath()));
     CTextOut::Out(Field(L"caption", info.text));
-    CTextOut::Out(Field(L"name", BufferText(button, 27)));
+    CTextOut::Out(Field(L"name", CButtonText::BufferText(button, 27)));
     CTextOut::Out(Field(L"class id", hasId ? CGuidText::Format(id) : std::wstring()));
     CTextOut::Out(Field(L"style", Hex(info.style)));
     CTextOut::Out(Field(L"kind", Hex(info.kind)));
     CTextOut::Out(CTextOut::Format(L"size: %ld x %ld", info.size.cx, info.size.cy));
     CTextOut::Out(Field(L"icon location", location));
-    CTextOut::Out(Field(L"tooltip", TaskText(button, 22)));
-    CTextOut::Out(Field(L"tip caption", TaskText(button, 24)));
+    CTextOut::Out(Field(L"tooltip", CButtonText::TaskText(button, 22)));
+    CTextOut::Out(Field(L"tip caption", CButtonText::TaskText(button, 24)));
     PrintCounters(runner);
     return kOk;
 }
@@ -273,8 +260,8 @@ int CHostCommands::PrintMenu(CButtonRunner& runner) {
     CTextOut::Out(CTextOut::Format(L"children: %zu", walker.Children().size()));
     for (const auto& child : walker.Children()) {
         CTextOut::Out(Field(L"child", child.id));
-        CTextOut::Out(L"  " + Field(L"name", BufferText(child.button.Get(), 27)));
-        CTextOut::Out(L"  " + Field(L"tip", TaskText(child.button.Get(), 22)));
+        CTextOut::Out(L"  " + Field(L"name", CButtonText::BufferText(child.button.Get(), 27)));
+        CTextOut::Out(L"  " + Field(L"tip", CButtonText::TaskText(child.button.Get(), 22)));
     }
     if (walker.Failures())
         CTextOut::Err(CTextOut::Format(L"note: the button made no sub-button for %zu entries", walker.Failures()));
@@ -294,6 +281,8 @@ int CHostCommands::Show(CButtonRunner& runner, const CCommandLine& line) {
     int width = static_cast<int>(size) + 8 + 4 + 6 + 160;
     int height = static_cast<int>(size) + 16;
     runner.Bar().Show(40, 40, width, height);
+    // A person may click the button now.
+    runner.SetInteractive(true);
     DWORD total = seconds ? static_cast<DWORD>(seconds * 1000) : INFINITE;
     int rc = kOk;
     if (!screenshot.empty()) {

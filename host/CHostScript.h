@@ -52,4 +52,21 @@ private:
     static int Info(CButtonRunner& runner, const std::vector<std::wstring>& words);
     static int Echo(CButtonRunner& runner, const std::vector<std::wstring>& words);
     static int Clipboard(CButtonRunner& runner, const std::vector<std::wstring>& words);
+    static int WaitClipboard(CButtonRunner& runner, const std::vector<std::wstring>& words);
+    // The built history menu.
+    static int Entries(CButtonRunner& runner, const std::vector<std::wstring>& words);
+    static int Choose(CButtonRunner& runner, const std::vector<std::wstring>& words);
+    static int Lock(CButtonRunner& runner, const std::vector<std::wstring>& words);
+    static int Unlock(CButtonRunner& runner, const std::vector<std::wstring>& words);
+    static int Delete(CButtonRunner& runner, const std::vector<std::wstring>& words);
+    static int Save(CButtonRunner& runner, const std::vector<std::wstring>& words);
+    static int OleCopy(CButtonRunner& runner, const std::vector<std::wstring>& words);
+    static int RenderMenu(CButtonRunner& runner, const std::vector<std::wstring>& words);
+    static int RenderTip(CButtonRunner& runner, const std::vector<std::wstring>& words);
+    static int ShotMenu(CButtonRunner& runner, const std::vector<std::wstring>& words);
+    static int ShotContext(CButtonRunner& runner, const std::vector<std::wstring>& words);
+    static int SetLock(CButtonRunner& runner, const std::wstring& position, bool locked);
+    // Entry `position` (1-based) of the menu brought up to date, or null
+    // (with the failure printed).
+    static IDvlButton* EntryAt(CButtonRunner& runner, const std::wstring& position);
 };

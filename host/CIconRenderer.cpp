@@ -1,32 +1,15 @@
 #include "host/CIconRenderer.h"
 #include <algorithm>
-#include "plugin/Unique.h"
+#include "host/CBitmapCanvas.h"
 
 HRESULT CIconRenderer::DrawOn(IDvlButton* button, UINT size, DWORD background,
                               std::vector<BYTE>& bgra) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = static_cast<LONG>(size);
-    info.bmiHeader.biHeight = -static_cast<LONG>(size);  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    mx::unique_hdc dc(CreateCompatibleDC(nullptr));
-    if (!dc) return E_FAIL;
-    void* bits = nullptr;
-    mx::unique_hbitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap || !bits) return E_OUTOFMEMORY;
-    DWORD* pixels = static_cast<DWORD*>(bits);
-    std::fill(pixels, pixels + size * size, background);
-    HRESULT hr;
-    {
-        mx::unique_select_object select(dc.get(), bitmap.get());
-        RECT rect = {0, 0, static_cast<LONG>(size), static_cast<LONG>(size)};
-        hr = button->DrawButtonIcon(dc.get(), &rect, 0);
-        GdiFlush();
-    }
-    const BYTE* first = static_cast<const BYTE*>(bits);
-    bgra.assign(first, first + size * size * 4);
+    CBitmapCanvas canvas(size, size);
+    if (!canvas.Valid()) return E_OUTOFMEMORY;
+    canvas.Fill(background);
+    RECT rect = {0, 0, static_cast<LONG>(size), static_cast<LONG>(size)};
+    HRESULT hr = button->DrawButtonIcon(canvas.Dc(), &rect, 0);
+    canvas.Bgra(bgra);
     return hr;
 }
 

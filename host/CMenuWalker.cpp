@@ -23,6 +23,7 @@ void CMenuWalker::AddChild(const DVLENUMCHILD& record, const WCHAR* text) {
         child.id = text;
         // The record hands over its reference (ComPtr::Attach here would add one).
         *child.button.ReleaseAndGetAddressOf() = create.child;
+        if (m_site) child.button->SetSite(m_site);
         m_children.push_back(std::move(child));
     } else {
         ++m_failures;

@@ -1,14 +1,15 @@
 // Builds a button's menu the way the bar does: asks for the sort keys
 // (message 21), walks the children (13, then 14 until it answers S_FALSE,
 // which also ends the button's hold on its list), has a sub-button made for
-// each (16) and hands each enumeration reference back (15), then sorts the
-// sub-buttons with the first key (20).
+// each (16), gives it the bar's site and hands each enumeration reference
+// back (15), then sorts the sub-buttons with the first key (20).
 #pragma once
 #include <windows.h>
 #include <wrl/client.h>
 #include <string>
 #include <vector>
 #include "plugin/IDvlButton.h"
+#include "plugin/IDvlHost.h"
 
 class CMenuWalker {
 public:
@@ -28,7 +29,9 @@ public:
     // Guards against a button whose enumeration never ends.
     static constexpr size_t kMaxChildren = 100000;
 
-    explicit CMenuWalker(IDvlButton* root) : m_root(root) {}
+    // site: what each sub-button is given as its bar (none: sub-buttons
+    // answer with the metrics of a button without a bar).
+    explicit CMenuWalker(IDvlButton* root, IDvlHost* site = nullptr) : m_root(root), m_site(site) {}
 
     HRESULT Walk();
     const std::vector<SortKey>& Keys() const { return m_keys; }
@@ -36,6 +39,10 @@ public:
     const std::vector<Child>& Children() const { return m_children; }
     // Sub-buttons that could not be made for an enumerated item.
     size_t Failures() const { return m_failures; }
+    // Sorts the sub-buttons again by the first key (after a capture time changed).
+    void Resort() {
+        if (!m_keys.empty()) Sort(m_keys.front().id);
+    }
     void Clear() {
         m_entries.clear();
         m_children.clear();
@@ -50,6 +57,7 @@ private:
     void Sort(UINT key);
 
     IDvlButton* m_root;
+    IDvlHost* m_site;
     std::vector<SortKey> m_keys;
     std::vector<Entry> m_entries;
     std::vector<Child> m_children;

@@ -7,4 +7,6 @@ class CScreenCapture {
 public:
     // Opaque RGBA pixels, top row first, of the window's rectangle on screen.
     static HRESULT Window(HWND window, UINT& width, UINT& height, std::vector<BYTE>& rgba);
+    // The same for a rectangle of the screen.
+    static HRESULT Area(const RECT& area, UINT& width, UINT& height, std::vector<BYTE>& rgba);
 };

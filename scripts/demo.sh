@@ -4,7 +4,9 @@
 # from an explicit icon location), the clipboard history that the button
 # captured while another program (otherapp.exe) copied text, HTML, RTF, a file
 # list and a picture, listed before and after the button was restarted, the
-# menu as the bar builds it, and a screenshot of the bar on screen.
+# menu as the bar builds it, the history menu in pictures (drawn as the bar
+# draws it, open on screen with a tooltip, the context menus, and in German),
+# and a screenshot of the bar on screen.
 # Usage: demo.sh BUILD_DIR   (it calls itself with --in-display under xvfb-run)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -43,6 +45,7 @@ session() {
   capture
   echo "== dvlhost.exe menu"
   wine "$host" menu --clsid "$clsid" | tee out/menu.txt
+  pictures
   echo "== dvlhost.exe show --screenshot out/bar.png"
   wine "$host" show --clsid "$clsid" --seconds 2 --screenshot out/bar.png
   wineserver -w
@@ -73,6 +76,22 @@ capture() {
   wine "$otherapp" "dib:64 48 1" sleep:500
   wait "$bar" || { cat out/history.txt; echo "demo: the bar's script failed" >&2; return 1; }
   cat out/history.txt
+}
+# The history menu as a person sees it: the entries drawn by the plug-in
+# (the file list chosen, so current again, and the first entry locked), a tooltip, the menu open on screen with the tip
+# beside an entry, the context menus of an entry and of the button, and the
+# same menu and tip with the German language document.
+pictures() {
+  set -euo pipefail
+  rm -f out/menu*.png out/tip*.png out/context*.png
+  echo "== dvlhost.exe script (the history menu in pictures)"
+  wine "$host" script --clsid "$clsid" "choose 4" "run 1" "lock 1" "entries" "render-menu out/menu.png 2" \
+    "render-tip 1 out/tip.png" "render-tip 5 out/tip-picture.png" "shot-menu out/menu-screen.png 3" \
+    "shot-context 3 out/context-entry.png" "shot-context 0 out/context-button.png" \
+    2>&1 | tee out/pictures.txt
+  echo "== dvlhost.exe script --lang 1031 (German)"
+  wine "$host" script --clsid "$clsid" --lang 1031 "render-menu out/menu-de.png" \
+    "render-tip 2 out/tip-de.png" "shot-context 2 out/context-entry-de.png" 2>&1 | tee -a out/pictures.txt
 }
 if [ "${2:-}" = --in-display ]; then
   session

@@ -9,6 +9,8 @@
 #include "tests/support/CTempFolder.h"
 #include "tests/support/TestFiles.h"
 #include "host/CGuidText.h"
+#include "host/CSettingsFile.h"
+#include "plugin/CPluginStream.h"
 #include "plugin/Guids.h"
 #include "tests/ui/RootTestSupport.h"
 
@@ -191,4 +193,113 @@ TEST_F(RootInHost, ScriptsAreCheckedBeforeTheyRun) {
     ASSERT_EQ(1, host.Run(L"script \"wait-items 1 0.3\" \"echo not reached\"" + Options()));
     EXPECT_EQ("0", host.Value("items"));
     EXPECT_EQ(std::string::npos, host.Out().find("not reached"));
+}
+
+namespace {
+
+// The first "> STEP" section's lines that begin with the prefix.
+std::vector<std::string> StepLines(const std::vector<std::string>& lines, const std::string& step,
+                                   const std::string& prefix, size_t nth = 0) {
+    return WithPrefix(Section(lines, step, nth), prefix);
+}
+
+// Width and height from a PNG file's header; 0 x 0 when it is none.
+SIZE PngSize(const std::wstring& path) {
+    const std::vector<BYTE> bytes = mxtest::ReadFileBytes(path);
+    if (bytes.size() < 24 || bytes[1] != 'P' || bytes[2] != 'N')
+        return {0, 0};
+    auto word = [&](size_t at) { return LONG(bytes[at] << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3]); };
+    return {word(16), word(20)};
+}
+
+}  // namespace
+
+// The history menu as a person uses it on the bar: entries with their names
+// and tooltips, lock, choose, a declined and an accepted delete, save, and
+// the menu and a tooltip drawn as the bar draws them.
+TEST_F(RootInHost, TheHistoryMenuThroughTheBar) {
+    const std::wstring menuPng = folder.File(L"menu.png"), tipPng = folder.File(L"tip.png");
+    StartScript(L"\"wait-items 1 20\" \"wait-items 2 20\" entries \"lock 1\" menu \"choose 1\" "
+                L"\"wait-clipboard first\" entries \"delete 2 no\" \"delete 2 yes\" entries \"save 1\" "
+                L"\"render-menu " + menuPng + L" 1\" \"render-tip 1 " + tipPng + L"\" \"ole-copy 1\"");
+    ASSERT_TRUE(RunOtherApp({L"text:first"}));
+    ASSERT_TRUE(host.WaitForText("items: 1\n")) << host.Out() << host.Err();
+    ASSERT_TRUE(RunOtherApp({L"text:second"}));
+    // Dragging is not allowed by default: the last step fails.
+    ASSERT_EQ(1, host.Finish()) << host.Out() << host.Err();
+    EXPECT_NE(std::string::npos, host.Err().find("dragging is not allowed")) << host.Err();
+    std::vector<std::string> lines = host.Lines();
+
+    std::vector<std::string> entries = Section(lines, "entries");
+    ASSERT_EQ(7u, entries.size()) << host.Out();
+    EXPECT_EQ("entries: 2", entries[0]);
+    // Earlier captures first.
+    EXPECT_EQ(0u, entries[1].find("entry 1: clip:1 Clip#1 flags 0x")) << entries[1];
+    EXPECT_EQ("  tip caption: Clipboard Snapshot", entries[2]);
+    EXPECT_EQ(0u, entries[3].find("  tip: Formats:\\t<b>Text</b><br>Time:\\t<b>")) << entries[3];
+    const std::string tail = "</b><br><hr=100%><br>first";
+    EXPECT_EQ(entries[3].size() - tail.size(), entries[3].rfind(tail)) << entries[3];
+    EXPECT_EQ(0u, entries[4].find("entry 2: clip:2 Clip#2 flags 0x")) << entries[4];
+    EXPECT_NE(std::string::npos, entries[4].find(" size ")) << entries[4];
+
+    // Locked through the entry's context menu, and saved so with the history.
+    EXPECT_EQ(std::vector<std::string>{"entry 1: locked"}, Section(lines, "lock 1"));
+    std::vector<std::string> saved = StepLines(lines, "menu", "entry: ");
+    ASSERT_EQ(2u, saved.size());
+    EXPECT_NE(std::string::npos, saved[0].find("  locked"));
+    EXPECT_EQ(std::string::npos, saved[1].find("locked"));
+
+    // Chosen: back on the clipboard, and no new entry.
+    EXPECT_EQ(std::vector<std::string>{"chosen: 1 (0x00000000)"}, Section(lines, "choose 1"));
+    EXPECT_EQ(std::vector<std::string>{"clipboard text: first"}, Section(lines, "wait-clipboard first"));
+    EXPECT_EQ("entries: 2", Section(lines, "entries", 1).at(0));
+
+    // The bar's Delete asks first; declined, nothing goes.
+    std::vector<std::string> declined = Section(lines, "delete 2 no");
+    ASSERT_EQ(2u, declined.size()) << host.Out();
+    EXPECT_EQ(0u, declined[0].find("confirmation: Do you want to delete the selected item?"));
+    EXPECT_NE(std::string::npos, declined[0].find("-> no"));
+    EXPECT_EQ("delete: 0x00000001", declined[1]);
+    EXPECT_EQ("delete: 0x00000000", Section(lines, "delete 2 yes").at(1));
+    std::vector<std::string> after = Section(lines, "entries", 2);
+    ASSERT_FALSE(after.empty());
+    EXPECT_EQ("entries: 1", after[0]);
+    EXPECT_EQ(0u, after.at(1).find("entry 1: clip:1 Clip#1"));
+    EXPECT_EQ(1u, SnapshotFileCount());
+    EXPECT_EQ(std::vector<std::string>{"save: 0x00000000"}, Section(lines, "save 1"));
+
+    // Drawn as the bar draws them: one entry with its rule, a tip of a few lines.
+    SIZE menu = PngSize(menuPng), tip = PngSize(tipPng);
+    EXPECT_GT(menu.cx, 32 + 4 + 20);
+    EXPECT_GT(menu.cy, 20);
+    EXPECT_GT(tip.cx, 60);
+    EXPECT_GT(tip.cy, 40);
+    EXPECT_EQ(1u, StepLines(lines, "render-menu " + mxtest::Narrow(menuPng) + " 1", "menu: ").size());
+}
+
+// With dragging allowed, an entry's data object goes to OLE's clipboard and
+// stays there as real data; the watcher takes the copy for the entry it
+// came from.
+TEST_F(RootInHost, AnEntryHandedToOlesClipboard) {
+    CPluginStream settings;
+    settings.BeginGroup(L"Settings");
+    settings.WriteInt(L"Enable", 1);
+    settings.WriteInt(L"allowDrag", 1);
+    settings.EndGroup();
+    std::vector<BYTE> bytes;
+    ASSERT_EQ(S_OK, CSettingsFile::ReadStream(StreamOf(settings).Get(), bytes));
+    ASSERT_FALSE(folder.Write(L"mirabex.settings", bytes).empty());
+    StartScript(L"\"wait-items 1 20\" \"wait-items 2 20\" \"ole-copy 1\" clipboard \"wait-clipboard <i>older</i>\" entries");
+    ASSERT_TRUE(RunOtherApp({L"texthtml:<i>older</i>"}));
+    ASSERT_TRUE(host.WaitForText("items: 1\n")) << host.Out() << host.Err();
+    ASSERT_TRUE(RunOtherApp({L"text:newer"}));
+    ASSERT_EQ(0, host.Finish()) << host.Out() << host.Err();
+    std::vector<std::string> lines = host.Lines();
+    EXPECT_EQ(std::vector<std::string>{"ole clipboard: entry 1 flushed"}, Section(lines, "ole-copy 1"));
+    std::vector<std::string> clipboard = StepLines(lines, "clipboard", "clipboard: ");
+    ASSERT_EQ(1u, clipboard.size());
+    for (const char* format : {"CF_TEXT", "CF_UNICODETEXT", "HTML Format"})
+        EXPECT_NE(std::string::npos, clipboard[0].find(format)) << clipboard[0];
+    EXPECT_EQ(std::string::npos, clipboard[0].find("Dravelle button")) << "the bar's record is not offered";
+    EXPECT_EQ("entries: 2", Section(lines, "entries").at(0));
 }

@@ -1,0 +1,56 @@
+// The bar's menus on screen. A click on the button (or the button's request
+// to open its menu) shows the history menu: owner-drawn entries, and beside
+// the highlighted one its tooltip. A right-click on an entry closes the menu
+// and shows the entry's context menu with the bar's Delete; a right-click on
+// the button shows the button's context menu with the bar's Properties. An
+// entry dragged out of the menu is handed to OLE's drag and drop as data,
+// where the system's menus report the drag.
+#pragma once
+#include <windows.h>
+#include <functional>
+#include <memory>
+#include "host/CContextMenu.h"
+#include "host/CHistoryMenu.h"
+#include "host/CTipWindow.h"
+
+class CButtonRunner;
+
+class CBarMenus {
+public:
+    explicit CBarMenus(CButtonRunner& runner);
+    CBarMenus(const CBarMenus&) = delete;
+    CBarMenus& operator=(const CBarMenus&) = delete;
+    ~CBarMenus();
+
+    // Every message of the bar window passes here first; true when handled.
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // Each shows its menu at a screen point and carries out what was chosen.
+    void ShowHistory(POINT at);
+    void ShowEntryContext(size_t index, POINT at);
+    void ShowButtonContext(POINT at);
+
+    // Called once while a menu is up and idle on screen, with the menu's
+    // window and the tooltip's (null when none shows); it may close the
+    // menu (EndMenu), which then chooses nothing.
+    std::function<void(HWND menuWindow, HWND tipWindow)> onShown;
+    // Before the history menu shows, the entry to highlight (0-based), as if
+    // the user had moved there with the keyboard; -1 for none.
+    int highlight = -1;
+
+    // Where a menu opened from the bar itself appears: below the button.
+    POINT BelowButton() const;
+
+private:
+    void OnMenuSelect(UINT item, UINT flags, HMENU menu);
+    void OnEnterIdle(HWND menuWindow);
+    void StartDrag(size_t index);
+    UINT TrackContext(const CContextMenu& menu, POINT at);
+
+    CButtonRunner& m_runner;
+    std::unique_ptr<CTipWindow> m_tip;
+    HMENU m_history = nullptr;  // while the history menu is up
+    bool m_shown = false;       // onShown was called for the menu that is up
+    int m_contextFor = -1;      // an entry right-clicked in the history menu
+    int m_dragFrom = -1;        // an entry dragged out of the history menu
+};
