@@ -271,7 +271,10 @@ TEST_F(DataObject, AnotherProgramReadsEveryFormatHandedToOlesClipboard) {
     ASSERT_TRUE(other.IsRunning());
     std::vector<std::vector<BYTE>> blocks;
     for (const char* format : {"13", "1", "HTML Format", "8"}) {
-        std::istringstream reply(other.Command(std::string("dump ") + format));
+        // This thread goes on answering its messages meanwhile, as the bar's does.
+        ASSERT_TRUE(other.Post(std::string("dump ") + format));
+        ASSERT_TRUE(WaitUntil([&] { return other.HasReply(); }));
+        std::istringstream reply(other.Reply());
         std::string ok, size, hex;
         reply >> ok >> size >> hex;
         ASSERT_EQ("ok", ok) << format << " " << reply.str();

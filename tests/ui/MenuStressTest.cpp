@@ -43,14 +43,18 @@ TEST(MenuStress, CapturesWhileTheBarBuildsDrawsAndWalksTheMenu) {
     std::atomic<bool> done{false};
     std::atomic<int> copied{0};
     std::thread copier([&] {
+        // A window of this thread owns the copies, as a program's window does.
+        HWND owner = CreateWindowExW(0, L"STATIC", L"stress copies", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     nullptr, nullptr);
         for (int i = 0; i < kCopies; ++i) {
             std::vector<Format> formats = {Unicode(L"stress " + std::to_wstring(i))};
             if (i % 3 == 0) formats.push_back(Dib(16 + i, 8, i));
-            if (PutOnClipboard(nullptr, formats)) ++copied;
+            if (PutOnClipboard(owner, formats)) ++copied;
             // Most copies are seen before the next; some may be passed over.
             for (int wait = 0; wait < 100 && store.GetLastSequence() < GetClipboardSequenceNumber(); ++wait)
                 Sleep(2);
         }
+        DestroyWindow(owner);
         done = true;
     });
     int looks = 0;
