@@ -19,8 +19,6 @@ namespace {
 
 using Painter = std::function<COLORREF(int x, int y)>;  // y = 0 is the top row
 
-COLORREF Solid(COLORREF colour, int, int) { return colour; }
-
 struct DibRecipe {
     int width = 8;
     int height = 8;  // negative: top-down rows
@@ -177,7 +175,9 @@ TEST(BitmapFormat, ThumbnailSizes) {
         EXPECT_EQ(stored.size, 28 + size_t(c.thumbWidth) * c.thumbHeight * 4 + dib.size());
         EXPECT_TRUE(AllOpaque(stored));
         EXPECT_EQ(Digest(format), Md5(dib));
-        if (c.thumbWidth) EXPECT_TRUE(Near(ThumbPixel(stored, c.thumbWidth / 2, c.thumbHeight / 2), RGB(200, 30, 40)));
+        if (c.thumbWidth) {
+            EXPECT_TRUE(Near(ThumbPixel(stored, c.thumbWidth / 2, c.thumbHeight / 2), RGB(200, 30, 40)));
+        }
         SIZE size = {};
         format.MeasurePreview(nullptr, &size, NO_GLOW);
         EXPECT_EQ(size.cx, c.thumbWidth);

@@ -31,8 +31,8 @@
 //                     Viewer Ignore"), "history0" / "history1"
 //                     ("CanIncludeInClipboardHistory" holding DWORD 0 / 1)
 //   hold MS S         CF_UNICODETEXT S, then opens the clipboard again as soon
-//                     as it can and keeps it open MS milliseconds (answers
-//                     once it is open)
+//                     as it can and keeps it open MS milliseconds, or with MS 0
+//                     until the next step begins (answers once it is open)
 //   burst N MS PFX    N copies of the texts "PFX 0" ... "PFX N-1", MS apart
 //   dump F            answers "ok <size> <bytes in hex>" of format F (a number or a
 //                     registered name) as the clipboard holds it, or "err missing"
@@ -64,6 +64,7 @@ HWND g_window = nullptr;
 HWND g_nextViewer = nullptr;
 bool g_inChain = false;
 LONG g_drawCount = 0;
+bool g_holding = false;  // the clipboard stays open until the next step
 
 enum Outcome { Done, Failed, BadStep, Quit };
 
@@ -165,9 +166,19 @@ Outcome Hold(int ms, const std::string& text) {
         return AnswerErr("clipboard");
     // Answered at once: the caller may want to act while the clipboard is held.
     AnswerOk(closedAt);
+    if (ms == 0) {
+        g_holding = true;
+        return Done;
+    }
     Sleep(ms);
     CloseClipboard();
     return Done;
+}
+
+// Ends a hold that lasts until the next step.
+void EndHold() {
+    if (g_holding) CloseClipboard();
+    g_holding = false;
 }
 
 Outcome Burst(int count, int ms, const std::string& prefix) {
@@ -293,6 +304,7 @@ Outcome Dump(const std::string& name) {
 }
 
 Outcome Execute(std::string step) {
+    EndHold();
     while (!step.empty() && (step.back() == '\r' || step.back() == '\n')) step.pop_back();
     const size_t end = step.find_first_of(": ");
     const std::string cmd = step.substr(0, end);

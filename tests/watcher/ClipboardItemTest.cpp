@@ -289,7 +289,7 @@ TEST_F(ClipboardItemTest, PrivateContentIsNeitherStoredNorWritten) {
 }
 
 TEST_F(ClipboardItemTest, ABusyClipboardIsReportedAndCreatesNoFile) {
-    ASSERT_TRUE(source.Copy("hold 1500 held open"));
+    ASSERT_TRUE(source.Copy("hold 0 held open"));
     ItemPtr item(new CClipboardItem(nullptr, folder.Path().c_str(), L"busy.dvlclip", 1));
     CaptureStatus status = CaptureStatus::Stored;
     EXPECT_FALSE(item->CaptureFromClipboard(nullptr, &status));
