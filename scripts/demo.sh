@@ -6,7 +6,8 @@
 # list and a picture, listed before and after the button was restarted, the
 # menu as the bar builds it, the history menu in pictures (drawn as the bar
 # draws it, open on screen with a tooltip, the context menus, and in German),
-# and a screenshot of the bar on screen.
+# a screenshot of the bar on screen, and a picture of a test document run as
+# a dialog by the dialog engine.
 # Usage: demo.sh BUILD_DIR   (it calls itself with --in-display under xvfb-run)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -48,6 +49,8 @@ session() {
   pictures
   echo "== dvlhost.exe show --screenshot out/bar.png"
   wine "$host" show --clsid "$clsid" --seconds 2 --screenshot out/bar.png
+  echo "== zabshow.exe tests/zab/demo.xml out/zab-dialog.png"
+  wine "$build/tests/zab/zabshow.exe" "$(winepath -w tests/zab/demo.xml)" out/zab-dialog.png
   wineserver -w
 }
 # The bar runs with capture on while otherapp.exe, another program, copies five

@@ -1,7 +1,42 @@
 #include "zab/CZABEngine.h"
 
 #include <new>
-#include "zab/CZABElement.h"
+#include "zab/CZABBox.h"
+#include "zab/CZABButton.h"
+#include "zab/CZABCheckItem.h"
+#include "zab/CZABCheckbox.h"
+#include "zab/CZABChecksList.h"
+#include "zab/CZABColor.h"
+#include "zab/CZABComboBox.h"
+#include "zab/CZABDialog.h"
+#include "zab/CZABExt.h"
+#include "zab/CZABFreeDraw.h"
+#include "zab/CZABGroupbox.h"
+#include "zab/CZABHotkey.h"
+#include "zab/CZABLabel.h"
+#include "zab/CZABLine.h"
+#include "zab/CZABList.h"
+#include "zab/CZABListBox.h"
+#include "zab/CZABListCol.h"
+#include "zab/CZABListItem.h"
+#include "zab/CZABMenuBar.h"
+#include "zab/CZABMenuItem.h"
+#include "zab/CZABMenuPopup.h"
+#include "zab/CZABMenuSeparator.h"
+#include "zab/CZABPicture.h"
+#include "zab/CZABRadio.h"
+#include "zab/CZABRadioGroup.h"
+#include "zab/CZABSelectFile.h"
+#include "zab/CZABSlider.h"
+#include "zab/CZABSpacer.h"
+#include "zab/CZABSpin.h"
+#include "zab/CZABTab.h"
+#include "zab/CZABTabBox.h"
+#include "zab/CZABTabPanel.h"
+#include "zab/CZABTabSwitcher.h"
+#include "zab/CZABTextBox.h"
+#include "zab/CZABUrl.h"
+#include "zab/CZABWindow.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -14,33 +49,60 @@ struct ElementKind {
     ElementMaker make;
 };
 
-// Element names in the order they are matched. Each element class puts its
-// maker into its row when it is added; a row without a maker creates
-// nothing, exactly like a name that is not listed.
-const ElementKind kElementKinds[] = {
-    {L"window", nullptr},       {L"dialog", nullptr},        {L"textbox", nullptr},
-    {L"box", nullptr},          {L"button", nullptr},        {L"groupbox", nullptr},
-    {L"label", nullptr},        {L"checkbox", nullptr},      {L"radio", nullptr},
-    {L"combobox", nullptr},     {L"menupopup", nullptr},     {L"menuitem", nullptr},
-    {L"radiogroup", nullptr},   {L"spin", nullptr},          {L"tabbox", nullptr},
-    {L"tabpanel", nullptr},     {L"vbox", nullptr},          {L"hbox", nullptr},
-    {L"spacer", nullptr},       {L"menubar", nullptr},       {L"listitem", nullptr},
-    {L"menuseparator", nullptr}, {L"tabswitcher", nullptr},  {L"tab", nullptr},
-    {L"color", nullptr},        {L"slider", nullptr},        {L"hotkey", nullptr},
-    {L"picture", nullptr},      {L"listbox", nullptr},       {L"line", nullptr},
-    {L"url", nullptr},          {L"list", nullptr},          {L"selectfile", nullptr},
-    {L"ext", nullptr},          {L"listcol", nullptr},       {L"checkslist", nullptr},
-    {L"checkitem", nullptr},    {L"freedraw", nullptr},
-};
-
-// Ordinal comparison: ids and attribute names are keys, not words, so the
-// user's locale must not change what matches.
-bool SameText(const WCHAR* a, const WCHAR* b) {
-    return a && b && ::CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
+template <typename Element>
+CZABElement* Make(CZABElement* parent, CZABEngine* engine) {
+    return new (std::nothrow) Element(parent, engine);
 }
 
+template <int Orientation>
+CZABElement* MakeBox(CZABElement* parent, CZABEngine* engine) {
+    return new (std::nothrow) CZABBox(parent, engine, Orientation);
+}
+
+// Element names in the order they are matched.
+const ElementKind kElementKinds[] = {
+    {L"window", Make<CZABWindow>},
+    {L"dialog", Make<CZABDialog>},
+    {L"textbox", Make<CZABTextBox>},
+    {L"box", MakeBox<CZABBox::kAnyOrientation>},
+    {L"button", Make<CZABButton>},
+    {L"groupbox", Make<CZABGroupbox>},
+    {L"label", Make<CZABLabel>},
+    {L"checkbox", Make<CZABCheckbox>},
+    {L"radio", Make<CZABRadio>},
+    {L"combobox", Make<CZABComboBox>},
+    {L"menupopup", Make<CZABMenuPopup>},
+    {L"menuitem", Make<CZABMenuItem>},
+    {L"radiogroup", Make<CZABRadioGroup>},
+    {L"spin", Make<CZABSpin>},
+    {L"tabbox", Make<CZABTabBox>},
+    {L"tabpanel", Make<CZABTabPanel>},
+    {L"vbox", MakeBox<1>},
+    {L"hbox", MakeBox<0>},
+    {L"spacer", Make<CZABSpacer>},
+    {L"menubar", Make<CZABMenuBar>},
+    {L"listitem", Make<CZABListItem>},
+    {L"menuseparator", Make<CZABMenuSeparator>},
+    {L"tabswitcher", Make<CZABTabSwitcher>},
+    {L"tab", Make<CZABTab>},
+    {L"color", Make<CZABColor>},
+    {L"slider", Make<CZABSlider>},
+    {L"hotkey", Make<CZABHotkey>},
+    {L"picture", Make<CZABPicture>},
+    {L"listbox", Make<CZABListBox>},
+    {L"line", Make<CZABLine>},
+    {L"url", Make<CZABUrl>},
+    {L"list", Make<CZABList>},
+    {L"selectfile", Make<CZABSelectFile>},
+    {L"ext", Make<CZABExt>},
+    {L"listcol", Make<CZABListCol>},
+    {L"checkslist", Make<CZABChecksList>},
+    {L"checkitem", Make<CZABCheckItem>},
+    {L"freedraw", Make<CZABFreeDraw>},
+};
+
 bool AttrMatches(const WCHAR* rowAttr, const WCHAR* attr) {
-    return rowAttr ? SameText(rowAttr, attr) : attr == nullptr;
+    return rowAttr ? ZABSameText(rowAttr, attr) : attr == nullptr;
 }
 
 bool IsStringElement(IXMLDOMNode* node) {
@@ -78,7 +140,7 @@ CZABEngine::~CZABEngine() = default;
 
 CZABElement* CZABEngine::CreateElement(const WCHAR* name, CZABElement* parent) {
     for (const ElementKind& kind : kElementKinds) {
-        if (SameText(kind.name, name)) return kind.make ? kind.make(parent, this) : nullptr;
+        if (ZABSameText(kind.name, name)) return kind.make(parent, this);
     }
     return nullptr;
 }
@@ -127,7 +189,7 @@ int CZABEngine::GetStringCount() const {
 
 const WCHAR* CZABEngine::FindString(const WCHAR* id, const WCHAR* attr) const {
     for (const ZABLocString& row : m_strings) {
-        if (SameText(row.id.get(), id) && AttrMatches(row.attr.get(), attr)) return row.loc.get();
+        if (ZABSameText(row.id.get(), id) && AttrMatches(row.attr.get(), attr)) return row.loc.get();
     }
     return nullptr;
 }
@@ -149,6 +211,24 @@ int CZABEngine::GetAttrInt(IXMLDOMNode* node, const WCHAR* name, int fallback) {
     mx::unique_variant value;
     if (!ReadAttr(node, name, VT_I4, value)) return fallback;
     return V_I4(value.get());
+}
+
+BOOL CZABEngine::GetAttrBool(IXMLDOMNode* node, const WCHAR* name, BOOL fallback) {
+    ZABText value = GetAttrString(node, name);
+    if (!value) return fallback;
+    if (fallback) return ZABSameText(value.get(), L"false") ? FALSE : TRUE;
+    return ZABSameText(value.get(), L"true") ? TRUE : FALSE;
+}
+
+int CZABEngine::GetAttrEnum(IXMLDOMNode* node, const WCHAR* name,
+                            std::initializer_list<const WCHAR*> words, int fallback) {
+    ZABText value = GetAttrString(node, name);
+    int position = 0;
+    for (const WCHAR* word : words) {
+        if (ZABSameText(value.get(), word)) return position;
+        ++position;
+    }
+    return fallback;
 }
 
 ZABText CZABEngine::GetLocAttr(const CZABElement* element, IXMLDOMNode* node,

@@ -2,6 +2,7 @@
 // attributes, the localisation string table and the image hook.
 #pragma once
 #include <windows.h>
+#include <initializer_list>
 #include <vector>
 #include "zab/ZABText.h"
 #include "zab/ZABXml.h"
@@ -48,6 +49,13 @@ public:
     static ZABText GetAttrString(IXMLDOMNode* node, const WCHAR* name);
     // Attribute `name` as a decimal integer, or `fallback`.
     static int GetAttrInt(IXMLDOMNode* node, const WCHAR* name, int fallback);
+    // A flag that is off by default is on only for "true"; one that is on by
+    // default is off only for "false" (any case). Missing: `fallback`.
+    static BOOL GetAttrBool(IXMLDOMNode* node, const WCHAR* name, BOOL fallback);
+    // The position of the attribute's word in `words` (any case); `fallback`
+    // when it is missing or not one of them.
+    static int GetAttrEnum(IXMLDOMNode* node, const WCHAR* name,
+                           std::initializer_list<const WCHAR*> words, int fallback);
     // The string table's text for the element's locid and `name`, else the
     // attribute itself; a new string either way.
     ZABText GetLocAttr(const CZABElement* element, IXMLDOMNode* node, const WCHAR* name) const;

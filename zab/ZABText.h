@@ -22,3 +22,10 @@ inline ZABText ZABCopyText(const WCHAR* text, size_t length) {
 inline ZABText ZABCopyText(const WCHAR* text) {
     return text ? ZABCopyText(text, std::wcslen(text)) : nullptr;
 }
+
+// Equal without regard to case. Ordinal: ids, element and attribute names
+// are keys, not words, so the user's locale must not change what matches.
+// None never equals anything.
+inline bool ZABSameText(const WCHAR* a, const WCHAR* b) {
+    return a && b && ::CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
+}

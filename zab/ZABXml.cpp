@@ -1,5 +1,9 @@
 #include "zab/ZABXml.h"
 
+#include <cstring>
+#include <memory>
+#include <new>
+
 using Microsoft::WRL::ComPtr;
 
 namespace {
@@ -8,6 +12,32 @@ namespace {
 const CLSID kFreeThreadedDomDocument = {
     0x2933bf91, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
 
+bool IsElement(IXMLDOMNode* node) {
+    DOMNodeType type = NODE_INVALID;
+    return SUCCEEDED(node->get_nodeType(&type)) && type == NODE_ELEMENT;
+}
+
+// The first element among `node` and its following siblings.
+ComPtr<IXMLDOMNode> ElementFrom(ComPtr<IXMLDOMNode> node) {
+    while (node && !IsElement(node.Get())) {
+        ComPtr<IXMLDOMNode> next;
+        if (node->get_nextSibling(&next) != S_OK) return nullptr;
+        node = next;
+    }
+    return node;
+}
+
+ComPtr<IXMLDOMNode> FirstElementChild(IXMLDOMNode* node) {
+    ComPtr<IXMLDOMNode> child;
+    if (node->get_firstChild(&child) != S_OK) return nullptr;
+    return ElementFrom(child);
+}
+
+ComPtr<IXMLDOMNode> NextElementSibling(IXMLDOMNode* node) {
+    ComPtr<IXMLDOMNode> next;
+    if (node->get_nextSibling(&next) != S_OK) return nullptr;
+    return ElementFrom(next);
+}
 
 }  // namespace
 
@@ -50,4 +80,49 @@ ComPtr<IXMLDOMDocument> ZABLoadXmlText(const WCHAR* text) {
     HRESULT hr = document->loadXML(xml.get(), &ok);
     if (hr != S_OK || ok != VARIANT_TRUE) return nullptr;
     return document;
+}
+
+ComPtr<IXMLDOMDocument> ZABLoadXmlResource(HINSTANCE instance, const WCHAR* name) {
+    if (!name) return nullptr;
+    HRSRC found = ::FindResourceW(instance, name, L"ZABLIB");
+    if (!found) return nullptr;
+    const DWORD size = ::SizeofResource(instance, found);
+    HGLOBAL loaded = ::LoadResource(instance, found);
+    const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
+    if (!bytes) return nullptr;
+    // One unit more than the bytes fill holds the terminator; an odd last
+    // byte is dropped with it.
+    std::unique_ptr<WCHAR[]> text(new (std::nothrow) WCHAR[size / 2 + 1]);
+    if (!text) return nullptr;
+    std::memcpy(text.get(), bytes, size);
+    text[size / 2] = L'\0';
+    return ZABLoadXmlText(text.get());
+}
+
+bool ZABFitsLimits(IXMLDOMNode* root, int maxDepth, int maxElements) {
+    if (!root) return false;
+    ComPtr<IXMLDOMNode> node = root;
+    int depth = 0;
+    int elements = 0;
+    for (;;) {
+        if (++elements > maxElements) return false;
+        if (ComPtr<IXMLDOMNode> child = FirstElementChild(node.Get())) {
+            if (++depth > maxDepth) return false;
+            node = child;
+            continue;
+        }
+        // Node objects are not unique per node: the depth tells when the
+        // walk is back at the root.
+        for (;;) {
+            if (depth == 0) return true;
+            if (ComPtr<IXMLDOMNode> next = NextElementSibling(node.Get())) {
+                node = next;
+                break;
+            }
+            ComPtr<IXMLDOMNode> parent;
+            if (node->get_parentNode(&parent) != S_OK) return false;
+            node = parent;
+            --depth;
+        }
+    }
 }

@@ -41,3 +41,11 @@ Microsoft::WRL::ComPtr<IXMLDOMDocument> ZABLoadXmlFile(const WCHAR* path);
 // Parses UTF-16 text held in memory; a leading byte-order mark is skipped.
 // None if the text is not XML.
 Microsoft::WRL::ComPtr<IXMLDOMDocument> ZABLoadXmlText(const WCHAR* text);
+
+// Parses the resource of type "ZABLIB" called `name` in `instance`: UTF-16
+// text, with or without a byte-order mark. None if it is missing or not XML.
+Microsoft::WRL::ComPtr<IXMLDOMDocument> ZABLoadXmlResource(HINSTANCE instance, const WCHAR* name);
+
+// Whether the elements under `root` nest at most `maxDepth` levels below it
+// and number at most `maxElements` with it. Walks without recursion.
+bool ZABFitsLimits(IXMLDOMNode* root, int maxDepth, int maxElements);

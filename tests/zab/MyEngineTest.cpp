@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include "tests/zab/ZabTestSupport.h"
+#include <memory>
 #include "ui/CMyEngine.h"
+#include "zab/CZABElement.h"
 
 namespace {
 
@@ -66,7 +68,10 @@ TEST(MyEngine, DrawsNothingWithoutAValidPicture) {
 TEST(MyEngine, KeepsTheStringTableOfTheEngine) {
     CMyEngine engine(::GetModuleHandleW(nullptr));
     EXPECT_EQ(::GetModuleHandleW(nullptr), engine.GetInstance());
-    EXPECT_EQ(nullptr, engine.CreateElement(L"picture", nullptr));
+    // The element factory is the engine's own.
+    std::unique_ptr<CZABElement> picture(engine.CreateElement(L"picture", nullptr));
+    ASSERT_TRUE(picture);
+    EXPECT_TRUE(picture->QueryElement(L"picture", nullptr));
     EXPECT_STREQ(L"Pause", engine.GetString(L"menu-pause", nullptr, L"Pause"));
 }
 

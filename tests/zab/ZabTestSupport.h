@@ -8,8 +8,17 @@
 #include "tests/support/CTempFolder.h"
 #include "tests/support/TestFiles.h"
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
+
+// Rectangles compared and printed in the assertions on window placement.
+inline bool operator==(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+inline void PrintTo(const RECT& r, std::ostream* out) {
+    *out << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}
 
 class ComTest : public ::testing::Test {
 protected:

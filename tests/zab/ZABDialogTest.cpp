@@ -1,0 +1,348 @@
+// Real modal dialogs under Wine: documents run through the dialog manager,
+// driven from a timer on the test's thread as a user would (keys, the close
+// box), and measured as windows once they are up.
+#include <gtest/gtest.h>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+#include "tests/zab/CProbeElement.h"
+#include "tests/zab/CProbeEngine.h"
+#include "tests/zab/ZabTestSupport.h"
+#include "zab/CZABDialog.h"
+
+namespace {
+
+// Records what the dialog manager asked of it; refuses the first
+// `refusals` accepts.
+class CTestDialog : public CZABDialog {
+public:
+    CTestDialog(CZABEngine* engine, int refusals = 0)
+        : CZABDialog(nullptr, engine), m_refusals(refusals) {}
+    void OnInitDialog() override {
+        CZABDialog::OnInitDialog();
+        ++inits;
+    }
+    BOOL OnClose(int reason) override {
+        reasons.push_back(reason);
+        if (reason == 1 && m_refusals > 0) {
+            --m_refusals;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    int inits = 0;
+    std::vector<int> reasons;
+
+private:
+    int m_refusals;
+};
+
+// Steps run one after the other from a thread timer, which the modal loop
+// dispatches; each step returns true when done. A dialog that is still up
+// after the deadline is closed, and the test fails.
+class Driver {
+public:
+    using Step = std::function<bool()>;
+    explicit Driver(std::vector<Step> steps) : m_steps(std::move(steps)) {
+        s_current = this;
+        m_started = ::GetTickCount();
+        m_timer = ::SetTimer(nullptr, 0, 15, Tick);
+    }
+    ~Driver() {
+        ::KillTimer(nullptr, m_timer);
+        s_current = nullptr;
+    }
+    bool Finished() const { return m_next == m_steps.size(); }
+    bool TimedOut() const { return m_timedOut; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        Driver* driver = s_current;
+        if (!driver) return;
+        if (::GetTickCount() - driver->m_started > 120000) {
+            driver->m_timedOut = true;
+            if (HWND dialog = ::GetActiveWindow()) ::EndDialog(dialog, 99);
+            return;
+        }
+        if (driver->m_next < driver->m_steps.size() && driver->m_steps[driver->m_next]()) {
+            ++driver->m_next;
+        }
+    }
+    static Driver* s_current;
+    std::vector<Step> m_steps;
+    size_t m_next = 0;
+    DWORD m_started = 0;
+    UINT_PTR m_timer = 0;
+    bool m_timedOut = false;
+};
+Driver* Driver::s_current = nullptr;
+
+RECT ScreenRect(HWND window) {
+    RECT rect = {};
+    ::GetWindowRect(window, &rect);
+    return rect;
+}
+
+// A window's rectangle in the client coordinates of `dialog`.
+RECT RectIn(HWND dialog, HWND window) {
+    RECT rect = ScreenRect(window);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+RECT DialogUnits(HWND window, int x, int y, int cx, int cy) {
+    RECT rect = {x, y, cx, cy};
+    ::MapDialogRect(window, &rect);
+    return rect;
+}
+
+RECT WorkAreaOf(HWND window) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    ::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+    return info.rcWork;
+}
+
+const wchar_t kSmall[] =
+    L"<dialog caption='Small' width='300' height='200'>"
+    L"<probe id='p' window='true' minwidth='120' minheight='40'/></dialog>";
+
+class Dialogs : public ComTest {
+protected:
+    std::wstring Document(const std::wstring& text) {
+        return folder.WriteUtf16(L"dlg" + std::to_wstring(++m_files) + L".xml", text);
+    }
+    // Runs `dialog` on the document `text` with `steps` driving it.
+    INT_PTR Run(CTestDialog& dialog, const std::wstring& text, std::vector<Driver::Step> steps,
+                HWND owner = nullptr) {
+        std::wstring path = Document(text);
+        Driver driver(std::move(steps));
+        INT_PTR result = dialog.DoModal(::GetModuleHandleW(nullptr), path.c_str(), owner);
+        EXPECT_FALSE(driver.TimedOut());
+        EXPECT_TRUE(driver.Finished());
+        return result;
+    }
+    // A step that waits until the dialog is on screen, then does `action`.
+    static Driver::Step WhenShown(CZABDialog& dialog, std::function<void(HWND)> action) {
+        return [&dialog, action] {
+            HWND window = dialog.GetWindow();
+            if (!window || !::IsWindowVisible(window)) return false;
+            action(window);
+            return true;
+        };
+    }
+    static void Key(HWND window, WPARAM key) {
+        ::PostMessageW(window, WM_KEYDOWN, key, 1);
+        ::PostMessageW(window, WM_KEYUP, key, 0xC0000001);
+    }
+
+    CProbeEngine engine{::GetModuleHandleW(nullptr)};
+    TempFolder folder;
+
+private:
+    int m_files = 0;
+};
+
+TEST_F(Dialogs, EnterAcceptsEscapeAndTheCloseBoxCancelAndARefusalKeepsItOpen) {
+    CTestDialog entered(&engine);
+    EXPECT_EQ(1, Run(entered, kSmall, {WhenShown(entered, [](HWND w) { Key(w, VK_RETURN); })}));
+    EXPECT_EQ(std::vector<int>{1}, entered.reasons);
+    EXPECT_EQ(1, entered.inits);
+
+    CTestDialog escaped(&engine);
+    EXPECT_EQ(2, Run(escaped, kSmall, {WhenShown(escaped, [](HWND w) { Key(w, VK_ESCAPE); })}));
+    EXPECT_EQ(std::vector<int>{2}, escaped.reasons);
+
+    CTestDialog closed(&engine);
+    EXPECT_EQ(2, Run(closed, kSmall, {WhenShown(closed, [](HWND w) {
+                                          ::PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0);
+                                      })}));
+    EXPECT_EQ(std::vector<int>{0}, closed.reasons);
+
+    // The refused accept leaves the same window up; Escape then ends it.
+    CTestDialog refusing(&engine, 1);
+    HWND first = nullptr;
+    bool stillUp = false;
+    INT_PTR result = Run(refusing, kSmall,
+                         {WhenShown(refusing, [&](HWND w) {
+                              first = w;
+                              Key(w, VK_RETURN);
+                          }),
+                          [&] {
+                              if (refusing.reasons.empty()) return false;
+                              stillUp = ::IsWindow(first) && ::IsWindowVisible(first) &&
+                                        refusing.GetWindow() == first;
+                              Key(first, VK_ESCAPE);
+                              return true;
+                          }});
+    EXPECT_EQ(2, result);
+    EXPECT_TRUE(stillUp);
+    EXPECT_EQ((std::vector<int>{1, 2}), refusing.reasons);
+    EXPECT_EQ(1, refusing.inits);
+}
+
+TEST_F(Dialogs, WindowIsItsContentsMinimumPlusFrameWithControlsLaidOut) {
+    // The caption comes from the string table and is far longer than any
+    // fixed template would hold.
+    std::wstring caption(3000, L'c');
+    caption += L"\u00E9nd";
+    TempFolder rows;
+    std::wstring table = L"<strings><string id='dlg' attr='caption' loc='" + caption +
+                         L"'/></strings>";
+    ASSERT_TRUE(engine.LoadStrings(rows.WriteUtf16(L"rows.xml", table).c_str()));
+    CTestDialog dialog(&engine);
+    RECT client = {}, frame = {}, mapped = {}, wide = {}, line = {}, ok = {}, cancel = {};
+    SIZE minimum = {};
+    std::wstring shownCaption;
+    Run(dialog,
+        L"<dialog caption='Short' locid='dlg' orient='vertical' width='500' height='400'>"
+        L"<probe id='wide' window='true' minwidth='300' minheight='50'/>"
+        L"<probe id='line' window='true' minwidth='10' minheight='2'/>"
+        L"<hbox columns='3'><spacer hFlex='1'/>"
+        L"<probe id='ok' window='true' minwidth='75' minheight='23'/>"
+        L"<probe id='cancel' window='true' minwidth='75' minheight='23'/></hbox>"
+        L"</dialog>",
+        {WhenShown(dialog, [&](HWND w) {
+            ::GetClientRect(w, &client);
+            frame = ScreenRect(w);
+            mapped = DialogUnits(w, 4, 4, 7, 7);
+            dialog.GetMinSize(&minimum);
+            wide = RectIn(w, dialog.FindById(L"wide")->GetWindow());
+            line = RectIn(w, dialog.FindById(L"line")->GetWindow());
+            ok = RectIn(w, dialog.FindById(L"ok")->GetWindow());
+            cancel = RectIn(w, dialog.FindById(L"cancel")->GetWindow());
+            shownCaption.resize(4000);
+            shownCaption.resize(::GetWindowTextW(w, &shownCaption[0], 4000));
+            Key(w, VK_ESCAPE);
+        })});
+    EXPECT_EQ(caption, shownCaption);
+    const int spaceX = mapped.left, spaceY = mapped.top;
+    const int marginX = mapped.right, marginY = mapped.bottom;
+    ASSERT_GT(spaceX, 0);
+    ASSERT_GT(marginY, 0);
+    // Client area: margins around 300 wide and three rows; "width" and
+    // "height" of the document play no part.
+    EXPECT_EQ(marginX + 300 + marginX, client.right);
+    EXPECT_EQ(marginY + 50 + spaceY + 2 + spaceY + 23 + marginY, client.bottom);
+    EXPECT_EQ(minimum.cx, client.right);
+    EXPECT_EQ(minimum.cy, client.bottom);
+    EXPECT_EQ((RECT{marginX, marginY, marginX + 300, marginY + 50}), wide);
+    // The line spans the column; the buttons sit at the right edge.
+    const int lineTop = marginY + 50 + spaceY;
+    EXPECT_EQ((RECT{marginX, lineTop, marginX + 300, lineTop + 2}), line);
+    const int rowTop = lineTop + 2 + spaceY;
+    EXPECT_EQ((RECT{marginX + 300 - 75, rowTop, marginX + 300, rowTop + 23}), cancel);
+    EXPECT_EQ((RECT{marginX + 300 - 75 - spaceX - 75, rowTop, marginX + 300 - 75 - spaceX,
+                    rowTop + 23}),
+              ok);
+    EXPECT_GT(frame.right - frame.left, client.right);
+}
+
+TEST_F(Dialogs, PlacedAtTheOwnersCornerInsideTheWorkAreaOrCentred) {
+    mx::unique_hwnd owner(::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0,
+                                            200, 150, nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(owner);
+    const RECT work = WorkAreaOf(owner.get());
+    struct Case {
+        POINT ownerAt;
+        bool centred;
+        const wchar_t* text;
+    };
+    const std::wstring plain = kSmall;
+    const std::wstring centred =
+        L"<dialog centerScreen='TRUE'><probe window='true' minwidth='120' minheight='40'/></dialog>";
+    const Case cases[] = {
+        {{work.left + 100, work.top + 120}, false, plain.c_str()},
+        {{work.right - 10, work.bottom - 10}, false, plain.c_str()},
+        {{work.left - 300, work.top - 250}, false, plain.c_str()},
+        {{work.right - 10, work.bottom - 10}, true, centred.c_str()},
+    };
+    for (const Case& c : cases) {
+        ::SetWindowPos(owner.get(), nullptr, c.ownerAt.x, c.ownerAt.y, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        CTestDialog dialog(&engine);
+        RECT at = {};
+        Run(dialog, c.text, {WhenShown(dialog, [&](HWND w) {
+                                 at = ScreenRect(w);
+                                 Key(w, VK_ESCAPE);
+                             })},
+            owner.get());
+        const int width = at.right - at.left, height = at.bottom - at.top;
+        ASSERT_GT(width, 120);
+        int x = c.ownerAt.x, y = c.ownerAt.y;
+        if (c.centred) {
+            x = work.left + (work.right - work.left) / 2 - width / 2;
+            y = work.top + (work.bottom - work.top) / 2 - height / 2;
+        }
+        x = std::max<int>(work.left, std::min<int>(x, work.right - width));
+        y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
+        EXPECT_EQ(x, at.left) << c.ownerAt.x << "," << c.ownerAt.y << " centred " << c.centred;
+        EXPECT_EQ(y, at.top) << c.ownerAt.x << "," << c.ownerAt.y << " centred " << c.centred;
+    }
+
+    // Without an owner there is no corner to start from: centred.
+    CTestDialog lonely(&engine);
+    RECT at = {};
+    Run(lonely, plain, {WhenShown(lonely, [&](HWND w) {
+                            at = ScreenRect(w);
+                            Key(w, VK_ESCAPE);
+                        })});
+    const RECT primary = WorkAreaOf(nullptr);
+    EXPECT_EQ(primary.left + (primary.right - primary.left) / 2 - (at.right - at.left) / 2, at.left);
+    EXPECT_EQ(primary.top + (primary.bottom - primary.top) / 2 - (at.bottom - at.top) / 2, at.top);
+}
+
+TEST_F(Dialogs, TabPanelIsAChildDialogWhoseAcceptEndsTheDialogAroundIt) {
+    CTestDialog dialog(&engine);
+    HWND panel = nullptr, probe = nullptr, probeParent = nullptr, panelParent = nullptr;
+    LONG_PTR exStyle = 0, style = 0;
+    RECT panelMargins = {}, probeRect = {}, panelRect = {};
+    INT_PTR result = Run(dialog,
+        L"<dialog><tabpanel id='panel' label='Page'>"
+        L"<probe id='inside' window='true' minwidth='60' minheight='20'/>"
+        L"</tabpanel></dialog>",
+        {WhenShown(dialog, [&](HWND w) {
+            panel = dialog.FindById(L"panel")->GetWindow();
+            probe = dialog.FindById(L"inside")->GetWindow();
+            probeParent = ::GetParent(probe);
+            panelParent = ::GetParent(panel);
+            exStyle = ::GetWindowLongPtrW(panel, GWL_EXSTYLE);
+            style = ::GetWindowLongPtrW(panel, GWL_STYLE);
+            panelMargins = DialogUnits(panel, 7, 7, 7, 7);
+            probeRect = RectIn(panel, probe);
+            panelRect = RectIn(w, panel);
+            // An accept from inside the page ends the whole dialog.
+            ::PostMessageW(panel, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        })});
+    EXPECT_EQ(1, result);
+    EXPECT_EQ(std::vector<int>{1}, dialog.reasons);
+    ASSERT_TRUE(panel);
+    EXPECT_EQ(panel, probeParent);
+    EXPECT_EQ(dialog.GetWindow(), panelParent);
+    EXPECT_TRUE(exStyle & WS_EX_CONTROLPARENT);
+    EXPECT_EQ(WS_CHILD | WS_VISIBLE, style & (WS_CHILD | WS_VISIBLE | WS_POPUP));
+    // The control sits inside the panel's own margins, the panel inside the dialog's.
+    EXPECT_EQ((RECT{panelMargins.left, panelMargins.top, panelMargins.left + 60,
+                    panelMargins.top + 20}),
+              probeRect);
+    EXPECT_EQ(panelMargins.left + 60 + panelMargins.right, panelRect.right - panelRect.left);
+    EXPECT_EQ(panelMargins.top + 20 + panelMargins.bottom, panelRect.bottom - panelRect.top);
+}
+
+TEST_F(Dialogs, DocumentsThatCannotBeLoadedShowNothing) {
+    for (const std::wstring& text : {std::wstring(L"<dialog><box></dialog>"),
+                                     std::wstring(L"<window><spacer/></window>"),
+                                     std::wstring(L"not xml at all")}) {
+        CTestDialog dialog(&engine);
+        EXPECT_EQ(0, dialog.DoModal(::GetModuleHandleW(nullptr), Document(text).c_str(), nullptr));
+        EXPECT_EQ(0, dialog.inits);
+    }
+    CTestDialog missing(&engine);
+    EXPECT_EQ(0, missing.DoModal(::GetModuleHandleW(nullptr),
+                                 (folder.path() + L"\\absent.xml").c_str(), nullptr));
+    EXPECT_EQ(0, missing.DoModal(::GetModuleHandleW(nullptr), nullptr, nullptr));
+    EXPECT_EQ(0, missing.inits);
+}
+
+}  // namespace

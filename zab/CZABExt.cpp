@@ -1,0 +1,18 @@
+#include "zab/CZABExt.h"
+
+#include "zab/CZABEngine.h"
+
+CZABExt::CZABExt(CZABElement* parent, CZABEngine* engine) : CZABElement(parent, engine) {}
+
+CZABExt::~CZABExt() = default;
+
+BOOL CZABExt::QueryElement(const WCHAR* type, CZABElement** out) {
+    return AnswerQuery(L"ext", type, out);
+}
+
+BOOL CZABExt::LoadFromXml(IXMLDOMNode* node) {
+    CZABElement::LoadFromXml(node);
+    m_text = ReadLocText(node, L"text");
+    m_extension = CZABEngine::GetAttrString(node, L"extension");
+    return TRUE;
+}

@@ -1,0 +1,28 @@
+#include "zab/CZABLabel.h"
+
+#include "zab/CZABEngine.h"
+
+CZABLabel::CZABLabel(CZABElement* parent, CZABEngine* engine) : CZABElement(parent, engine) {}
+
+CZABLabel::~CZABLabel() = default;
+
+BOOL CZABLabel::QueryElement(const WCHAR* type, CZABElement** out) {
+    return AnswerQuery(L"label", type, out);
+}
+
+BOOL CZABLabel::LoadFromXml(IXMLDOMNode* node) {
+    CZABElement::LoadFromXml(node);
+    m_value = ReadLocText(node, L"value");
+    m_vCenter = CZABEngine::GetAttrBool(node, L"vcenter", TRUE);
+    m_textAlign = CZABEngine::GetAttrEnum(node, L"textalign", {L"left", L"right", L"center"}, 0);
+    return TRUE;
+}
+
+void CZABLabel::SetText(const WCHAR* text) {
+    m_value = ZABCopyText(text);
+    if (m_window) ::SetWindowTextW(m_window, text ? text : L"");
+}
+
+const WCHAR* CZABLabel::GetText() {
+    return m_value.get();
+}

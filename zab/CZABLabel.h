@@ -1,0 +1,22 @@
+// A static text.
+// The element reads its attributes; its control comes with the window
+// classes of the standard and custom-drawn controls.
+#pragma once
+#include <windows.h>
+#include "zab/CZABElement.h"
+
+class CZABLabel : public CZABElement {
+public:
+    CZABLabel(CZABElement* parent, CZABEngine* engine);
+    ~CZABLabel() override;
+    BOOL QueryElement(const WCHAR* type, CZABElement** out) override;
+    BOOL LoadFromXml(IXMLDOMNode* node) override;
+    // The stored text, which the control shows once it exists.
+    void SetText(const WCHAR* text) override;
+    const WCHAR* GetText() override;
+
+protected:
+    ZABText m_value;       // "value", localised
+    BOOL m_vCenter = TRUE;  // "vcenter"
+    int m_textAlign = 0;   // "textalign": "left", "right", "center"
+};

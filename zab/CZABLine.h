@@ -1,0 +1,17 @@
+// An etched line across its cell.
+// The element reads its attributes; its control comes with the window
+// classes of the standard and custom-drawn controls.
+#pragma once
+#include <windows.h>
+#include "zab/CZABElement.h"
+
+class CZABLine : public CZABElement {
+public:
+    CZABLine(CZABElement* parent, CZABEngine* engine);
+    ~CZABLine() override;
+    BOOL QueryElement(const WCHAR* type, CZABElement** out) override;
+    BOOL LoadFromXml(IXMLDOMNode* node) override;
+
+protected:
+    int m_type = 0;   // "type": "EtchedHorz", "EtchedVert"
+};

@@ -1,0 +1,15 @@
+// One command of a menu.
+#pragma once
+#include <windows.h>
+#include "zab/CZABElement.h"
+
+class CZABMenuItem : public CZABElement {
+public:
+    CZABMenuItem(CZABElement* parent, CZABEngine* engine);
+    ~CZABMenuItem() override;
+    BOOL QueryElement(const WCHAR* type, CZABElement** out) override;
+    BOOL LoadFromXml(IXMLDOMNode* node) override;
+
+protected:
+    ZABText m_label;       // "label"
+};

@@ -1,0 +1,23 @@
+// A trackbar.
+// The element reads its attributes; its control comes with the window
+// classes of the standard and custom-drawn controls.
+#pragma once
+#include <windows.h>
+#include "zab/CZABElement.h"
+
+class CZABSlider : public CZABElement {
+public:
+    CZABSlider(CZABElement* parent, CZABEngine* engine);
+    ~CZABSlider() override;
+    BOOL QueryElement(const WCHAR* type, CZABElement** out) override;
+    BOOL LoadFromXml(IXMLDOMNode* node) override;
+
+protected:
+    int m_type = 0;        // "type": "horizontal", "vertical"
+    BOOL m_autoTics = FALSE;  // "autoTics"
+    BOOL m_noTics = FALSE;  // "noTics"
+    int m_minValue = 0;    // "minValue"
+    int m_maxValue = 100;  // "maxValue"
+    int m_pos = 100;       // "pos"
+    int m_ticFreq = 0;     // "ticFreq"
+};

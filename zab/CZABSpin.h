@@ -1,0 +1,20 @@
+// An up-down control, attached to its parent text box.
+// The element reads its attributes; its control comes with the window
+// classes of the standard and custom-drawn controls.
+#pragma once
+#include <windows.h>
+#include "zab/CZABElement.h"
+
+class CZABSpin : public CZABElement {
+public:
+    CZABSpin(CZABElement* parent, CZABEngine* engine);
+    ~CZABSpin() override;
+    BOOL QueryElement(const WCHAR* type, CZABElement** out) override;
+    BOOL LoadFromXml(IXMLDOMNode* node) override;
+
+protected:
+    int m_buddyAlign = 1;   // "buddyalign": "left", "right"
+    int m_lower = 0;        // "lower"
+    int m_upper = 2147483647;  // "upper"
+    int m_pos = 0;          // "pos"
+};

@@ -1,0 +1,28 @@
+// An edit control; a "spin" inside it becomes its up-down buddy.
+// The element reads its attributes; its control comes with the window
+// classes of the standard and custom-drawn controls.
+#pragma once
+#include <windows.h>
+#include "zab/CZABElement.h"
+
+class CZABTextBox : public CZABElement {
+public:
+    CZABTextBox(CZABElement* parent, CZABEngine* engine);
+    ~CZABTextBox() override;
+    BOOL QueryElement(const WCHAR* type, CZABElement** out) override;
+    BOOL LoadFromXml(IXMLDOMNode* node) override;
+    // Its children are siblings of its control.
+    HWND GetHostWindow() override;
+
+protected:
+    ZABText m_value;         // "value"
+    BOOL m_readOnly = FALSE;  // "readonly"
+    BOOL m_multiLine = FALSE;  // "multiline"
+    int m_maxLength = 0;     // "maxlength"
+    int m_textRows = 1;      // "textrows"
+    int m_textCols = 10;     // "textcols"
+    int m_size = 10;         // "size"
+    BOOL m_numberOnly = FALSE;  // "numberonly"
+    BOOL m_password = FALSE;  // "password"
+    int m_textAlign = 0;     // "textalign": "left", "right", "center"
+};
