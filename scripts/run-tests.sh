@@ -9,10 +9,13 @@ export WINEPREFIX=$prefix WINEDEBUG=-all
 # The server and the prefix's own programs (services, the desktop window) are
 # started here, on the display, before the first test: a test that started
 # them would hand them its output pipe, and ctest would wait for them long
-# after that test had ended.
+# after that test had ended. The desktop process also ends once no program
+# uses it, and the next test to use it would start it again: an idle cmd.exe,
+# reading from a pipe this shell holds, keeps it in use until ctest is done.
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   wineserver -p && wine cmd /c exit </dev/null >/dev/null 2>&1
-  exec ctest --test-dir "$0" --output-on-failure -j2 "$@"' "$build" "$@"
+  exec 3> >(exec wine cmd.exe >/dev/null 2>&1)
+  ctest --test-dir "$0" --output-on-failure -j2 "$@" 3>&-' "$build" "$@"
 rc=$?
 wineserver -k 2>/dev/null
 exit $rc
