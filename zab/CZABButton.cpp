@@ -1,6 +1,8 @@
 #include "zab/CZABButton.h"
 
+#include <algorithm>
 #include "zab/CZABEngine.h"
+#include "zab/ZABMeasure.h"
 
 CZABButton::CZABButton(CZABElement* parent, CZABEngine* engine) : CZABElement(parent, engine) {}
 
@@ -15,4 +17,13 @@ BOOL CZABButton::LoadFromXml(IXMLDOMNode* node) {
     m_label = ReadLocText(node, L"label");
     m_dlgType = CZABEngine::GetAttrEnum(node, L"dlgType", {L"button", L"accept", L"cancel", L"help", L"disclosure"}, 0);
     return TRUE;
+}
+
+BOOL CZABButton::Create() {
+    // A "width" sets the button's width exactly; otherwise the text decides,
+    // but never narrower than 50 dialog units.
+    const SIZE text = ZABMeasureText(m_label.get());
+    const int cx = m_width ? MapX(m_width) : std::max<int>(text.cx + 12, MapX(50));
+    SetMinimum(cx, MapY(m_height ? m_height : 14));
+    return CZABElement::Create();
 }

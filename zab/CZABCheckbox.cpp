@@ -1,6 +1,8 @@
 #include "zab/CZABCheckbox.h"
 
+#include <algorithm>
 #include "zab/CZABEngine.h"
+#include "zab/ZABMeasure.h"
 
 CZABCheckbox::CZABCheckbox(CZABElement* parent, CZABEngine* engine) : CZABElement(parent, engine) {}
 
@@ -15,4 +17,10 @@ BOOL CZABCheckbox::LoadFromXml(IXMLDOMNode* node) {
     m_label = ReadLocText(node, L"label");
     m_checked = CZABEngine::GetAttrBool(node, L"checked", FALSE);
     return TRUE;
+}
+
+BOOL CZABCheckbox::Create() {
+    const SIZE text = ZABMeasureText(m_label.get());
+    SetMinimum(MapY(10) + MapX(1) + text.cx, MapY(10));
+    return CZABElement::Create();
 }

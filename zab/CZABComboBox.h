@@ -11,6 +11,8 @@ public:
     ~CZABComboBox() override;
     BOOL QueryElement(const WCHAR* type, CZABElement** out) override;
     BOOL LoadFromXml(IXMLDOMNode* node) override;
+    // Measures its minimum size on the dialog it is made in.
+    BOOL Create() override;
 
 protected:
     BOOL m_editable = FALSE;  // "editable"

@@ -274,6 +274,11 @@ ZABText CZABElement::ReadLocText(IXMLDOMNode* node, const WCHAR* name) const {
     return CZABEngine::GetAttrString(node, name);
 }
 
+void CZABElement::SetMinimum(int cx, int cy) {
+    m_minWidth = cx;
+    m_minHeight = cy;
+}
+
 int CZABElement::MapX(int units) {
     return ZABMapDialogUnits(GetHostWindow(), units, 0).x;
 }

@@ -72,6 +72,8 @@ protected:
     BOOL AnswerQuery(const WCHAR* own, const WCHAR* type, CZABElement** out);
     // Attribute readers bound to this element's engine and locid.
     ZABText ReadLocText(IXMLDOMNode* node, const WCHAR* name) const;
+    // The minimum a control measured; it replaces "minwidth" and "minheight".
+    void SetMinimum(int cx, int cy);
     // Dialog units on the host window, in pixels.
     int MapX(int units);
     int MapY(int units);

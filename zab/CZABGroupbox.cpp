@@ -1,6 +1,8 @@
 #include "zab/CZABGroupbox.h"
 
+#include <algorithm>
 #include "zab/CZABEngine.h"
+#include "zab/ZABMeasure.h"
 
 CZABGroupbox::CZABGroupbox(CZABElement* parent, CZABEngine* engine) : CZABElement(parent, engine) {}
 
@@ -18,4 +20,10 @@ BOOL CZABGroupbox::LoadFromXml(IXMLDOMNode* node) {
 
 HWND CZABGroupbox::GetHostWindow() {
     return m_parent ? m_parent->GetHostWindow() : nullptr;
+}
+
+BOOL CZABGroupbox::Create() {
+    const SIZE text = ZABMeasureText(m_label.get());
+    SetMinimum(text.cx + 12, text.cy + 12);
+    return CZABElement::Create();
 }

@@ -1,6 +1,8 @@
 #include "zab/CZABLabel.h"
 
+#include <algorithm>
 #include "zab/CZABEngine.h"
+#include "zab/ZABMeasure.h"
 
 CZABLabel::CZABLabel(CZABElement* parent, CZABEngine* engine) : CZABElement(parent, engine) {}
 
@@ -25,4 +27,16 @@ void CZABLabel::SetText(const WCHAR* text) {
 
 const WCHAR* CZABLabel::GetText() {
     return m_value.get();
+}
+
+BOOL CZABLabel::Create() {
+    // With a "width" the text wraps at words within it.
+    if (m_width) {
+        const int cx = MapX(m_width);
+        SetMinimum(cx, ZABMeasureText(m_value.get(), cx).cy);
+    } else {
+        const SIZE text = ZABMeasureText(m_value.get());
+        SetMinimum(text.cx, std::max<int>(MapY(14), text.cy));
+    }
+    return CZABElement::Create();
 }

@@ -11,6 +11,8 @@ public:
     ~CZABLabel() override;
     BOOL QueryElement(const WCHAR* type, CZABElement** out) override;
     BOOL LoadFromXml(IXMLDOMNode* node) override;
+    // Measures its minimum size on the dialog it is made in.
+    BOOL Create() override;
     // The stored text, which the control shows once it exists.
     void SetText(const WCHAR* text) override;
     const WCHAR* GetText() override;

@@ -1,6 +1,8 @@
 #include "zab/CZABList.h"
 
+#include <algorithm>
 #include "zab/CZABEngine.h"
+#include "zab/ZABMeasure.h"
 
 CZABList::CZABList(CZABElement* parent, CZABEngine* engine) : CZABElement(parent, engine) {}
 
@@ -27,4 +29,9 @@ BOOL CZABList::LoadFromXml(IXMLDOMNode* node) {
     m_headerDragDrop = CZABEngine::GetAttrBool(node, L"HeaderDragDrop", FALSE);
     m_labelTip = CZABEngine::GetAttrBool(node, L"LabelTip", FALSE);
     return TRUE;
+}
+
+BOOL CZABList::Create() {
+    SetMinimum(MapX(m_width ? m_width : 48), MapY(m_height ? m_height : 40));
+    return CZABElement::Create();
 }

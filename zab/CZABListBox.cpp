@@ -1,6 +1,9 @@
 #include "zab/CZABListBox.h"
 
+#include <algorithm>
 #include "zab/CZABEngine.h"
+#include "zab/ZABMeasure.h"
+#include "zab/CZABListItem.h"
 
 CZABListBox::CZABListBox(CZABElement* parent, CZABEngine* engine) : CZABElement(parent, engine) {}
 
@@ -18,4 +21,14 @@ BOOL CZABListBox::LoadFromXml(IXMLDOMNode* node) {
     m_multiColumn = CZABEngine::GetAttrBool(node, L"multicolumn", FALSE);
     m_colWidth = CZABEngine::GetAttrInt(node, L"colWidth", 0);
     return TRUE;
+}
+
+BOOL CZABListBox::Create() {
+    const SIZE items = CZABListItem::MeasureLabels(*this);
+    if (items.cy) {
+        SetMinimum(items.cx + 10, items.cy + 20);
+    } else {
+        SetMinimum(MapX(m_width ? m_width : 48), MapY(m_height ? m_height : 40));
+    }
+    return CZABElement::Create();
 }

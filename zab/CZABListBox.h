@@ -11,6 +11,8 @@ public:
     ~CZABListBox() override;
     BOOL QueryElement(const WCHAR* type, CZABElement** out) override;
     BOOL LoadFromXml(IXMLDOMNode* node) override;
+    // Measures its minimum size on the dialog it is made in.
+    BOOL Create() override;
 
 protected:
     int m_selection = 0;           // "selection": "single", "multiple", "extended", "none"

@@ -11,6 +11,8 @@ public:
     ~CZABRadio() override;
     BOOL QueryElement(const WCHAR* type, CZABElement** out) override;
     BOOL LoadFromXml(IXMLDOMNode* node) override;
+    // Measures its minimum size on the dialog it is made in.
+    BOOL Create() override;
 
 protected:
     ZABText m_label;       // "label", localised

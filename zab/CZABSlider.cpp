@@ -1,6 +1,8 @@
 #include "zab/CZABSlider.h"
 
+#include <algorithm>
 #include "zab/CZABEngine.h"
+#include "zab/ZABMeasure.h"
 
 CZABSlider::CZABSlider(CZABElement* parent, CZABEngine* engine) : CZABElement(parent, engine) {}
 
@@ -20,4 +22,9 @@ BOOL CZABSlider::LoadFromXml(IXMLDOMNode* node) {
     m_pos = CZABEngine::GetAttrInt(node, L"pos", 100);
     m_ticFreq = CZABEngine::GetAttrInt(node, L"ticFreq", 0);
     return TRUE;
+}
+
+BOOL CZABSlider::Create() {
+    SetMinimum(MapX(100), MapY(14));
+    return CZABElement::Create();
 }

@@ -1,6 +1,8 @@
 #include "zab/CZABSpin.h"
 
+#include <algorithm>
 #include "zab/CZABEngine.h"
+#include "zab/ZABMeasure.h"
 
 CZABSpin::CZABSpin(CZABElement* parent, CZABEngine* engine) : CZABElement(parent, engine) {}
 
@@ -17,4 +19,9 @@ BOOL CZABSpin::LoadFromXml(IXMLDOMNode* node) {
     m_upper = CZABEngine::GetAttrInt(node, L"upper", 2147483647);
     m_pos = CZABEngine::GetAttrInt(node, L"pos", m_lower);
     return TRUE;
+}
+
+BOOL CZABSpin::Create() {
+    SetMinimum(MapX(11), MapY(14));
+    return CZABElement::Create();
 }

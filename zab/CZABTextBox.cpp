@@ -1,6 +1,9 @@
 #include "zab/CZABTextBox.h"
 
+#include <algorithm>
+#include <string>
 #include "zab/CZABEngine.h"
+#include "zab/ZABMeasure.h"
 
 CZABTextBox::CZABTextBox(CZABElement* parent, CZABEngine* engine) : CZABElement(parent, engine) {}
 
@@ -27,4 +30,14 @@ BOOL CZABTextBox::LoadFromXml(IXMLDOMNode* node) {
 
 HWND CZABTextBox::GetHostWindow() {
     return m_parent ? m_parent->GetHostWindow() : nullptr;
+}
+
+BOOL CZABTextBox::Create() {
+    // A sample text of letters "W": one line of "size" of them, or for a
+    // multi-line box "textrows" lines of "textcols".
+    const int lines = m_multiLine ? std::max(1, std::min(m_textRows, 1000)) : 1;
+    const int letters = std::max(0, std::min(m_multiLine ? m_textCols : m_size, 1000));
+    const SIZE sample = ZABMeasureText(std::wstring(letters, L'W').c_str());
+    SetMinimum(sample.cx + 6, MapY(14) * lines);
+    return CZABElement::Create();
 }

@@ -11,6 +11,8 @@ public:
     ~CZABTextBox() override;
     BOOL QueryElement(const WCHAR* type, CZABElement** out) override;
     BOOL LoadFromXml(IXMLDOMNode* node) override;
+    // Measures its minimum size on the dialog it is made in.
+    BOOL Create() override;
     // Its children are siblings of its control.
     HWND GetHostWindow() override;
 

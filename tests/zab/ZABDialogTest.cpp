@@ -239,6 +239,69 @@ TEST_F(Dialogs, WindowIsItsContentsMinimumPlusFrameWithControlsLaidOut) {
     EXPECT_GT(frame.right - frame.left, client.right);
 }
 
+// Text as the controls measure it: the stock GUI font, edit-control rules.
+SIZE TextSize(const wchar_t* text, int wrap = 0) {
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HGDIOBJ old = ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+    RECT rect = {0, 0, wrap ? wrap : 3, 3};
+    ::DrawTextW(dc, text, -1, &rect,
+                DT_CALCRECT | DT_EDITCONTROL | (wrap ? DT_WORDBREAK : 0));
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+TEST_F(Dialogs, ControlsMeasureTheirMinimumOnTheDialog) {
+    CTestDialog dialog(&engine);
+    std::vector<SIZE> sizes;
+    RECT units = {}, more = {};
+    const wchar_t* ids[] = {L"ok", L"long", L"fixed", L"wrapped", L"five", L"ten",
+                            L"combo", L"list", L"check", L"vline"};
+    Run(dialog,
+        L"<dialog orient='vertical'>"
+        L"<button id='ok' label='OK' minwidth='500'/>"
+        L"<button id='long' label='A button text far wider than fifty dialog units'/>"
+        L"<button id='fixed' label='x' width='80' height='20'/>"
+        L"<label id='wrapped' width='40' value='several words that wrap into a few lines'/>"
+        L"<textbox id='five' size='5'/><textbox id='ten'/>"
+        L"<combobox id='combo'><listitem label='short'/><listitem label='the widest item'/></combobox>"
+        L"<listbox id='list'/><checkbox id='check' label='Check me'/><line id='vline' type='EtchedVert'/>"
+        L"</dialog>",
+        {WhenShown(dialog, [&](HWND w) {
+            units = DialogUnits(w, 50, 14, 80, 20);
+            more = DialogUnits(w, 1, 10, 48, 40);
+            for (const wchar_t* id : ids) {
+                SIZE size = {};
+                dialog.FindById(id)->GetMinSize(&size);
+                sizes.push_back(size);
+            }
+            Key(w, VK_ESCAPE);
+        })});
+    ASSERT_EQ(10u, sizes.size());
+    const int x50 = units.left, y14 = units.top;
+    // Short texts get 50 dialog units; a document's "minwidth" is replaced.
+    EXPECT_EQ(x50, sizes[0].cx);
+    EXPECT_EQ(y14, sizes[0].cy);
+    const SIZE longText = TextSize(L"A button text far wider than fifty dialog units");
+    ASSERT_GT(longText.cx + 12, x50);
+    EXPECT_EQ(longText.cx + 12, sizes[1].cx);
+    EXPECT_EQ(units.right, sizes[2].cx);
+    EXPECT_EQ(units.bottom, sizes[2].cy);
+    // Wrapped within 40 units: several lines.
+    EXPECT_GT(sizes[3].cy, 2 * TextSize(L"W").cy);
+    EXPECT_EQ(TextSize(L"WWWWW").cx + 6, sizes[4].cx);
+    EXPECT_EQ(TextSize(L"WWWWWWWWWW").cx + 6, sizes[5].cx);
+    EXPECT_EQ(y14, sizes[5].cy);
+    EXPECT_EQ(TextSize(L"the widest item").cx + 26, sizes[6].cx);
+    // A list box without items: 48 by 40 units.
+    EXPECT_EQ(more.right, sizes[7].cx);
+    EXPECT_EQ(more.bottom, sizes[7].cy);
+    EXPECT_EQ(more.top + more.left + TextSize(L"Check me").cx, sizes[8].cx);
+    EXPECT_EQ(more.top, sizes[8].cy);
+    EXPECT_EQ(y14, sizes[9].cy);
+    EXPECT_LT(sizes[9].cx, sizes[9].cy);
+}
+
 TEST_F(Dialogs, PlacedAtTheOwnersCornerInsideTheWorkAreaOrCentred) {
     mx::unique_hwnd owner(::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0,
                                             200, 150, nullptr, nullptr, nullptr, nullptr));
