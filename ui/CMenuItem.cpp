@@ -6,6 +6,7 @@
 #include "clipdata/CClipboardItem.h"
 #include "clipdata/CClipboardFormat.h"
 #include "clipdata/CEnumClipboardFormats.h"
+#include "base/ExceptionBarrier.h"
 #include "image/CxImage.h"
 #include "plugin/Module.h"
 #include "plugin/Unique.h"
@@ -246,9 +247,15 @@ bool CMenuItem::IsDragRecordRequest(const FORMATETC* format) {
 
 HRESULT CMenuItem::GetData(FORMATETC* format, STGMEDIUM* medium) {
     if (!format || !medium) return E_INVALIDARG;
-    // A deleted item's snapshot is gone: it renders nothing any more.
-    HRESULT answer = m_item->IsDeleted() ? E_INVALIDARG : m_item->GetData(format, medium);
-    if (SUCCEEDED(answer) || !IsDragRecordRequest(format)) return answer;
+    return mx::com_barrier([&]() -> HRESULT {
+        // A deleted item's snapshot is gone: it renders nothing any more.
+        HRESULT answer = m_item->IsDeleted() ? E_INVALIDARG : m_item->GetData(format, medium);
+        if (SUCCEEDED(answer) || !IsDragRecordRequest(format)) return answer;
+        return GetDragRecord(medium);
+    });
+}
+
+HRESULT CMenuItem::GetDragRecord(STGMEDIUM* medium) const {
     mx::unique_hglobal block(::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, sizeof(m_dragRecord)));
     if (!block) return E_OUTOFMEMORY;
     {
@@ -266,9 +273,10 @@ HRESULT CMenuItem::GetDataHere(FORMATETC* format, STGMEDIUM* medium) { return E_
 
 HRESULT CMenuItem::QueryGetData(FORMATETC* format) {
     if (!format) return E_INVALIDARG;
-    HRESULT answer = m_item->IsDeleted() ? E_INVALIDARG : m_item->QueryGetData(format);
-    if (answer == S_OK || !IsDragRecordRequest(format)) return answer;
-    return S_OK;
+    return mx::com_barrier([&]() -> HRESULT {
+        HRESULT answer = m_item->IsDeleted() ? E_INVALIDARG : m_item->QueryGetData(format);
+        return answer == S_OK || IsDragRecordRequest(format) ? S_OK : answer;
+    });
 }
 
 HRESULT CMenuItem::GetCanonicalFormatEtc(FORMATETC* in, FORMATETC* out) { return E_NOTIMPL; }
@@ -290,12 +298,14 @@ HRESULT CMenuItem::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (direction != DATADIR_GET) return E_NOTIMPL;
-    auto formats = new (std::nothrow) CEnumClipboardFormats();
-    if (!formats) return E_OUTOFMEMORY;
-    // A deleted item offers nothing: it could render none of it.
-    if (!m_item->IsDeleted()) m_item->AddFormatEtcs(*formats);
-    *out = formats;
-    return S_OK;
+    return mx::com_barrier([&]() -> HRESULT {
+        auto formats = mx::counted_ref<CEnumClipboardFormats>::adopt(new (std::nothrow) CEnumClipboardFormats());
+        if (!formats) return E_OUTOFMEMORY;
+        // A deleted item offers nothing: it could render none of it.
+        if (!m_item->IsDeleted()) m_item->AddFormatEtcs(*formats);
+        *out = formats.detach();
+        return S_OK;
+    });
 }
 
 HRESULT CMenuItem::DAdvise(FORMATETC* format, DWORD flags, IAdviseSink* sink, DWORD* connection) {

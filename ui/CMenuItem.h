@@ -74,6 +74,8 @@ private:
     COLORREF TextStyle();
     void DrawOverlay(HDC dc, int id, int x, int y, int size, bool rightCorner);
     static bool IsDragRecordRequest(const FORMATETC* format);
+    // A new block with the bar's drag record.
+    HRESULT GetDragRecord(STGMEDIUM* medium) const;
     static WCHAR* TaskMemCopy(const WCHAR* text);
 
     CClipBoardButton* m_root;
