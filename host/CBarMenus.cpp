@@ -45,10 +45,9 @@ bool CBarMenus::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
         return true;
     case WM_MENURBUTTONUP:
-        // The entry's context menu comes once the history menu has closed.
         if (!m_history || reinterpret_cast<HMENU>(lParam) != m_history || wParam >= menu.Count()) return false;
-        m_contextFor = static_cast<int>(wParam);
-        EndMenu();
+        m_selected = static_cast<int>(wParam);
+        OpenContextOfSelected();
         return true;
     case WM_MENUDRAG:
         if (!m_history || reinterpret_cast<HMENU>(lParam) != m_history || wParam >= menu.Count()) return false;
@@ -80,9 +79,25 @@ void CBarMenus::OnEnterIdle(HWND) {
     SetTimer(m_runner.Bar().Handle(), kShownTimer, kShownDelayMs, nullptr);
 }
 
+thread_local CBarMenus* CBarMenus::s_tracking = nullptr;
+
+// The entry's context menu comes once the history menu has closed.
+void CBarMenus::OpenContextOfSelected() {
+    if (m_selected < 0 || m_contextFor >= 0) return;
+    m_contextFor = m_selected;
+    EndMenu();
+}
+
+LRESULT CALLBACK CBarMenus::MenuLoopHook(int code, WPARAM wParam, LPARAM lParam) {
+    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && s_tracking && msg && msg->message == WM_RBUTTONUP) s_tracking->OpenContextOfSelected();
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 void CBarMenus::OnMenuSelect(UINT item, UINT flags, HMENU menu) {
     CHistoryMenu& history = m_runner.Menu();
     int index = menu == m_history && !(flags & MF_POPUP) ? history.IndexOf(item) : -1;
+    m_selected = index;
     if (index < 0) {
         if (m_tip) m_tip->Hide();
         return;
@@ -109,10 +124,16 @@ void CBarMenus::ShowHistory(POINT at) {
         PostMessageW(bar, WM_KEYDOWN, VK_DOWN, 0);
     m_history = popup.get();
     m_shown = false;
-    m_contextFor = m_dragFrom = -1;
+    m_contextFor = m_dragFrom = m_selected = -1;
     SetForegroundWindow(bar);
-    UINT chosen = static_cast<UINT>(TrackPopupMenuEx(popup.get(), TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN,
-                                                     at.x, at.y, bar, nullptr));
+    s_tracking = this;
+    UINT chosen;
+    {
+        mx::unique_hhook hook(SetWindowsHookExW(WH_GETMESSAGE, &CBarMenus::MenuLoopHook, nullptr, GetCurrentThreadId()));
+        chosen = static_cast<UINT>(TrackPopupMenuEx(popup.get(), TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, at.x,
+                                                    at.y, bar, nullptr));
+    }
+    s_tracking = nullptr;
     PostMessageW(bar, WM_NULL, 0, 0);
     m_history = nullptr;
     if (m_tip) m_tip->Hide();

@@ -43,6 +43,11 @@ public:
 
 private:
     void OnMenuSelect(UINT item, UINT flags, HMENU menu);
+    void OpenContextOfSelected();
+    // Sees the messages the menu loop takes: a right-click while an entry is
+    // highlighted opens that entry's context menu, also where the system's
+    // menus do not report WM_MENURBUTTONUP.
+    static LRESULT CALLBACK MenuLoopHook(int code, WPARAM wParam, LPARAM lParam);
     void OnEnterIdle(HWND menuWindow);
     void StartDrag(size_t index);
     UINT TrackContext(const CContextMenu& menu, POINT at);
@@ -53,4 +58,6 @@ private:
     bool m_shown = false;       // onShown was called for the menu that is up
     int m_contextFor = -1;      // an entry right-clicked in the history menu
     int m_dragFrom = -1;        // an entry dragged out of the history menu
+    int m_selected = -1;        // the entry highlighted in the history menu
+    static thread_local CBarMenus* s_tracking;  // whose history menu is up
 };

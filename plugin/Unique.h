@@ -92,6 +92,7 @@ using unique_hmodule = unique_any<api_traits<HMODULE, BOOL, ::FreeLibrary>>;
 using unique_hicon = unique_any<api_traits<HICON, BOOL, ::DestroyIcon>>;
 using unique_hmenu = unique_any<api_traits<HMENU, BOOL, ::DestroyMenu>>;
 using unique_hwnd = unique_any<api_traits<HWND, BOOL, ::DestroyWindow>>;
+using unique_hhook = unique_any<api_traits<HHOOK, BOOL, ::UnhookWindowsHookEx>>;
 using unique_hdc = unique_any<api_traits<HDC, BOOL, ::DeleteDC>>;
 using unique_hbitmap = unique_any<gdi_traits<HBITMAP>>;
 using unique_hfont = unique_any<gdi_traits<HFONT>>;
