@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "base/CPluginStream.h"
 #include "clipdata/CMD5.h"
-#include "plugin/CPluginStream.h"
 #include "tests/support/ClipContent.h"
 #include "tests/watcher/WatcherTestSupport.h"
 #include "watcher/CObClipboard.h"

@@ -2,9 +2,9 @@
 // 32-bit thumbnail that the menu shows without decoding the picture.
 // Stream: digest (16), W (4), H (4), W*H*4 thumbnail bytes, N (4), N DIB bytes.
 #pragma once
+#include "base/Unique.h"
 #include "clipdata/CClipboardFormat.h"
 #include "clipdata/CDibLayout.h"
-#include "plugin/Unique.h"
 
 class CStreamReader;
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "plugin/Unique.h"
+#include "base/Unique.h"
 
 CClipboardFormat::CClipboardFormat() { std::memset(m_digest, 0, sizeof(m_digest)); }
 

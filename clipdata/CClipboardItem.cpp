@@ -6,12 +6,12 @@
 #include <cwchar>
 #include <new>
 
+#include "base/CPluginStream.h"
 #include "base/CScopedClipboard.h"
 #include "base/ExceptionBarrier.h"
+#include "base/Unique.h"
 #include "clipdata/CClipboardFormat.h"
 #include "clipdata/CFormatFactory.h"
-#include "plugin/CPluginStream.h"
-#include "plugin/Unique.h"
 #include "zab/CZABEngine.h"
 
 using Microsoft::WRL::ComPtr;

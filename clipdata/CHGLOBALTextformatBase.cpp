@@ -5,10 +5,10 @@
 #include <cstring>
 #include <new>
 
+#include "base/Unique.h"
 #include "clipdata/CStreamReader.h"
 #include "clipdata/CStreamWriter.h"
-#include "plugin/Unique.h"
-#include "ui/GlowText.h"
+#include "draw/GlowText.h"
 
 namespace {
 

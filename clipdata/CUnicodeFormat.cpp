@@ -4,9 +4,9 @@
 #include <cwctype>
 #include <new>
 
+#include "base/Unique.h"
 #include "clipdata/CFormatFactory.h"
 #include "clipdata/CStreamReader.h"
-#include "plugin/Unique.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "host/CBarMenus.h"
 #include <ole2.h>
 #include <wrl/client.h>
+#include "base/Unique.h"
 #include "host/CButtonRunner.h"
 #include "host/CButtonText.h"
 #include "host/CDropSource.h"
-#include "plugin/Unique.h"
 
 namespace {
 

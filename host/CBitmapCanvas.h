@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <vector>
-#include "plugin/Unique.h"
+#include "base/Unique.h"
 
 class CBitmapCanvas {
 public:

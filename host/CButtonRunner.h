@@ -13,7 +13,7 @@
 #include "host/CHistoryMenu.h"
 #include "host/CSettingsFile.h"
 #include "host/HostOptions.h"
-#include "plugin/IDvlButton.h"
+#include "ui/IDvlButton.h"
 
 class CButtonRunner {
 public:

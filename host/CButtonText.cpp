@@ -1,5 +1,5 @@
 #include "host/CButtonText.h"
-#include "plugin/Unique.h"
+#include "base/Unique.h"
 
 std::wstring CButtonText::TaskText(IDvlButton* button, UINT code) {
     WCHAR* text = nullptr;

@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
-#include "plugin/IDvlButton.h"
+#include "ui/IDvlButton.h"
 
 class CButtonText {
 public:

@@ -6,8 +6,8 @@
 #include <windows.h>
 #include <string>
 #include <vector>
-#include "plugin/IDvlButton.h"
-#include "plugin/Unique.h"
+#include "base/Unique.h"
+#include "ui/IDvlButton.h"
 
 class CContextMenu {
 public:

@@ -6,10 +6,10 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include "base/Unique.h"
 #include "host/CHotKeyTable.h"
 #include "host/HostOptions.h"
-#include "plugin/IDvlHost.h"
-#include "plugin/Unique.h"
+#include "ui/IDvlHost.h"
 
 // Posted to the bar window when a button reports a change.
 constexpr UINT WM_DVLHOST_CHANGED = WM_APP + 1;

@@ -9,7 +9,7 @@
 #include <objidl.h>
 #include <string>
 #include <vector>
-#include "plugin/IDvlButton.h"
+#include "ui/IDvlButton.h"
 
 class CHistoryIndex {
 public:

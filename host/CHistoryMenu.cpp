@@ -1,7 +1,7 @@
 #include "host/CHistoryMenu.h"
 #include <algorithm>
+#include "base/Unique.h"
 #include "host/CBitmapCanvas.h"
-#include "plugin/Unique.h"
 
 namespace {
 

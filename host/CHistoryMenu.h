@@ -11,7 +11,7 @@
 #include <vector>
 #include "host/CDvlHostSite.h"
 #include "host/CMenuWalker.h"
-#include "plugin/IDvlButton.h"
+#include "ui/IDvlButton.h"
 
 class CHistoryMenu {
 public:

@@ -1,7 +1,7 @@
 #include "host/CHostClassKey.h"
+#include "base/Unique.h"
 #include "host/CGuidText.h"
-#include "plugin/IDvlHost.h"
-#include "plugin/Unique.h"
+#include "ui/IDvlHost.h"
 
 std::wstring CHostClassKey::KeyPath() {
     return L"CLSID\\" + CGuidText::Format(CLSID_DravelleHost);

@@ -1,6 +1,7 @@
 #include "host/CHostCommands.h"
 #include <string>
 #include <vector>
+#include "base/Unique.h"
 #include "host/CButtonText.h"
 #include "host/CGuidText.h"
 #include "host/CHistoryIndex.h"
@@ -10,7 +11,6 @@
 #include "host/CPngWriter.h"
 #include "host/CScreenCapture.h"
 #include "host/CTextOut.h"
-#include "plugin/Unique.h"
 
 namespace {
 

@@ -1,18 +1,18 @@
 #include "host/CHostScript.h"
 #include <cwchar>
 #include <functional>
-#include "host/CCommandLine.h"
+#include "base/CScopedClipboard.h"
+#include "base/Unique.h"
 #include "host/CButtonText.h"
+#include "host/CCommandLine.h"
 #include "host/CContextMenu.h"
 #include "host/CHostCommands.h"
 #include "host/CMenuWalker.h"
 #include "host/CMessageBoxAnswerer.h"
 #include "host/CPngWriter.h"
 #include "host/CScreenCapture.h"
-#include "host/CTipWindow.h"
 #include "host/CTextOut.h"
-#include "base/CScopedClipboard.h"
-#include "plugin/Unique.h"
+#include "host/CTipWindow.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #pragma once
 #include <windows.h>
 #include <vector>
-#include "plugin/IDvlButton.h"
+#include "ui/IDvlButton.h"
 
 class CIconRenderer {
 public:

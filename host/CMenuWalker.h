@@ -8,8 +8,8 @@
 #include <wrl/client.h>
 #include <string>
 #include <vector>
-#include "plugin/IDvlButton.h"
-#include "plugin/IDvlHost.h"
+#include "ui/IDvlButton.h"
+#include "ui/IDvlHost.h"
 
 class CMenuWalker {
 public:

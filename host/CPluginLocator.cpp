@@ -1,9 +1,9 @@
 #include "host/CPluginLocator.h"
 #include <comcat.h>
 #include <wrl/client.h>
+#include "base/Unique.h"
 #include "host/CGuidText.h"
-#include "plugin/IDvlHost.h"
-#include "plugin/Unique.h"
+#include "ui/IDvlHost.h"
 
 std::vector<CLSID> CPluginLocator::Candidates() {
     std::vector<CLSID> found;

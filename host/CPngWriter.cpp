@@ -1,6 +1,6 @@
 #include "host/CPngWriter.h"
 #include <zlib.h>
-#include "plugin/Unique.h"
+#include "base/Unique.h"
 
 namespace {
 

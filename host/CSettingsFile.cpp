@@ -1,7 +1,7 @@
 #include "host/CSettingsFile.h"
 #include <shlobj.h>
+#include "base/Unique.h"
 #include "host/CGuidText.h"
-#include "plugin/Unique.h"
 
 std::wstring CSettingsFile::DefaultPath(const CLSID& clsid) {
     WCHAR folder[MAX_PATH] = L"";

@@ -7,7 +7,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
-#include "plugin/Unique.h"
+#include "base/Unique.h"
 
 class CTipLayout {
 public:

@@ -1,6 +1,6 @@
 #include "host/CTipWindow.h"
+#include "base/Unique.h"
 #include "host/CBitmapCanvas.h"
-#include "plugin/Unique.h"
 
 CTipWindow::~CTipWindow() {
     if (m_hwnd) {

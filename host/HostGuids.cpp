@@ -1,4 +1,4 @@
 // Storage for the identifiers the bar shares with its plug-ins.
 #include <initguid.h>
-#include "plugin/IDvlButton.h"
-#include "plugin/IDvlHost.h"
+#include "ui/IDvlButton.h"
+#include "ui/IDvlHost.h"

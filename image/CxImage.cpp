@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 #include <vector>
+#include "base/Unique.h"
 #include "image/CxFile.h"
 #include "image/CxIOFile.h"
 #include "image/CxImageBMP.h"
@@ -11,7 +12,6 @@
 #include "image/CxImageJPG.h"
 #include "image/CxImagePNG.h"
 #include "image/CxMemFile.h"
-#include "plugin/Unique.h"
 
 namespace {
 

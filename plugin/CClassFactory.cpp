@@ -2,9 +2,9 @@
 #include <new>
 #include "base/CountedRef.h"
 #include "base/ExceptionBarrier.h"
+#include "base/Module.h"
 #include "plugin/CPlugin.h"
 #include "plugin/Guids.h"
-#include "plugin/Module.h"
 
 CClassFactory::CClassFactory(REFCLSID clsid) : m_refs(1), m_clsid(clsid) { ModuleAddObject(); }
 

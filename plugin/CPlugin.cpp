@@ -1,7 +1,7 @@
 #include "plugin/CPlugin.h"
 #include <new>
 #include "base/ExceptionBarrier.h"
-#include "plugin/Module.h"
+#include "base/Module.h"
 #include "ui/CClipBoardButton.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #pragma once
 #include <windows.h>
 #include <atomic>
-#include "plugin/CDvlButton.h"
-#include "plugin/CDvlContainer.h"
-#include "plugin/IDvlButton.h"
-#include "plugin/IDvlHost.h"
+#include "ui/CDvlButton.h"
+#include "ui/CDvlContainer.h"
+#include "ui/IDvlButton.h"
+#include "ui/IDvlHost.h"
 
 class CPlugin final : public IDvlButton, public CDvlContainer {
 public:

@@ -3,11 +3,11 @@
 #include <olectl.h>
 #include "base/CountedRef.h"
 #include "base/ExceptionBarrier.h"
+#include "base/Module.h"
+#include "draw/GlowText.h"
 #include "plugin/CClassFactory.h"
 #include "plugin/Guids.h"
-#include "plugin/Module.h"
 #include "plugin/Registration.h"
-#include "ui/GlowText.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     // Nothing else here: the loader lock is held, and user32, COM or GDI+

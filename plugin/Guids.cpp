@@ -1,5 +1,5 @@
 // Storage for the identifiers the plug-in and the bar share.
 #include <initguid.h>
 #include "plugin/Guids.h"
-#include "plugin/IDvlButton.h"
-#include "plugin/IDvlHost.h"
+#include "ui/IDvlButton.h"
+#include "ui/IDvlHost.h"

@@ -3,10 +3,10 @@
 #include <olectl.h>
 #include <shlwapi.h>
 #include <wrl/client.h>
+#include "base/Module.h"
+#include "base/Unique.h"
 #include "plugin/Guids.h"
-#include "plugin/IDvlHost.h"
-#include "plugin/Module.h"
-#include "plugin/Unique.h"
+#include "ui/IDvlHost.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 #include <cwchar>
 #include <new>
 #include <string>
+#include "base/CPluginStream.h"
+#include "base/Module.h"
+#include "base/Unique.h"
 #include "clipdata/CClipboardItem.h"
-#include "plugin/CPluginStream.h"
-#include "plugin/IDvlHost.h"
-#include "plugin/Module.h"
-#include "plugin/Unique.h"
 #include "ui/CMenuItem.h"
+#include "ui/IDvlHost.h"
 
 namespace {
 

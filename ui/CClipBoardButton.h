@@ -9,8 +9,8 @@
 #include <mutex>
 #include <optional>
 #include <vector>
-#include "plugin/CDvlButton.h"
-#include "plugin/Unique.h"
+#include "base/Unique.h"
+#include "ui/CDvlButton.h"
 #include "ui/CMyEngine.h"
 #include "watcher/CObClipboard.h"
 #include "watcher/ObClipEventHandler.h"

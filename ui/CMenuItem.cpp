@@ -3,15 +3,15 @@
 #include <cstring>
 #include <new>
 #include <string>
-#include "clipdata/CClipboardItem.h"
-#include "clipdata/CClipboardFormat.h"
-#include "clipdata/CEnumClipboardFormats.h"
 #include "base/ExceptionBarrier.h"
+#include "base/Module.h"
+#include "base/Unique.h"
+#include "clipdata/CClipboardFormat.h"
+#include "clipdata/CClipboardItem.h"
+#include "clipdata/CEnumClipboardFormats.h"
+#include "draw/GlowText.h"
 #include "image/CxImage.h"
-#include "plugin/Module.h"
-#include "plugin/Unique.h"
 #include "ui/CClipBoardButton.h"
-#include "ui/GlowText.h"
 
 namespace {
 

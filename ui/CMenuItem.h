@@ -13,7 +13,7 @@
 #include <objidl.h>
 #include <atomic>
 #include "clipdata/CClipboardItem.h"
-#include "plugin/CDvlButton.h"
+#include "ui/CDvlButton.h"
 
 class CClipBoardButton;
 

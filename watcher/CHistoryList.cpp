@@ -8,7 +8,7 @@
 #include <cwchar>
 #include <new>
 
-#include "plugin/CPluginStream.h"
+#include "base/CPluginStream.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <mutex>
 #include <new>
 
+#include "base/CPluginStream.h"
 #include "base/CScopedClipboard.h"
 #include "base/ExceptionBarrier.h"
-#include "plugin/CPluginStream.h"
-#include "plugin/Module.h"
+#include "base/Module.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Unique.h"
 #include "clipdata/CClipboardItem.h"
 #include "watcher/CHistoryList.h"
-#include "plugin/Unique.h"
 #include "watcher/CObReadWriteLock.h"
 #include "watcher/CObThread.h"
 #include "watcher/ObClipEventHandler.h"

@@ -7,7 +7,7 @@
 #pragma once
 #include <windows.h>
 #include <atomic>
-#include "plugin/Unique.h"
+#include "base/Unique.h"
 
 class CObReadWriteLock {
 public:

@@ -4,7 +4,7 @@
 // dialog and tab panel and routes notifications and commands to elements.
 #pragma once
 #include <windows.h>
-#include "plugin/Unique.h"
+#include "base/Unique.h"
 #include "zab/CZABElement.h"
 
 class CZABDialog : public CZABElement {

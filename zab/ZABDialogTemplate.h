@@ -2,7 +2,7 @@
 // template holding no controls, with the stock GUI font's description.
 #pragma once
 #include <windows.h>
-#include "plugin/Unique.h"
+#include "base/Unique.h"
 
 // A new block sized for what it holds, however long the caption and the
 // face name; none when memory runs out. `cx` and `cy` are dialog units.

@@ -1,6 +1,6 @@
 #include "zab/ZABMeasure.h"
 
-#include "plugin/Unique.h"
+#include "base/Unique.h"
 
 POINT ZABMapDialogUnits(HWND window, int x, int y) {
     RECT rect = {0, 0, x, y};

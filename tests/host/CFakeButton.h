@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 #include "CFakeItem.h"
-#include "plugin/IDvlButton.h"
+#include "ui/IDvlButton.h"
 
 class CFakeButton final : public IDvlButton {
 public:

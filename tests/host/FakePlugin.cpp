@@ -8,8 +8,8 @@
 #include "CFakeFactory.h"
 #include "CFakeState.h"
 #include "FakeIds.h"
-#include "plugin/IDvlButton.h"
-#include "plugin/IDvlHost.h"
+#include "ui/IDvlButton.h"
+#include "ui/IDvlHost.h"
 
 namespace {
 

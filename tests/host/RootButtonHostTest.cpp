@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 #include "CHostProcess.h"
-#include "tests/support/CTempFolder.h"
-#include "tests/support/TestFiles.h"
+#include "base/CPluginStream.h"
 #include "host/CGuidText.h"
 #include "host/CSettingsFile.h"
-#include "plugin/CPluginStream.h"
 #include "plugin/Guids.h"
+#include "tests/support/CTempFolder.h"
+#include "tests/support/TestFiles.h"
 #include "tests/ui/RootTestSupport.h"
 
 using mxtest::CTempFolder;

@@ -3,9 +3,9 @@
 // wrapper without a site answers with the defaults.
 #include <gtest/gtest.h>
 #include <cstring>
-#include "plugin/CDvlButton.h"
 #include "plugin/CPlugin.h"
 #include "tests/plugin/TestHost.h"
+#include "ui/CDvlButton.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #pragma once
 #include <windows.h>
 #include <cstddef>
-#include "plugin/IDvlButton.h"
-#include "plugin/IDvlHost.h"
+#include "ui/IDvlButton.h"
+#include "ui/IDvlHost.h"
 
 struct DvlButtonSlots {
     HRESULT(STDMETHODCALLTYPE* QueryInterface)(void* self, REFIID riid, void** ppv);

@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <wrl/client.h>
-#include "plugin/IDvlButton.h"
-#include "plugin/Unique.h"
-#include "tests/support/CTempFolder.h"
+#include "base/Unique.h"
 #include "tests/plugin/TestHost.h"
 #include "tests/plugin/TestSupport.h"
+#include "tests/support/CTempFolder.h"
+#include "ui/IDvlButton.h"
 
 using Microsoft::WRL::ComPtr;
 

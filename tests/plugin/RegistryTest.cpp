@@ -6,11 +6,11 @@
 #include <shlwapi.h>
 #include <string>
 #include <wrl/client.h>
+#include "base/Unique.h"
 #include "plugin/Guids.h"
-#include "plugin/IDvlButton.h"
-#include "plugin/IDvlHost.h"
-#include "plugin/Unique.h"
 #include "tests/plugin/TestSupport.h"
+#include "ui/IDvlButton.h"
+#include "ui/IDvlHost.h"
 
 using Microsoft::WRL::ComPtr;
 

@@ -5,10 +5,10 @@
 #include <wrl/client.h>
 #include "image/CxImage.h"
 #include "plugin/Guids.h"
-#include "plugin/IDvlButton.h"
 #include "tests/plugin/DvlSlots.h"
 #include "tests/plugin/TestHost.h"
 #include "tests/plugin/TestSupport.h"
+#include "ui/IDvlButton.h"
 
 using Microsoft::WRL::ComPtr;
 

@@ -6,8 +6,8 @@
 #include <windows.h>
 #include <string>
 #include <vector>
-#include "plugin/IDvlHost.h"
 #include "tests/plugin/DvlSlots.h"
+#include "ui/IDvlHost.h"
 
 struct HostCall {
     int slot;

@@ -4,10 +4,10 @@
 #include <windows.h>
 #include <string>
 #include <wrl/client.h>
-#include "plugin/IDvlButton.h"
-#include "plugin/Unique.h"
+#include "base/Unique.h"
 #include "tests/support/CDibCanvas.h"
 #include "tests/support/TestFiles.h"
+#include "ui/IDvlButton.h"
 
 std::wstring PluginDllPath();   // mirabex.dll
 std::wstring IconDllPath();     // mxtesticons.dll: flat icon groups 1..5

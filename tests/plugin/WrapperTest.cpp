@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 #include <wrl/client.h>
+#include "base/Module.h"
 #include "image/CxImage.h"
-#include "plugin/CDvlButton.h"
 #include "plugin/CPlugin.h"
-#include "plugin/Module.h"
 #include "tests/plugin/TestHost.h"
 #include "tests/plugin/TestSupport.h"
+#include "ui/CDvlButton.h"
 
 using Microsoft::WRL::ComPtr;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/Unique.h"
+#include "base/Unique.h"
 
 namespace mxtest {
 

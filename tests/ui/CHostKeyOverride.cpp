@@ -1,7 +1,7 @@
 #include "tests/ui/CHostKeyOverride.h"
 #include <vector>
-#include "plugin/IDvlHost.h"
-#include "plugin/Unique.h"
+#include "base/Unique.h"
+#include "ui/IDvlHost.h"
 
 std::wstring CHostKeyOverride::KeyPath() {
     WCHAR id[40] = L"";

@@ -7,10 +7,10 @@
 #include <wrl/client.h>
 #include <string>
 #include <vector>
-#include "plugin/IDvlButton.h"
-#include "tests/ui/CRootTestHost.h"
 #include "tests/support/CDibCanvas.h"
 #include "tests/support/ClipContent.h"
+#include "tests/ui/CRootTestHost.h"
+#include "ui/IDvlButton.h"
 
 class CPlugin;
 class CClipBoardButton;

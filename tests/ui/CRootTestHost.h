@@ -7,7 +7,7 @@
 #include <mutex>
 #include <utility>
 #include <vector>
-#include "plugin/IDvlHost.h"
+#include "ui/IDvlHost.h"
 
 class CRootTestHost final : public IDvlHost {
 public:

@@ -5,10 +5,10 @@
 #include <sstream>
 #include <string>
 #include <vector>
+#include "base/Module.h"
+#include "base/Unique.h"
 #include "clipdata/CClipboardItem.h"
 #include "plugin/CPlugin.h"
-#include "plugin/Module.h"
-#include "plugin/Unique.h"
 #include "tests/support/COtherApp.h"
 #include "tests/ui/CMenuTestBar.h"
 #include "tests/ui/RootTestSupport.h"

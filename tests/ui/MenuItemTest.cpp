@@ -4,11 +4,11 @@
 #include <shlobj.h>
 #include <string>
 #include <vector>
+#include "base/CPluginStream.h"
+#include "base/Unique.h"
 #include "clipdata/CClipboardItem.h"
 #include "host/CMessageBoxAnswerer.h"
 #include "plugin/CPlugin.h"
-#include "plugin/CPluginStream.h"
-#include "plugin/Unique.h"
 #include "tests/ui/CGermanBarFolder.h"
 #include "tests/ui/CMenuTestBar.h"
 #include "tests/ui/RootTestSupport.h"

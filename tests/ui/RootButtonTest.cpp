@@ -6,11 +6,11 @@
 #include <atomic>
 #include <string>
 #include <vector>
+#include "base/CPluginStream.h"
+#include "base/Unique.h"
 #include "clipdata/CClipboardItem.h"
 #include "host/CMessageBoxAnswerer.h"
 #include "plugin/CPlugin.h"
-#include "plugin/CPluginStream.h"
-#include "plugin/Unique.h"
 #include "tests/support/CDibCanvas.h"
 #include "tests/ui/CGermanBarFolder.h"
 #include "tests/ui/CHostKeyOverride.h"

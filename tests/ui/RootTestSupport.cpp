@@ -1,8 +1,8 @@
 #include "tests/ui/RootTestSupport.h"
 #include <shlobj.h>
 #include <cstdio>
-#include "plugin/CPluginStream.h"
-#include "plugin/Unique.h"
+#include "base/CPluginStream.h"
+#include "base/Unique.h"
 
 std::wstring HistoryFolder() {
     WCHAR appData[MAX_PATH] = L"";

@@ -5,7 +5,7 @@
 #include <memory>
 #include <thread>
 #include <vector>
-#include "plugin/Unique.h"
+#include "base/Unique.h"
 #include "watcher/CObReadWriteLock.h"
 
 namespace {

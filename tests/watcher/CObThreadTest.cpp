@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <atomic>
 #include <functional>
-#include "plugin/Unique.h"
+#include "base/Unique.h"
 #include "watcher/CObThread.h"
 
 namespace {

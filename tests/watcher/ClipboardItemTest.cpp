@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "base/CPluginStream.h"
+#include "base/Unique.h"
 #include "clipdata/CClipboardFormat.h"
 #include "clipdata/CClipboardItem.h"
-#include "plugin/CPluginStream.h"
-#include "plugin/Unique.h"
 #include "tests/watcher/WatcherTestSupport.h"
 #include "watcher/CObClipboard.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/CPluginStream.h"
 #include "clipdata/CClipboardItem.h"
-#include "plugin/CPluginStream.h"
 #include "tests/watcher/CWatcherTest.h"
 
 using Microsoft::WRL::ComPtr;

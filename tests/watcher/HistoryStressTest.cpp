@@ -10,8 +10,8 @@
 #include <set>
 #include <string>
 
+#include "base/CPluginStream.h"
 #include "clipdata/CClipboardItem.h"
-#include "plugin/CPluginStream.h"
 #include "tests/watcher/WatcherTestSupport.h"
 #include "watcher/CObClipboard.h"
 

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "base/Unique.h"
 #include "clipdata/CClipboardItem.h"
 #include "clipdata/CHGLOBALTextformatBase.h"
-#include "plugin/Unique.h"
 #include "watcher/CObClipboard.h"
 
 bool WaitForSequence(const CObClipboard& store, DWORD sequence, DWORD timeoutMs) {

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <gtest/gtest.h>
-#include "plugin/Unique.h"
+#include "base/Unique.h"
 #include "tests/support/CDibCanvas.h"
 #include "tests/support/CTempFolder.h"
 #include "tests/support/TestFiles.h"

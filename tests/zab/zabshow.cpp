@@ -5,7 +5,7 @@
 #include <shellapi.h>
 #include <cstdio>
 #include "image/CxImage.h"
-#include "plugin/Unique.h"
+#include "base/Unique.h"
 #include "tests/zab/CProbeEngine.h"
 #include "zab/CZABDialog.h"
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <vector>
-#include "plugin/Unique.h"
+#include "base/Unique.h"
+#include "draw/GlowText.h"
 #include "tests/support/CDibCanvas.h"
-#include "ui/GlowText.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "plugin/CPluginStream.h"
+#include "base/CPluginStream.h"
 #include <cstring>
 #include <new>
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
-#include "plugin/Module.h"
-#include "plugin/Unique.h"
+#include "base/Module.h"
+#include "base/Unique.h"
 
 TEST(Module, ObjectCountFollowsAddAndRelease) {
     LONG before = ModuleObjectCount();

@@ -1,4 +1,4 @@
-#include "plugin/Module.h"
+#include "base/Module.h"
 #include <atomic>
 
 namespace {

@@ -8,9 +8,9 @@
 #include <objidl.h>
 #include <memory>
 #include <vector>
-#include "plugin/CDvlContainer.h"
-#include "plugin/IDvlButton.h"
-#include "plugin/Unique.h"
+#include "base/Unique.h"
+#include "ui/CDvlContainer.h"
+#include "ui/IDvlButton.h"
 
 class CxImage;
 class CDvlButton;

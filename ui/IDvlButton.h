@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <objidl.h>
-#include "plugin/IDvlHost.h"
+#include "ui/IDvlHost.h"
 
 // {41F621E8-88FC-4496-ABFF-CB96F8914C1C}
 DEFINE_GUID(IID_IDvlButton, 0x41f621e8, 0x88fc, 0x4496, 0xab, 0xff, 0xcb, 0x96, 0xf8, 0x91, 0x4c, 0x1c);

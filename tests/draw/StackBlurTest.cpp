@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <vector>
-#include "ui/StackBlur.h"
+#include "draw/StackBlur.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/StackBlur.h"
+#include "draw/StackBlur.h"
 #include <cstddef>
 #include <memory>
 #include <new>

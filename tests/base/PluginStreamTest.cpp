@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include "plugin/CPluginStream.h"
+#include "base/CPluginStream.h"
 #include "tests/support/CTempFolder.h"
 
 using Microsoft::WRL::ComPtr;

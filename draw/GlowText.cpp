@@ -1,10 +1,10 @@
-#include "ui/GlowText.h"
+#include "draw/GlowText.h"
 #include <gdiplus.h>
 #include <cstring>
 #include <mutex>
-#include "plugin/Module.h"
-#include "plugin/Unique.h"
-#include "ui/StackBlur.h"
+#include "base/Module.h"
+#include "base/Unique.h"
+#include "draw/StackBlur.h"
 
 namespace gp = Gdiplus::DllExports;
 

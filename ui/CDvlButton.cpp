@@ -1,10 +1,10 @@
-#include "plugin/CDvlButton.h"
+#include "ui/CDvlButton.h"
 #include <new>
 #include <shellapi.h>
 #include <shlwapi.h>
+#include "base/Module.h"
+#include "base/Unique.h"
 #include "image/CxImage.h"
-#include "plugin/Module.h"
-#include "plugin/Unique.h"
 
 CDvlButton::CDvlButton()
     : m_classId(GUID_NULL),

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Fails when a folder includes, or its CMake targets link, something of a
+# layer above it. Usage: check-layers.sh SOURCE_DIR
+set -uo pipefail
+cd "$1" || exit 2
+
+# What each folder may use, itself included; the order is the layers' order.
+declare -A may=(
+  [base]="base"
+  [image]="base image"
+  [draw]="base draw"
+  [clipdata]="base image draw zab clipdata"
+  [watcher]="base image draw zab clipdata watcher"
+  [zab]="base zab"
+  [ui]="base image draw clipdata watcher zab ui"
+  [plugin]="base image draw clipdata watcher zab ui resources plugin"
+  [resources]="resources"
+)
+# The folder each of our CMake targets is built from.
+declare -A home=(
+  [mx_base]=base [mx_image]=image [mx_draw]=draw [mx_md5]=clipdata [mx_clipdata]=clipdata
+  [mx_watcher]=watcher [mx_zab]=zab [mx_ui]=ui [mx_server]=plugin [mx_resources]=resources
+)
+
+bad=0
+allowed() { [[ " ${may[$1]} " == *" $2 "* ]]; }
+for folder in "${!may[@]}"; do
+  while IFS=: read -r file _ used; do
+    if ! allowed "$folder" "$used"; then
+      echo "$file includes $used/, a layer $folder/ may not use"
+      bad=1
+    fi
+  done < <(grep -rHoE '^#include "[a-z]+/' --include='*.h' --include='*.cpp' --include='*.rc' "$folder" |
+           sed -E 's|^([^:]*):#include "([a-z]+)/|\1::\2|')
+  [ -f "$folder/CMakeLists.txt" ] || continue
+  for target in $(grep -oE '\bmx_[a-z0-9_]+' "$folder/CMakeLists.txt" | sort -u); do
+    used=${home[$target]:-}
+    if [ -z "$used" ]; then
+      echo "$folder/CMakeLists.txt names $target, which no layer builds"
+      bad=1
+    elif ! allowed "$folder" "$used"; then
+      echo "$folder/CMakeLists.txt links $target from $used/, a layer $folder/ may not use"
+      bad=1
+    fi
+  done
+done
+[ "$bad" = 0 ] && echo "layers: no folder uses one above it"
+exit "$bad"
