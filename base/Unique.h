@@ -73,6 +73,12 @@ struct gdi_traits {
     static void close(T value) noexcept { ::DeleteObject(value); }
 };
 
+struct find_traits {
+    using type = HANDLE;
+    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) noexcept { ::FindClose(h); }
+};
+
 struct hkey_traits {
     using type = HKEY;
     static HKEY invalid() noexcept { return nullptr; }
@@ -87,6 +93,7 @@ struct task_mem_traits {
 
 using unique_handle = unique_any<api_traits<HANDLE, BOOL, ::CloseHandle>>;
 using unique_file = unique_any<file_handle_traits>;
+using unique_find = unique_any<find_traits>;
 using unique_hglobal = unique_any<api_traits<HGLOBAL, HGLOBAL, ::GlobalFree>>;
 using unique_hmodule = unique_any<api_traits<HMODULE, BOOL, ::FreeLibrary>>;
 using unique_hicon = unique_any<api_traits<HICON, BOOL, ::DestroyIcon>>;

@@ -3,15 +3,22 @@
 // Latency: from the moment otherapp.exe (another process) closes the
 // clipboard to the watcher's OnHistoryChanged. Beside each case, measured in
 // the same run on the same bytes: the floor (MD5 of the bytes plus writing
-// them into a stream of a new compound file) and, for reference, a plain file
-// write. Then the time to load an index of 500 mixed items and the memory the
-// loaded history holds.
+// them into a stream of a new compound file), the new floor (copying the
+// block out of the clipboard, MD5 and the snapshot writer's container) and,
+// for reference, a plain file write. The hold is the longest time this
+// process kept the clipboard open during one capture (and during one
+// restore), which is how long another program is refused OpenClipboard,
+// beside the time a program takes to copy the same blocks out. A repeated
+// copy of the first run's content shows how fast an entry comes back. Then
+// the time to load an index of 500 mixed items and the memory the loaded
+// history holds.
 #include <windows.h>
 #include <objbase.h>
 #include <psapi.h>
 #include <wrl/client.h>
 
 #include <algorithm>
+#include <thread>
 #include <atomic>
 #include <cstdio>
 #include <functional>
@@ -20,6 +27,7 @@
 
 #include "base/CPluginStream.h"
 #include "clipdata/CMD5.h"
+#include "clipdata/CSnapshotWriter.h"
 #include "tests/support/ClipContent.h"
 #include "tests/watcher/WatcherTestSupport.h"
 #include "watcher/CObClipboard.h"
@@ -86,6 +94,98 @@ double FloorOnce(const std::vector<BYTE>& bytes, const std::wstring& path) {
     return ms;
 }
 
+// Watches, without opening it, which window holds the clipboard open, and
+// keeps the longest stretch a window of this process held it.
+class HoldWatch {
+public:
+    void Start() {
+        m_longest = 0;
+        m_running = true;
+        m_thread = std::thread([this] { Run(); });
+    }
+    double Stop() {
+        m_running = false;
+        if (m_thread.joinable()) m_thread.join();
+        return Milliseconds(m_longest);
+    }
+
+private:
+    static bool HeldHere() {
+        HWND holder = GetOpenClipboardWindow();
+        DWORD process = 0;
+        if (holder) GetWindowThreadProcessId(holder, &process);
+        return holder && process == GetCurrentProcessId();
+    }
+    void Run() {
+        LONGLONG since = -1;
+        while (m_running) {
+            const bool held = HeldHere();
+            const LONGLONG now = Now();
+            if (held && since < 0) since = now;
+            if (since >= 0 && (!held || !m_running)) {
+                m_longest = std::max(m_longest, now - since);
+                since = -1;
+            }
+            SwitchToThread();
+        }
+        if (since >= 0) m_longest = std::max(m_longest, Now() - since);
+    }
+
+    std::atomic<bool> m_running{false};
+    LONGLONG m_longest = 0;
+    std::thread m_thread;
+};
+
+// What any clipboard history must do with the clipboard open: copy the known
+// formats' blocks into memory of its own. The copies are handed back.
+double CopyOutOnce(std::vector<std::vector<BYTE>>* copies) {
+    const UINT known[] = {CF_UNICODETEXT, CF_HDROP, CF_DIB, RegisterClipboardFormatW(L"HTML Format"),
+                          RegisterClipboardFormatW(L"Rich Text Format")};
+    const LONGLONG start = Now();
+    if (!OpenClipboard(nullptr)) return -1;
+    for (UINT id : known) {
+        HANDLE handle = IsClipboardFormatAvailable(id) ? GetClipboardData(id) : nullptr;
+        const BYTE* data = handle ? static_cast<const BYTE*>(GlobalLock(handle)) : nullptr;
+        if (!data) continue;
+        copies->emplace_back(data, data + GlobalSize(handle));
+        GlobalUnlock(handle);
+    }
+    CloseClipboard();
+    return Milliseconds(Now() - start);
+}
+
+// Copy-out, MD5 and the container the snapshot writer chooses, one stream
+// per block.
+double NewFloorOnce(const std::wstring& path) {
+    const LONGLONG start = Now();
+    std::vector<std::vector<BYTE>> copies;
+    CopyOutOnce(&copies);
+    ULONGLONG total = 0;
+    for (const auto& copy : copies) total += copy.size();
+    {
+        CSnapshotWriter writer(path, total);
+        IStorage* storage = writer.GetStorage();
+        for (size_t i = 0; storage && i < copies.size(); ++i) {
+            uint8_t digest[CMD5::DigestSize];
+            CMD5::Compute(copies[i].data(), copies[i].size(), digest);
+            ComPtr<IStream> stream;
+            const std::wstring name = L"data" + std::to_wstring(i);
+            storage->CreateStream(name.c_str(), STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0,
+                                  0, &stream);
+            if (!stream) continue;
+            ULONG written = 0;
+            stream->Write(digest, sizeof digest, &written);
+            stream->Write(copies[i].data(), static_cast<ULONG>(copies[i].size()), &written);
+            stream->Commit(STGC_DEFAULT);
+            std::vector<BYTE>().swap(copies[i]);
+        }
+        writer.Commit();
+    }
+    const double ms = Milliseconds(Now() - start);
+    DeleteFileW(path.c_str());
+    return ms;
+}
+
 double PlainWriteOnce(const std::vector<BYTE>& bytes, const std::wstring& path) {
     const LONGLONG start = Now();
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -124,26 +224,52 @@ std::vector<Case> Cases() {
     };
 }
 
+// One copy (or restore) with the hold watched; the hold in milliseconds.
+template <typename Step>
+double Held(Step step) {
+    HoldWatch watch;
+    watch.Start();
+    const bool done = step();
+    const double ms = watch.Stop();
+    return done ? ms : -1;
+}
+
 bool RunCase(const Case& c, CObClipboard& store, TimingHandler& handler, COtherApp& source,
              const std::wstring& scratch) {
-    std::vector<double> latency, floor, plain;
+    std::vector<double> latency, hold, copyOut, floor, newFloor, plain;
+    auto copied = [&](const std::string& command) {
+        return source.Copy(command) && WaitForSequence(store, source.LastSequence(), 20000);
+    };
     for (int i = -1; i < c.runs; ++i) {  // run -1 warms up
-        if (!source.Copy(c.command(i))) return false;
-        if (!WaitForSequence(store, source.LastSequence(), 20000)) return false;
+        const double held = Held([&] { return copied(c.command(i)); });
+        if (held < 0) return false;
         const double ms = Milliseconds(handler.Last() - source.LastClosedAt());
         const clipcontent::Format content = c.content(i);
+        std::vector<std::vector<BYTE>> copies;
+        const double out = CopyOutOnce(&copies);
         const double f = FloorOnce(content.bytes, scratch + L"\\floor.bin");
+        const double nf = NewFloorOnce(scratch + L"\\newfloor.bin");
         const double p = PlainWriteOnce(content.bytes, scratch + L"\\plain.bin");
         if (i < 0) continue;
         latency.push_back(ms);
+        hold.push_back(held);
+        copyOut.push_back(out);
         floor.push_back(f);
+        newFloor.push_back(nf);
         plain.push_back(p);
     }
+    // The first run's content once more: its entry comes back.
+    if (!copied(c.command(0))) return false;
+    const double again = Milliseconds(handler.Last() - source.LastClosedAt());
+    ItemRef older = store.GetItem(1);
+    const double restoreHold =
+        older ? Held([&] { return store.RestoreItem(older->GetId()); }) : -1;
     store.DeleteAllItems(true);
-    const Stats l = Summarise(latency), f = Summarise(floor), p = Summarise(plain);
-    printf("%-18s %5d %9.2f %9.2f %9.2f %9.2f %9.2f %9.2f %6.2f %6.2f\n", c.name, c.runs,
-           l.median, l.p95, f.median, f.p95, p.median, p.p95, f.median > 0 ? l.median / f.median : 0,
-           f.p95 > 0 ? l.p95 / f.p95 : 0);
+    const Stats l = Summarise(latency), h = Summarise(hold), o = Summarise(copyOut),
+                f = Summarise(floor), n = Summarise(newFloor), p = Summarise(plain);
+    printf("%-18s %4d %8.2f %8.2f %8.2f %8.2f %8.2f %8.2f %8.2f %8.2f %8.2f %8.2f\n", c.name,
+           c.runs, l.median, l.p95, h.median, h.p95, restoreHold, o.median, n.median, f.median,
+           p.median, again);
     fflush(stdout);
     return true;
 }
@@ -246,11 +372,16 @@ int main() {
             fprintf(stderr, "capture_bench: the watcher did not start\n");
             return 1;
         }
-        printf("capture latency, milliseconds (close of the clipboard by another process to "
-               "OnHistoryChanged)\n");
-        printf("floor: MD5 + one stream of a new compound file; plain: one plain file write\n\n");
-        printf("%-18s %5s %9s %9s %9s %9s %9s %9s %6s %6s\n", "case", "runs", "median", "p95",
-               "floor", "floor95", "plain", "plain95", "x med", "x p95");
+        printf("milliseconds, medians unless named p95\n"
+               "latency: close of the clipboard by another process to OnHistoryChanged\n"
+               "hold: longest time the capture kept the clipboard open (restore: one restore)\n"
+               "copyout: another program copying the same blocks out of the clipboard\n"
+               "newfloor: copy-out + MD5 + the snapshot writer's container\n"
+               "floor: MD5 + one stream of a new compound file on the disk; plain: a plain write\n"
+               "again: latency of the first run's content copied once more (entry brought back)\n\n");
+        printf("%-18s %4s %8s %8s %8s %8s %8s %8s %8s %8s %8s %8s\n", "case", "runs", "latency",
+               "lat95", "hold", "hold95", "restore", "copyout", "newfloor", "floor", "plain",
+               "again");
         for (const Case& c : Cases()) {
             if (!RunCase(c, store, handler, source, scratch.Path())) {
                 fprintf(stderr, "capture_bench: case %s failed\n", c.name);

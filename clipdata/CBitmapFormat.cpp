@@ -72,19 +72,20 @@ void CBitmapFormat::ThumbnailSize(LONG width, LONG height, int& thumbWidth, int&
 }
 
 bool CBitmapFormat::CaptureToStream(IStream* stream) {
-    HANDLE handle = GetClipboardBlock(CF_DIB);
-    if (!handle) return false;
-    mx::unique_hglobal_locked block(handle);
-    if (!block) return false;
-    const SIZE_T size = block.size();
-    if (size > kLargestBlock) return false;
-    const BYTE* data = static_cast<const BYTE*>(block.get());
+    return CaptureClipboardBlock(CF_DIB, stream);
+}
 
+bool CBitmapFormat::CaptureBlock(const BYTE* data, SIZE_T size) {
+    if (!data || size > kLargestBlock) return false;
     std::memset(m_dibHead, 0, sizeof(m_dibHead));
     std::memcpy(m_dibHead, data, size < sizeof(m_dibHead) ? size : sizeof(m_dibHead));
-    MakeThumbnail(data, size);
     CMD5::Compute(data, size, m_digest);
+    return true;
+}
 
+bool CBitmapFormat::WriteBlock(const BYTE* data, SIZE_T size, IStream* stream) {
+    if (!data || size > kLargestBlock) return false;
+    MakeThumbnail(data, size);
     CStreamWriter out(stream);
     out.Write(m_digest, sizeof(m_digest));
     out.WriteUInt32(static_cast<UINT32>(m_thumbWidth));
@@ -135,20 +136,11 @@ void CBitmapFormat::MakeThumbnail(const BYTE* block, SIZE_T size) {
     m_thumbnail = std::move(section);
 }
 
+// The thumbnail comes from the copied DIB, which has been checked; the
+// clipboard is closed by then.
 bool CBitmapFormat::DrawThumbnailFrom(HDC target, const CDibLayout& layout, const BYTE* block) {
     SetStretchBltMode(target, HALFTONE);
     SetBrushOrgEx(target, 0, 0, nullptr);
-    HBITMAP picture = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
-    if (picture) {
-        mx::unique_hdc source(CreateCompatibleDC(nullptr));
-        if (source) {
-            mx::unique_select_object selected(source.get(), picture);
-            if (StretchBlt(target, 0, 0, m_thumbWidth, m_thumbHeight, source.get(), 0, 0,
-                           layout.Width(), layout.AbsoluteHeight(), SRCCOPY))
-                return true;
-        }
-    }
-    // No usable CF_BITMAP: draw from the DIB itself, which has been checked.
     const BITMAPINFO* info = reinterpret_cast<const BITMAPINFO*>(block);
     const BYTE* pixels = block + CDibLayout::PixelOffset(info->bmiHeader);
     return StretchDIBits(target, 0, 0, m_thumbWidth, m_thumbHeight, 0, 0, layout.Width(),
@@ -176,12 +168,9 @@ HGLOBAL CBitmapFormat::ReadStoredDib(IStream* stream) {
     return block.release();
 }
 
-bool CBitmapFormat::RestoreFromStream(IStream* stream) {
-    mx::unique_hglobal block(ReadStoredDib(stream));
-    if (!block) return false;
-    if (!SetClipboardData(CF_DIB, block.get())) return false;
-    block.release();  // the clipboard owns it now
-    return true;
+HGLOBAL CBitmapFormat::ReadRestoreBlock(IStream* stream, UINT* format) const {
+    if (format) *format = CF_DIB;
+    return ReadStoredDib(stream);
 }
 
 bool CBitmapFormat::LoadFromStream(IStream* stream) {

@@ -13,7 +13,6 @@ public:
     CBitmapFormat();
     ~CBitmapFormat() override;
     bool CaptureToStream(IStream* stream) override;
-    bool RestoreFromStream(IStream* stream) override;
     void GetStreamName(WCHAR* buffer) const override;
     void MeasurePreview(HDC dc, SIZE* size, COLORREF glowColour) const override;
     void DrawPreview(HDC dc, const RECT* rect, COLORREF glowColour) const override;
@@ -24,6 +23,9 @@ public:
     HRESULT QueryGetData(const FORMATETC* formatEtc) const override;
     HRESULT GetData(const FORMATETC* formatEtc, STGMEDIUM* medium, IStream* stream) const override;
     void AddFormatEtcs(IFormatEtcList& list) const override;
+    bool CaptureBlock(const BYTE* data, SIZE_T size) override;
+    bool WriteBlock(const BYTE* data, SIZE_T size, IStream* stream) override;
+    HGLOBAL ReadRestoreBlock(IStream* stream, UINT* format) const override;
 
     int GetThumbnailWidth() const { return m_thumbWidth; }
     int GetThumbnailHeight() const { return m_thumbHeight; }

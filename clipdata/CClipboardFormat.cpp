@@ -65,6 +65,23 @@ HANDLE CClipboardFormat::GetClipboardBlock(UINT format) {
     return IsClipboardFormatAvailable(format) ? GetClipboardData(format) : nullptr;
 }
 
+bool CClipboardFormat::CaptureClipboardBlock(UINT format, IStream* stream) {
+    HANDLE handle = GetClipboardBlock(format);
+    if (!handle) return false;
+    mx::unique_hglobal_locked block(handle);
+    if (!block || block.size() > kLargestBlock) return false;
+    const BYTE* data = static_cast<const BYTE*>(block.get());
+    return CaptureBlock(data, block.size()) && WriteBlock(data, block.size(), stream);
+}
+
+bool CClipboardFormat::RestoreFromStream(IStream* stream) {
+    UINT format = 0;
+    mx::unique_hglobal block(ReadRestoreBlock(stream, &format));
+    if (!block || !SetClipboardData(format, block.get())) return false;
+    block.release();  // the clipboard owns it now
+    return true;
+}
+
 void CClipboardFormat::SetGlobalMedium(STGMEDIUM* medium, HGLOBAL block) {
     medium->tymed = TYMED_HGLOBAL;
     medium->hGlobal = block;

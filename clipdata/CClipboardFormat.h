@@ -19,7 +19,7 @@ public:
     // The slot table: keep the order.
     virtual ~CClipboardFormat();
     virtual bool CaptureToStream(IStream* stream) = 0;
-    virtual bool RestoreFromStream(IStream* stream) = 0;
+    virtual bool RestoreFromStream(IStream* stream);
     virtual void GetStreamName(WCHAR* buffer) const = 0;
     virtual void MeasurePreview(HDC dc, SIZE* size, COLORREF glowColour) const = 0;
     virtual void DrawPreview(HDC dc, const RECT* rect, COLORREF glowColour) const = 0;
@@ -30,10 +30,23 @@ public:
     virtual HRESULT QueryGetData(const FORMATETC* formatEtc) const;
     virtual HRESULT GetData(const FORMATETC* formatEtc, STGMEDIUM* medium, IStream* stream) const;
     virtual void AddFormatEtcs(IFormatEtcList& list) const;
+    // A capture in two steps, so that the clipboard is open only while its
+    // blocks are copied out. CaptureBlock takes the digest and the cheap
+    // summaries from a copy of the block; WriteBlock, called only for a
+    // capture that is kept, writes the stream from the same copy and makes
+    // what only a kept format needs (a thumbnail).
+    virtual bool CaptureBlock(const BYTE* data, SIZE_T size) = 0;
+    virtual bool WriteBlock(const BYTE* data, SIZE_T size, IStream* stream) = 0;
+    // The stored data as a new clipboard block, and the format to set it
+    // as; null when the stream does not hold it whole.
+    virtual HGLOBAL ReadRestoreBlock(IStream* stream, UINT* format) const = 0;
 
     // Two formats hold the same content exactly when their digests are equal.
     bool HasSameDigest(const CClipboardFormat& other) const;
     const BYTE* GetDigest() const { return m_digest; }
+
+    // Stored sizes are 32-bit; larger clipboard blocks are not kept.
+    static constexpr SIZE_T kLargestBlock = 0xFFFFFFF0u;
 
     CClipboardFormat(const CClipboardFormat&) = delete;
     CClipboardFormat& operator=(const CClipboardFormat&) = delete;
@@ -49,9 +62,8 @@ protected:
     static void SetGlobalMedium(STGMEDIUM* medium, HGLOBAL block);
     // The open clipboard's block of that format, or null when it has none.
     static HANDLE GetClipboardBlock(UINT format);
-
-    // Stored sizes are 32-bit; larger clipboard blocks are not kept.
-    static constexpr SIZE_T kLargestBlock = 0xFFFFFFF0u;
+    // CaptureToStream from the open clipboard's block of that format.
+    bool CaptureClipboardBlock(UINT format, IStream* stream);
 
     CMD5 m_md5;
     BYTE m_digest[CMD5::DigestSize];

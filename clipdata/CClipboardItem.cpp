@@ -12,13 +12,13 @@
 #include "base/Unique.h"
 #include "clipdata/CClipboardFormat.h"
 #include "clipdata/CFormatFactory.h"
+#include "clipdata/CSnapshotWriter.h"
 #include "zab/CZABEngine.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
 
-const DWORD kCreateFile = STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
 const DWORD kCreateStream = STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE;
 const DWORD kOpenFile = STGM_READ | STGM_SHARE_DENY_WRITE;
 const DWORD kOpenStream = STGM_READ | STGM_SHARE_EXCLUSIVE;
@@ -49,12 +49,6 @@ bool ReadClipboardDword(UINT format, DWORD* value) {
     if (!block || block.size() < sizeof(DWORD)) return false;
     *value = *static_cast<const DWORD*>(block.get());
     return true;
-}
-
-// The bytes the clipboard holds for a format; 0 when unknown.
-SIZE_T ClipboardBlockSize(UINT format) {
-    HANDLE handle = GetClipboardData(format);
-    return handle ? GlobalSize(handle) : 0;
 }
 
 }  // namespace
@@ -154,80 +148,123 @@ bool CClipboardItem::IsExcludedFromHistory(const std::vector<UINT>& formats) {
 
 // ---- capture ---------------------------------------------------------------
 
-// A capture that runs out of memory stores nothing; the scoped clipboard is
-// closed on the way out.
+// A capture that runs out of memory stores nothing.
 bool CClipboardItem::CaptureFromClipboard(HWND window, CaptureStatus* status) {
+    CaptureStatus result = CaptureStatus::NothingStored;
+    if (CopyFromClipboard(window, &result) && !WriteSnapshot())
+        result = CaptureStatus::NothingStored;
+    if (status) *status = result;
+    return result == CaptureStatus::Stored;
+}
+
+// The clipboard is open only while the blocks are copied: digests,
+// thumbnails and the file come after it is closed, so other programs are
+// not kept waiting.
+bool CClipboardItem::CopyFromClipboard(HWND window, CaptureStatus* status) {
     m_formats.clear();
+    m_copies.clear();
     SetTimeNow();
-    CaptureStatus result = mx::barrier(CaptureStatus::NothingStored,
-                                       [&] { return CaptureOpenClipboard(window); });
-    m_formats.shrink_to_fit();
-    if (result == CaptureStatus::NothingStored) {
+    CaptureStatus result = mx::barrier(CaptureStatus::NothingStored, [&] {
+        CaptureStatus copied = CopyOpenClipboard(window);
+        DigestCopies();
+        return copied;
+    });
+    if (result == CaptureStatus::Stored && m_formats.empty()) result = CaptureStatus::NothingStored;
+    if (result != CaptureStatus::Stored) {
         m_formats.clear();
-        if (!m_path.empty()) ::DeleteFileW(m_path.c_str());
+        m_copies.clear();
     }
     if (status) *status = result;
     return result == CaptureStatus::Stored;
 }
 
-// The lists are made long enough before the clipboard is opened: the
-// clipboard stays open only while blocks are copied.
-CaptureStatus CClipboardItem::CaptureOpenClipboard(HWND window) {
+// The lists are made long enough before the clipboard is opened, which the
+// scoped clipboard closes on every way out.
+CaptureStatus CClipboardItem::CopyOpenClipboard(HWND window) {
     std::vector<UINT> formats;
     formats.reserve(kMaxFormats);
     m_formats.reserve(kMaxFormats);
+    m_copies.reserve(kMaxFormats);
     CScopedClipboard clipboard(window);
     if (!clipboard) return CaptureStatus::ClipboardBusy;
     ListClipboardFormats(&formats);
     if (IsExcludedFromHistory(formats)) return CaptureStatus::Excluded;
-    if (!HasKnownFormat(formats)) return CaptureStatus::NothingStored;
-    ComPtr<IStorage> storage;
-    if (!m_path.empty() && SUCCEEDED(StgCreateDocfile(m_path.c_str(), kCreateFile, 0, &storage)) &&
-        StoreFormats(storage.Get(), formats))
-        return CaptureStatus::Stored;
-    return CaptureStatus::NothingStored;
+    for (UINT id : formats) CopyBlock(id);
+    return CaptureStatus::Stored;
 }
 
-// A clipboard without any format the factory knows makes no file at all.
-bool CClipboardItem::HasKnownFormat(const std::vector<UINT>& formats) {
-    return std::any_of(formats.begin(), formats.end(), [](UINT id) {
-        std::unique_ptr<CClipboardFormat> format(FormatFactory().CreateFormat(id));
-        return format != nullptr;
-    });
+// One copy of a known format's block, as large as the clipboard says it is.
+void CClipboardItem::CopyBlock(UINT id) {
+    std::unique_ptr<CClipboardFormat> format(FormatFactory().CreateFormat(id));
+    HANDLE handle = format ? GetClipboardData(id) : nullptr;
+    if (!handle) return;
+    mx::unique_hglobal_locked block(handle);
+    const SIZE_T size = block.size();
+    if (!block || size > CClipboardFormat::kLargestBlock) return;
+    CopiedBlock copy{std::unique_ptr<BYTE[]>(new (std::nothrow) BYTE[size ? size : 1]), size};
+    if (!copy.data) return;
+    memcpy(copy.data.get(), block.get(), size);
+    m_formats.push_back(std::move(format));
+    m_copies.push_back(std::move(copy));
 }
 
-// Stores the formats in the clipboard's own order. The root is committed even
-// when nothing was stored; a failed commit loses the file.
-bool CClipboardItem::StoreFormats(IStorage* storage, const std::vector<UINT>& formats) {
-    for (UINT id : formats) StoreFormat(storage, id);
-    if (FAILED(storage->Commit(STGC_DEFAULT))) m_formats.clear();
-    return !m_formats.empty();
+// A format whose copy does not make sense to it is dropped with its copy.
+void CClipboardItem::DigestCopies() {
+    for (size_t i = 0; i < m_formats.size();) {
+        if (m_formats[i]->CaptureBlock(m_copies[i].data.get(), m_copies[i].size)) {
+            ++i;
+        } else {
+            m_formats.erase(m_formats.begin() + i);
+            m_copies.erase(m_copies.begin() + i);
+        }
+    }
+}
+
+// Each copy is freed once its stream is written: beside the clipboard's own
+// blocks, a capture holds at most one copy of each.
+bool CClipboardItem::WriteSnapshot() {
+    const bool written = mx::barrier(false, [this] { return WriteCopies(); });
+    m_copies.clear();
+    if (!written) m_formats.clear();
+    return written;
+}
+
+bool CClipboardItem::WriteCopies() {
+    ULONGLONG total = 0;
+    for (const CopiedBlock& copy : m_copies) total += copy.size;
+    CSnapshotWriter writer(m_path, total);
+    IStorage* storage = writer.GetStorage();
+    if (!storage) return false;
+    ULONGLONG reserved = 0;
+    for (size_t i = 0; i < m_formats.size(); ++i) {
+        const SIZE_T size = m_copies[i].size;
+        if (HasRoomFor(reserved + size) && WriteFormat(storage, i)) reserved += size;
+        else m_formats[i].reset();
+        m_copies[i].data.reset();
+    }
+    m_formats.erase(std::remove(m_formats.begin(), m_formats.end(), nullptr), m_formats.end());
+    return !m_formats.empty() && writer.Commit();
 }
 
 // A format whose stream cannot be written completely (a full disk) is
 // dropped together with its stream, so the file holds only whole formats.
-// One that plainly does not fit on the disk is not even started: a failed
-// write in the middle of a compound file is not survived by every
-// implementation of it.
-bool CClipboardItem::StoreFormat(IStorage* storage, UINT id) {
-    std::unique_ptr<CClipboardFormat> format(FormatFactory().CreateFormat(id));
-    if (!format || !HasRoomFor(ClipboardBlockSize(id))) return false;
+bool CClipboardItem::WriteFormat(IStorage* storage, size_t index) {
+    CClipboardFormat* format = m_formats[index].get();
     WCHAR name[256] = {};
     format->GetStreamName(name);
     ComPtr<IStream> stream;
     if (FAILED(storage->CreateStream(name, kCreateStream, 0, 0, &stream))) return false;
-    bool stored = format->CaptureToStream(stream.Get());
-    if (stored && FAILED(stream->Commit(STGC_DEFAULT))) stored = false;
+    bool written = format->WriteBlock(m_copies[index].data.get(), m_copies[index].size, stream.Get());
+    if (written && FAILED(stream->Commit(STGC_DEFAULT))) written = false;
     stream.Reset();
-    if (!stored) {
-        storage->DestroyElement(name);
-        return false;
-    }
-    m_formats.push_back(std::move(format));
-    return true;
+    if (!written) storage->DestroyElement(name);
+    return written;
 }
 
-bool CClipboardItem::HasRoomFor(SIZE_T bytes) const {
+// A format that plainly does not fit on the disk is not even started: a
+// failed write in the middle of a compound file is not survived by every
+// implementation of it.
+bool CClipboardItem::HasRoomFor(ULONGLONG bytes) const {
     ULARGE_INTEGER available = {};
     if (!GetDiskFreeSpaceExW(m_folder.c_str(), &available, nullptr, nullptr)) return true;
     const ULONGLONG needed = bytes + bytes / 64 + kSpareBytes;
@@ -269,15 +306,30 @@ CClipboardFormat* CClipboardItem::FindFormat(const WCHAR* streamName) const {
     return nullptr;
 }
 
-void CClipboardItem::RestoreToClipboard() {
-    WithSnapshot([this](IStorage* storage) {
+std::vector<CClipboardItem::RestoreBlock> CClipboardItem::ReadRestoreBlocks() const {
+    std::vector<RestoreBlock> blocks;
+    WithSnapshot([&](IStorage* storage) {
         WCHAR name[256];
         for (const auto& format : m_formats) {
             format->GetStreamName(name);
             ComPtr<IStream> stream;
-            if (OpenStream(storage, name, &stream)) format->RestoreFromStream(stream.Get());
+            RestoreBlock read{0, mx::unique_hglobal()};
+            if (OpenStream(storage, name, &stream))
+                read.block.reset(format->ReadRestoreBlock(stream.Get(), &read.format));
+            if (read.block) blocks.push_back(std::move(read));
         }
     });
+    return blocks;
+}
+
+void CClipboardItem::SetClipboardBlocks(std::vector<RestoreBlock>& blocks) {
+    for (RestoreBlock& read : blocks)
+        if (SetClipboardData(read.format, read.block.get())) read.block.release();
+}
+
+void CClipboardItem::RestoreToClipboard() {
+    std::vector<RestoreBlock> blocks = ReadRestoreBlocks();
+    SetClipboardBlocks(blocks);
 }
 
 // ---- history record ----------------------------------------------------------

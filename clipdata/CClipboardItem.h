@@ -18,6 +18,7 @@
 #include "base/CountedRef.h"
 #include "clipdata/IFormatEtcList.h"
 #include "clipdata/SaveFormatEntry.h"
+#include "base/Unique.h"
 
 class CClipboardFormat;
 class CObClipboard;
@@ -54,10 +55,33 @@ public:
     bool TakeTimeChanged();
 
     // Opens the clipboard for the window and captures it into a new snapshot
-    // file at the path. True exactly when at least one format was stored; the
-    // status tells a busy clipboard and private content from nothing stored.
-    // Only a stored capture leaves a file.
+    // file at the path: CopyFromClipboard, then WriteSnapshot. True exactly
+    // when at least one format was stored; the status tells a busy clipboard
+    // and private content from nothing stored. Only a stored capture leaves
+    // a file.
     bool CaptureFromClipboard(HWND window, CaptureStatus* status = nullptr);
+    // The first half: copies the known formats' blocks out of the clipboard,
+    // closes it, and takes their digests from the copies. No file is made;
+    // the copies are kept until WriteSnapshot or the item's end. True when
+    // at least one format was copied.
+    bool CopyFromClipboard(HWND window, CaptureStatus* status = nullptr);
+    // The second half: writes the copied formats into the snapshot file (a
+    // format that does not fit on the disk is dropped) and frees each copy
+    // once written. False, leaving no file and no formats, when nothing
+    // could be stored.
+    bool WriteSnapshot();
+
+    // A stored format read back as a clipboard block.
+    struct RestoreBlock {
+        UINT format;
+        mx::unique_hglobal block;
+    };
+    // Reads every stored format, so that the clipboard need not be open
+    // meanwhile; empty when the file is gone.
+    std::vector<RestoreBlock> ReadRestoreBlocks() const;
+    // Puts the blocks on the clipboard, which the caller has opened and
+    // emptied; the clipboard takes over each block it accepts.
+    static void SetClipboardBlocks(std::vector<RestoreBlock>& blocks);
     // Writes every stored format back; the caller has opened and emptied the
     // clipboard and closes it afterwards.
     void RestoreToClipboard();
@@ -129,10 +153,12 @@ public:
 private:
     void BuildPath();
     void SetTimeNow();
-    static bool HasKnownFormat(const std::vector<UINT>& formats);
-    bool StoreFormats(IStorage* storage, const std::vector<UINT>& formats);
-    bool StoreFormat(IStorage* storage, UINT id);
-    bool HasRoomFor(SIZE_T bytes) const;
+    CaptureStatus CopyOpenClipboard(HWND window);
+    void CopyBlock(UINT id);
+    void DigestCopies();
+    bool WriteCopies();
+    bool WriteFormat(IStorage* storage, size_t index);
+    bool HasRoomFor(ULONGLONG bytes) const;
     bool LoadFormats();
     bool LoadFormat(IStorage* storage, const WCHAR* name);
     CClipboardFormat* FindFormat(const WCHAR* streamName) const;
@@ -142,9 +168,16 @@ private:
     bool WithSnapshot(Use use) const;
     static bool OpenStream(IStorage* storage, const WCHAR* name, IStream** stream);
     void FinishDeletion() const;
-    CaptureStatus CaptureOpenClipboard(HWND window);
 
     std::vector<std::unique_ptr<CClipboardFormat>> m_formats;
+    // A format's block copied out of the clipboard, until it is written.
+    struct CopiedBlock {
+        std::unique_ptr<BYTE[]> data;
+        SIZE_T size;
+    };
+    // While a capture is not yet written: one copy for each format, in the
+    // same order.
+    std::vector<CopiedBlock> m_copies;
     mutable std::mutex m_timeGuard;
     SYSTEMTIME m_time = {};
     std::wstring m_folder;

@@ -38,31 +38,34 @@ void CHGLOBALTextformatBase::SetPreview(const WCHAR* text, size_t length) {
 }
 
 bool CHGLOBALTextformatBase::CaptureToStream(IStream* stream) {
-    HANDLE handle = GetClipboardBlock(GetFormatId());
-    if (!handle) return false;
-    mx::unique_hglobal_locked block(handle);
-    if (!block) return false;
-    const SIZE_T size = block.size();
-    if (size > kLargestBlock) return false;
-    const BYTE* data = static_cast<const BYTE*>(block.get());
+    return CaptureClipboardBlock(GetFormatId(), stream);
+}
 
+// The preview is built here too: it also finds the end of the text.
+bool CHGLOBALTextformatBase::CaptureBlock(const BYTE* data, SIZE_T size) {
+    if (!data || size > kLargestBlock) return false;
     const UINT n = BuildPreviewText(data, size);
     // A missing terminator is supplied after the block's bytes.
     const UINT fromBlock = n > size ? n - m_terminatorSize : n;
     if (fromBlock > size || n - fromBlock > m_terminatorSize) return false;
-    const UINT padding = n - fromBlock;
+    m_storedSize = n;
+    m_padding = n - fromBlock;
     static const BYTE zeros[4] = {};
 
     m_md5.Init();
     m_md5.Update(data, fromBlock);
-    m_md5.Update(zeros, padding);
+    m_md5.Update(zeros, m_padding);
     m_md5.Final(m_digest);
+    return true;
+}
 
+bool CHGLOBALTextformatBase::WriteBlock(const BYTE* data, SIZE_T size, IStream* stream) {
+    if (!data || FromBlock() > size) return false;
     CStreamWriter out(stream);
     out.Write(m_digest, sizeof(m_digest));
-    out.WriteUInt32(n);
-    out.Write(data, fromBlock);
-    out.WriteZeros(padding);
+    out.WriteUInt32(m_storedSize);
+    out.Write(data, FromBlock());
+    out.WriteZeros(m_padding);
     return out.IsGood();
 }
 
@@ -112,12 +115,9 @@ HGLOBAL CHGLOBALTextformatBase::ReadStoredBlock(IStream* stream) const {
     return block.release();
 }
 
-bool CHGLOBALTextformatBase::RestoreFromStream(IStream* stream) {
-    mx::unique_hglobal block(ReadStoredBlock(stream));
-    if (!block) return false;
-    if (!SetClipboardData(GetFormatId(), block.get())) return false;
-    block.release();  // the clipboard owns it now
-    return true;
+HGLOBAL CHGLOBALTextformatBase::ReadRestoreBlock(IStream* stream, UINT* format) const {
+    if (format) *format = GetFormatId();
+    return ReadStoredBlock(stream);
 }
 
 void CHGLOBALTextformatBase::MeasurePreview(HDC dc, SIZE* size, COLORREF glowColour) const {

@@ -9,10 +9,12 @@ class CHGLOBALTextformatBase : public CClipboardFormat {
 public:
     ~CHGLOBALTextformatBase() override;
     bool CaptureToStream(IStream* stream) override;
-    bool RestoreFromStream(IStream* stream) override;
     void MeasurePreview(HDC dc, SIZE* size, COLORREF glowColour) const override;
     void DrawPreview(HDC dc, const RECT* rect, COLORREF glowColour) const override;
     void AppendDescription(std::wstring& text) const override;
+    bool CaptureBlock(const BYTE* data, SIZE_T size) override;
+    bool WriteBlock(const BYTE* data, SIZE_T size, IStream* stream) override;
+    HGLOBAL ReadRestoreBlock(IStream* stream, UINT* format) const override;
     virtual UINT GetFormatId() const = 0;
     // Replaces the preview from a locked block of the given size and returns
     // N, the number of bytes to store. The texts store up to and including
@@ -55,6 +57,12 @@ protected:
     HRESULT GetAnsiData(const FORMATETC* formatEtc, STGMEDIUM* medium, IStream* stream) const;
 
 private:
+    // How many bytes of the block are stored (N) and how many terminator
+    // bytes are supplied after them; set by CaptureBlock.
+    UINT FromBlock() const { return m_storedSize - m_padding; }
+
     std::unique_ptr<WCHAR[]> m_preview;
     UINT m_terminatorSize;
+    UINT m_storedSize = 0;
+    UINT m_padding = 0;
 };

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "base/CPluginStream.h"
+#include "clipdata/CSnapshotWriter.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ CHistoryList::CHistoryList(CObClipboard* owner, const std::wstring& folder)
     while (m_folder.size() > 3 && (m_folder.back() == L'\\' || m_folder.back() == L'/'))
         m_folder.pop_back();
     SHCreateDirectoryExW(nullptr, m_folder.c_str(), nullptr);
+    CSnapshotWriter::RemoveLeftovers(m_folder);
     MakeRandomIds();
 }
 
@@ -105,6 +107,19 @@ ItemRef CHistoryList::CreateItem() {
 // The longer list is put together outside the lock; under the one exclusive
 // hold the capture joins, the queue is trimmed and the capture made current.
 // A change that came in meanwhile makes it start over.
+CHistoryList::AddResult CHistoryList::BringBackContained(CClipboardItem* item) {
+    CObReadWriteLock::ExclusiveHold hold(m_lock);
+    CClipboardItem* found = FindContained(m_items, item);
+    return found ? BringBackLocked(found) : AddResult::Added;
+}
+
+CHistoryList::AddResult CHistoryList::BringBackLocked(CClipboardItem* found) {
+    if (found->IsCurrent()) return AddResult::AlreadyCurrent;
+    MakeCurrentLocked(found);
+    found->Touch();
+    return AddResult::BroughtBack;
+}
+
 CHistoryList::AddResult CHistoryList::AddCapture(CClipboardItem* item) {
     for (;;) {
         unsigned version = 0;
@@ -113,12 +128,7 @@ CHistoryList::AddResult CHistoryList::AddCapture(CClipboardItem* item) {
         if (!found) next.emplace_back(item);
         CObReadWriteLock::ExclusiveHold hold(m_lock);
         if (version != m_version) continue;
-        if (found) {
-            if (found->IsCurrent()) return AddResult::AlreadyCurrent;
-            MakeCurrentLocked(found);
-            found->Touch();
-            return AddResult::BroughtBack;
-        }
+        if (found) return BringBackLocked(found);
         m_nextId = std::max(m_nextId.load(), item->GetId()) + 1;
         m_items.swap(next);
         ListChangedLocked();

@@ -41,6 +41,10 @@ public:
     // the queue trimmed and the item made current. The caller deletes the new
     // item's file unless it was added.
     AddResult AddCapture(CClipboardItem* item);
+    // Under one exclusive hold: an entry whose content the new item contains
+    // becomes current again, as AddCapture does it; Added when there is none
+    // and the item still needs its file and a place in the list.
+    AddResult BringBackContained(CClipboardItem* item);
     // Marks the listed item current; false when it is gone.
     bool MakeCurrent(int id);
     // True when something was removed.
@@ -70,6 +74,7 @@ private:
     std::vector<ItemRef> Snapshot(unsigned* version);
     // The helpers below expect the caller to hold the lock exclusive.
     void MakeCurrentLocked(CClipboardItem* item);
+    AddResult BringBackLocked(CClipboardItem* found);
     bool TrimLocked();
     int PickTrimVictim() const;
     void RemoveAt(size_t index);

@@ -106,17 +106,19 @@ void CObClipboard::Notify() {
 
 // ---- capture, restore and swap --------------------------------------------------
 
-// The snapshot is taken with the clipboard open and the list untouched; the
-// list then takes it (or brings back an equal entry) in one step.
+// The blocks are copied out with the clipboard open; the file is written
+// after it is closed, and only for content that no entry holds already. The
+// list then takes the capture (or brings back an equal entry) in one step.
 CaptureStatus CObClipboard::CaptureNewContent() {
     ItemRef item = m_history.CreateItem();
     CaptureStatus status = CaptureStatus::NothingStored;
-    if (!item->CaptureFromClipboard(m_window, &status)) {
-        if (status == CaptureStatus::NothingStored) item->DeleteFile();
-        return status;
+    if (!item->CopyFromClipboard(m_window, &status)) return status;
+    CHistoryList::AddResult result = m_history.BringBackContained(item.get());
+    if (result == CHistoryList::AddResult::Added) {
+        if (!item->WriteSnapshot()) return CaptureStatus::NothingStored;
+        result = m_history.AddCapture(item.get());
+        if (result != CHistoryList::AddResult::Added) item->DeleteFile();
     }
-    const CHistoryList::AddResult result = m_history.AddCapture(item.get());
-    if (result != CHistoryList::AddResult::Added) item->DeleteFile();
     if (result != CHistoryList::AddResult::AlreadyCurrent) Notify();
     return status;
 }
@@ -126,13 +128,16 @@ bool CObClipboard::RestoreItem(int id) {
     if (!item) return true;  // gone: nothing to retry
     if (!CaptureUnseenChange()) return false;
     m_busy = true;
+    // Read before the clipboard is opened, so other programs wait only
+    // while the blocks are handed over.
+    std::vector<CClipboardItem::RestoreBlock> blocks = item->ReadRestoreBlocks();
     bool opened = false;
     {
         CScopedClipboard clipboard(m_window);
         opened = clipboard.IsOpen();
         if (opened) {
             EmptyClipboard();
-            item->RestoreToClipboard();
+            CClipboardItem::SetClipboardBlocks(blocks);
         }
     }
     if (opened) {

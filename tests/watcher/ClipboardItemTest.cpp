@@ -15,10 +15,14 @@
 #include "base/Unique.h"
 #include "clipdata/CClipboardFormat.h"
 #include "clipdata/CClipboardItem.h"
+#include "clipdata/CSnapshotWriter.h"
 #include "tests/watcher/WatcherTestSupport.h"
 #include "watcher/CObClipboard.h"
 
 using Microsoft::WRL::ComPtr;
+using mxtest::ReadFileBytes;
+using mxtest::WaitForExit;
+using mxtest::WinePath;
 
 namespace {
 
@@ -44,6 +48,23 @@ std::set<std::wstring> StreamNames(const std::wstring& path) {
     }
     return names;
 }
+
+// Files of the folder that a writer left under their temporary names.
+int TemporaryFiles(const CTempFolder& folder) {
+    int count = 0;
+    for (const std::wstring& name : folder.Files())
+        if (name.find(CSnapshotWriter::kTemporarySuffix) != std::wstring::npos) ++count;
+    return count;
+}
+
+// Runs the hook at each pause of a writer while it lives.
+class CPausedWriter {
+public:
+    explicit CPausedWriter(std::function<void(const WCHAR*)> hook) {
+        CSnapshotWriter::SetPauseHook(std::move(hook));
+    }
+    ~CPausedWriter() { CSnapshotWriter::SetPauseHook(nullptr); }
+};
 
 class ClipboardItemTest : public ::testing::Test {
 protected:
@@ -389,6 +410,129 @@ TEST_F(ClipboardItemTest, AFullDiskKeepsWhatFitsAndTheHistory) {
         kept->DeleteFile();
     }
     mixed->DeleteFile();
+}
+
+// While the capture writes its file, another program opens the clipboard:
+// the blocks were copied out and the clipboard closed before the write.
+// Small snapshots are built in memory, large ones in the temporary file.
+TEST_F(ClipboardItemTest, TheClipboardIsFreeWhileTheFileIsWritten) {
+    struct Case { std::string copy; const wchar_t* name; std::set<std::wstring> streams; };
+    const std::vector<Case> cases = {
+        {"texthtml small words", L"w1.dvlclip", {L"def-clip-unicode", L"HTML Format"}},
+        {"dib 1600 1200 7", L"w2.dvlclip", {L"def-clip-bitmap"}},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(source.Copy(c.copy)) << c.copy;
+        const std::wstring path = folder.File(c.name);
+        int pauses = 0;
+        std::string probe;
+        bool halfWritten = false;
+        CPausedWriter paused([&](const WCHAR* temporary) {
+            ++pauses;
+            halfWritten = FileExists(temporary) && !FileExists(path);
+            probe = source.Command("dump mx-no-such-format");
+        });
+        ItemPtr item = Capture("", c.name);
+        EXPECT_EQ(pauses, 1) << c.copy;
+        EXPECT_TRUE(halfWritten) << c.copy;
+        EXPECT_EQ(probe, "err missing") << c.copy;  // opened, found no such block
+        EXPECT_EQ(StreamNames(path), c.streams) << c.copy;
+        EXPECT_EQ(TemporaryFiles(folder), 0) << c.copy;
+        ItemPtr loaded = Reload(*item);
+        EXPECT_TRUE(item->IsContainedIn(loaded.get()) && loaded->IsContainedIn(item.get()));
+    }
+}
+
+// A snapshot of the earlier file layout (512-byte sectors, written in place)
+// loads, restores and brings back the content it was made from.
+TEST_F(ClipboardItemTest, AFileWrittenTheOldWayStillLoadsAndRestores) {
+    const std::wstring fixture =
+        WinePath(MX_WATCHER_FIXTURES) + L"\\oldformat.dvlclip";
+    ASSERT_FALSE(folder.Write(L"old.dvlclip", ReadFileBytes(fixture)).empty());
+    CPluginStream settings;
+    settings.BeginGroup(L"item0");
+    const SYSTEMTIME time = {2026, 12, 3, 9, 1, 2, 3, 0};
+    settings.WriteBinary(L"time", &time, sizeof(time));
+    settings.WriteString(L"file", L"old.dvlclip");
+    settings.WriteInt(L"ID", 7);
+    settings.EndGroup();
+    settings.EnterGroup(L"item0");
+    ItemPtr old(new CClipboardItem(nullptr, folder.Path().c_str(), nullptr, 0));
+    ASSERT_TRUE(old->Load(settings));
+    EXPECT_EQ(old->GetIconKind(), 3u);  // the picture stands for it
+
+    ASSERT_TRUE(source.Copy("text something else"));
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    old->RestoreToClipboard();
+    CloseClipboard();
+    EXPECT_EQ(ClipboardText(), L"Written the old way");
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
+    ItemPtr again = Capture("", L"again.dvlclip");
+    EXPECT_TRUE(old->IsContainedIn(again.get()));
+}
+
+// The child half of the test below: it writes a snapshot and stops in the
+// middle until it is killed.
+TEST_F(ClipboardItemTest, WritesUntilKilled) {
+    const char* target = getenv("MX_KILLED_WRITER_FOLDER");
+    if (!target || !*target) GTEST_SKIP() << "run by AKilledWriterLeavesNoListedFile";
+    CPausedWriter paused([](const WCHAR*) { Sleep(INFINITE); });
+    ItemPtr item(new CClipboardItem(nullptr, mxtest::Widen(target).c_str(), L"k.dvlclip", 1));
+    item->CaptureFromClipboard(nullptr);
+    ADD_FAILURE() << "the writer did not stop";
+}
+
+TEST_F(ClipboardItemTest, AKilledWriterLeavesNoListedFileAndTheNextStartCleansUp) {
+    ASSERT_TRUE(source.Copy("text cut short"));
+    WCHAR program[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    std::wstring command = std::wstring(L"\"") + program +
+                           L"\" --gtest_filter=ClipboardItemTest.WritesUntilKilled";
+    SetEnvironmentVariableW(L"MX_KILLED_WRITER_FOLDER", folder.Path().c_str());
+    STARTUPINFOW startup = {sizeof(startup)};
+    PROCESS_INFORMATION info = {};
+    const BOOL started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                        nullptr, &startup, &info);
+    SetEnvironmentVariableW(L"MX_KILLED_WRITER_FOLDER", nullptr);
+    ASSERT_TRUE(started);
+    mx::unique_handle process(info.hProcess), thread(info.hThread);
+    const bool stopped = WaitUntil([&] { return TemporaryFiles(folder) == 1; });
+    TerminateProcess(process.get(), 9);
+    ASSERT_EQ(WaitForExit(process.get()), 9);
+    ASSERT_TRUE(stopped);
+    EXPECT_FALSE(FileExists(folder.File(L"k.dvlclip")));
+
+    CObClipboard store(folder.Path().c_str());
+    EXPECT_EQ(TemporaryFiles(folder), 0);
+    EXPECT_EQ(store.GetItemCount(), 0);
+}
+
+// Content that an entry holds already brings that entry back before any
+// file is written; new content is written once.
+TEST_F(ClipboardItemTest, ADuplicateWritesNoFile) {
+    CObClipboard store(folder.Path().c_str());
+    ASSERT_TRUE(source.Copy("text first"));
+    ASSERT_EQ(store.CaptureNewContent(), CaptureStatus::Stored);
+    ASSERT_TRUE(source.Copy("text second"));
+    ASSERT_EQ(store.CaptureNewContent(), CaptureStatus::Stored);
+    const std::set<std::wstring> files = folder.Files();
+    int writes = 0;
+    CPausedWriter counted([&](const WCHAR*) { ++writes; });
+
+    ASSERT_TRUE(source.Copy("texthtml first"));  // holds the first entry's text
+    EXPECT_EQ(store.CaptureNewContent(), CaptureStatus::Stored);
+    EXPECT_EQ(writes, 0);
+    EXPECT_EQ(folder.Files(), files);
+    EXPECT_EQ(ItemTexts(store), L"first,second");
+    ItemRef first = FindByText(store, L"first");
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->IsCurrent());
+
+    ASSERT_TRUE(source.Copy("text third"));
+    EXPECT_EQ(store.CaptureNewContent(), CaptureStatus::Stored);
+    EXPECT_EQ(writes, 1);
+    EXPECT_EQ(folder.Files().size(), files.size() + 1);
 }
 
 }  // namespace
