@@ -1,4 +1,5 @@
 #include "host/CHostScript.h"
+#include <algorithm>
 #include <cwchar>
 #include <functional>
 #include "base/CScopedClipboard.h"
@@ -6,6 +7,8 @@
 #include "host/CButtonText.h"
 #include "host/CCommandLine.h"
 #include "host/CContextMenu.h"
+#include "host/CDialogMoves.h"
+#include "host/CDialogPlayer.h"
 #include "host/CHostCommands.h"
 #include "host/CMenuWalker.h"
 #include "host/CMessageBoxAnswerer.h"
@@ -66,6 +69,7 @@ const CHostScript::Step* CHostScript::Table(size_t& count) {
         {L"unlock", L"unlock N", L"unlock entry N through its context menu (nothing when it is not locked)", 1, 1, &CHostScript::Unlock},
         {L"delete", L"delete N [yes|no]", L"the bar's Delete on entry N, answering its confirmation (default yes)", 1, 2, &CHostScript::Delete},
         {L"save", L"save N", L"choose \"Save...\" in entry N's context menu", 1, 1, &CHostScript::Save},
+        {L"properties", L"properties MOVE...", L"choose Properties in the button's context menu and play the dialog: queue=N open=KEYS swap=KEYS ask-one=on|off ask-all=on|off drag=on|off tab=N format=N name=PATH shot=FILE, then ok, cancel or close", 1, 100, &CHostScript::Properties},
         {L"ole-copy", L"ole-copy N", L"hand entry N's data object to OLE's clipboard and flush it (needs dragging allowed)", 1, 1, &CHostScript::OleCopy},
         {L"render-menu", L"render-menu FILE [N]", L"draw the menu as the bar draws it, entry N highlighted, into a PNG file", 1, 2, &CHostScript::RenderMenu},
         {L"render-tip", L"render-tip N FILE", L"draw entry N's tooltip as the bar draws it into a PNG file", 2, 2, &CHostScript::RenderTip},
@@ -147,6 +151,9 @@ bool CHostScript::Check(const std::vector<std::wstring>& steps, std::wstring& er
             return error = L"delete answers yes or no: " + step, false;
         if (name == L"wait-clipboard" && count == 2 && !ParseSeconds(words[2], ms))
             return error = L"wait-clipboard needs seconds: " + step, false;
+        size_t movesFrom = name == L"properties" ? 1 : words.size();
+        if (!CDialogMoves::Check(std::vector<std::wstring>(words.begin() + std::min(movesFrom, words.size()), words.end()), error))
+            return false;
         if (words[0] == L"hotkey" && (!CCommandLine::ParseNumber(words[1], 0xBFFF, number) || number == 0))
             return error = L"hotkey needs an id from 1 to 49151: " + step, false;
     }
@@ -468,6 +475,23 @@ int CHostScript::Save(CButtonRunner& runner, const std::vector<std::wstring>& wo
     HRESULT hr = menu.ChooseNumber(2);
     CTextOut::Out(CTextOut::Format(L"save: 0x%08lX", static_cast<unsigned long>(hr)));
     return kOk;
+}
+
+int CHostScript::Properties(CButtonRunner& runner, const std::vector<std::wstring>& words) {
+    CContextMenu menu(runner.Button(), CContextMenu::BarCommand::Properties);
+    return PlayDialog(runner, words, L"properties", [&] { return menu.ChooseNumber(0); });
+}
+
+int CHostScript::PlayDialog(CButtonRunner& runner, const std::vector<std::wstring>& moves, const wchar_t* what,
+                            const std::function<HRESULT()>& command) {
+    CDialogMoves dialogMoves(moves);
+    CDialogPlayer player(L"", [&](HWND dialog) { dialogMoves.Play(dialog); });
+    HRESULT hr = command();
+    player.Finish();
+    CTextOut::Out(CTextOut::Format(L"%ls: 0x%08lX", what, static_cast<unsigned long>(hr)));
+    runner.Pump();
+    if (!player.Played()) return Failed(L"no dialog came up");
+    return dialogMoves.Succeeded() ? kOk : Failed(L"the dialog did not end as the moves said");
 }
 
 int CHostScript::OleCopy(CButtonRunner& runner, const std::vector<std::wstring>& words) {

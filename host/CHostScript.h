@@ -6,6 +6,7 @@
 // row.
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
 #include "host/CButtonRunner.h"
@@ -60,6 +61,10 @@ private:
     static int Unlock(CButtonRunner& runner, const std::vector<std::wstring>& words);
     static int Delete(CButtonRunner& runner, const std::vector<std::wstring>& words);
     static int Save(CButtonRunner& runner, const std::vector<std::wstring>& words);
+    static int Properties(CButtonRunner& runner, const std::vector<std::wstring>& words);
+    // Runs the command that opens a dialog while a player makes the moves on it.
+    static int PlayDialog(CButtonRunner& runner, const std::vector<std::wstring>& moves, const wchar_t* what,
+                          const std::function<HRESULT()>& command);
     static int OleCopy(CButtonRunner& runner, const std::vector<std::wstring>& words);
     static int RenderMenu(CButtonRunner& runner, const std::vector<std::wstring>& words);
     static int RenderTip(CButtonRunner& runner, const std::vector<std::wstring>& words);

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <atomic>
 #include <string>
-#include <thread>
+#include "host/CDialogPlayer.h"
 
 class CMessageBoxAnswerer {
 public:
@@ -13,11 +13,9 @@ public:
     CMessageBoxAnswerer(std::wstring caption, int answer, DWORD timeoutMs = 10000);
     CMessageBoxAnswerer(const CMessageBoxAnswerer&) = delete;
     CMessageBoxAnswerer& operator=(const CMessageBoxAnswerer&) = delete;
-    // Stops looking and waits for the thread.
-    ~CMessageBoxAnswerer();
 
     // Ends the search (call once the code that shows the box has returned).
-    void Finish();
+    void Finish() { m_player.Finish(); }
     bool Answered() const { return m_answered; }
     // The question the box asked; empty when none was found.
     const std::wstring& Question() const { return m_question; }
@@ -27,15 +25,12 @@ public:
     static const wchar_t* AnswerName(int answer);
 
 private:
-    void Look();
-    HWND FindBox() const;
+    void Answer(HWND box);
 
-    std::wstring m_caption;
     int m_answer;
-    DWORD m_timeout;
-    std::atomic<bool> m_stop{false};
     std::atomic<bool> m_answered{false};
-    std::wstring m_question;  // written by the thread, read after Finish
+    std::wstring m_question;  // written by the player's thread, read after Finish
     HWND m_owner = nullptr;
-    std::thread m_thread;
+    // Last: its thread uses the members above.
+    CDialogPlayer m_player;
 };

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the plug-in's icons and overlay images.
 
-    make-icons.py OUTDIR             107.ico 109.ico 117.ico 120.ico 118.png 119.png
+    make-icons.py OUTDIR             107.ico 109.ico 117.ico 120.ico 118.png 119.png,
+                                     logo.png tab-options.png tab-about.png
     make-icons.py --fixtures OUTDIR  flat-coloured icons and images for the tests
 
 Every shape is described by a signed distance in pixels (negative inside),
@@ -230,6 +231,42 @@ def draw_lock_overlay(c):
     c.fill(keyhole, rgb('#5A3B05'), (0.40, 0.52, 0.60, 0.84))
 
 
+# The properties dialog: the product's logo on the About page and the images
+# of its two tabs. The dialog shows them at 48 x 48 pixels, unscaled.
+DIALOG_IMAGE_SIZE = 48
+
+
+def draw_clock_badge(c, cx, cy, r):
+    c.fill(circle(cx, cy, r), rgb('#FFFFFF'), (cx - r, cy - r, cx + r, cy + r))
+    c.fill(circle(cx, cy, r * 0.84), vertical('#4F8FE0', '#1F5CB0', cy - r, cy + r),
+           (cx - r, cy - r, cx + r, cy + r))
+    c.fill(circle(cx, cy, r * 0.62), rgb('#FFFFFF'), (cx - r, cy - r, cx + r, cy + r))
+    hands = polyline([(cx, cy - r * 0.45), (cx, cy), (cx + r * 0.33, cy + r * 0.2)], r * 0.16)
+    c.fill(hands, rgb('#1F3F73'), (cx - r, cy - r, cx + r, cy + r))
+
+
+def draw_logo(c):
+    draw_clipboard(c)
+    draw_clock_badge(c, 0.72, 0.72, 0.26)
+
+
+def draw_tab_options(c):
+    """Three slider tracks with their knobs at different places."""
+    for y, knob in ((0.24, 0.32), (0.50, 0.68), (0.76, 0.46)):
+        c.fill(rounded_rect(0.10, y - 0.035, 0.90, y + 0.035, 0.035), rgb('#8D98A6'), (0.09, y - 0.05, 0.91, y + 0.05))
+        c.fill(circle(knob, y, 0.11), rgb('#2E5E9E'), (knob - 0.12, y - 0.12, knob + 0.12, y + 0.12))
+        c.fill(circle(knob, y, 0.085), vertical('#7FB2EE', '#3C78C8', y - 0.09, y + 0.09),
+               (knob - 0.1, y - 0.1, knob + 0.1, y + 0.1))
+
+
+def draw_tab_about(c):
+    """An "i" on a blue disc."""
+    c.fill(circle(0.5, 0.5, 0.46), rgb('#1F4F96'), (0.03, 0.03, 0.97, 0.97))
+    c.fill(circle(0.5, 0.5, 0.43), vertical('#5C9BE6', '#2563B8', 0.07, 0.93), (0.06, 0.06, 0.94, 0.94))
+    c.fill(circle(0.5, 0.28, 0.07), rgb('#FFFFFF'), (0.42, 0.20, 0.58, 0.36))
+    c.fill(rounded_rect(0.44, 0.41, 0.56, 0.76, 0.03), rgb('#FFFFFF'), (0.43, 0.40, 0.57, 0.77))
+
+
 # File formats.
 
 def png_bytes(size, rows):
@@ -291,6 +328,9 @@ def make_product(out):
         write(os.path.join(out, '%d.ico' % number), ico_bytes([(s, render(draw, s)) for s in ICON_SIZES]))
     write(os.path.join(out, '118.png'), png_bytes(16, render(draw_check_overlay, 16)))
     write(os.path.join(out, '119.png'), png_bytes(16, render(draw_lock_overlay, 16)))
+    dialog_images = {'logo.png': draw_logo, 'tab-options.png': draw_tab_options, 'tab-about.png': draw_tab_about}
+    for name, draw in dialog_images.items():
+        write(os.path.join(out, name), png_bytes(DIALOG_IMAGE_SIZE, render(draw, DIALOG_IMAGE_SIZE)))
 
 
 # Test pictures: flat colours that a pixel check can tell apart.

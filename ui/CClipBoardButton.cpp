@@ -8,6 +8,7 @@
 #include "base/Unique.h"
 #include "clipdata/CClipboardItem.h"
 #include "ui/CMenuItem.h"
+#include "ui/CXMLPropsDlg.h"
 #include "ui/IDvlHost.h"
 
 namespace {
@@ -100,10 +101,58 @@ DWORD CClipBoardButton::OnMessage44() { return 1; }
 DWORD CClipBoardButton::GetStyle() { return 48; }
 DWORD CClipBoardButton::GetKindBits() { return 0x1805; }
 
-// The properties dialog is not part of the library yet: both answer as a
-// dialog that could not be loaded does, so nothing is saved.
-BOOL CClipBoardButton::OnCommandProperties(UINT zero, UINT_PTR a, UINT_PTR b) { return FALSE; }
-BOOL CClipBoardButton::EditProperties(IStream* stream, UINT_PTR a, UINT_PTR b) { return FALSE; }
+// ---- properties ------------------------------------------------------------------
+
+namespace {
+
+// The bar's hotkeys stay off while the properties dialog is open: a key the
+// bar has taken never reaches the dialog's hotkey fields. Whatever the
+// dialog's end, they are registered again with the values then held.
+class CHotKeysOff {
+public:
+    explicit CHotKeysOff(CClipBoardButton& button) : m_button(button) {
+        if (CDvlContainer* container = button.GetContainer()) {
+            container->SetHotKey(0, CClipBoardButton::OpenMenuHotKey);
+            container->SetHotKey(0, CClipBoardButton::SwapHotKey);
+        }
+    }
+    ~CHotKeysOff() { m_button.RegisterHotKeys(); }
+    CHotKeysOff(const CHotKeysOff&) = delete;
+    CHotKeysOff& operator=(const CHotKeysOff&) = delete;
+
+private:
+    CClipBoardButton& m_button;
+};
+
+}  // namespace
+
+BOOL CClipBoardButton::OnCommandProperties(UINT zero, UINT_PTR a, UINT_PTR b) {
+    return RunProperties();
+}
+
+// The bar saves the settings itself when the dialog was accepted.
+BOOL CClipBoardButton::EditProperties(IStream* stream, UINT_PTR a, UINT_PTR b) {
+    return RunProperties();
+}
+
+bool CClipBoardButton::RunProperties() {
+    CHotKeysOff off(*this);
+    CXMLPropsDlg dialog(&m_engine);
+    CXMLPropsDlg::Values& values = dialog.GetValues();
+    values = {m_openMenuHotKey, m_swapHotKey, m_store.GetQueueSize(), m_confirmClear, m_confirmDelete, m_allowDrag};
+    CDvlContainer* container = GetContainer();
+    HWND owner = container ? container->GetBarWindow() : nullptr;
+    if (dialog.DoModal(GetModuleInstance(), L"res:properties.xml", owner) != 1) return false;
+    SetHotKeys(values.openMenuHotKey, values.swapHotKey);
+    m_confirmClear = Flag(values.confirmDeleteAll);
+    m_confirmDelete = Flag(values.confirmDeleteOne);
+    m_allowDrag = Flag(values.allowDrag);
+    // A smaller queue trims the history, which waits for every shared hold.
+    ReleaseEnumeration();
+    m_store.SetQueueSize(values.queueSize);
+    NotifyHost();
+    return true;
+}
 
 BOOL CClipBoardButton::OnCommandDelete(UINT zero, UINT_PTR a, UINT_PTR b) {
     ReleaseEnumeration();

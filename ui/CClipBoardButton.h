@@ -83,6 +83,8 @@ public:
     void SetConfirmDelete(BOOL on) { m_confirmDelete = on ? 1 : 0; }
     BOOL IsDragAllowed() const { return m_allowDrag; }
     void SetDragAllowed(BOOL on) { m_allowDrag = on ? 1 : 0; }
+    // Hands both hotkeys to the bar.
+    void RegisterHotKeys();
 
     // Where the language document for the id lies: beside the bar's program
     // (read from the bar's class key), in "langs\<id>\mirabex.xml". Empty
@@ -99,7 +101,9 @@ private:
     };
 
     void ReadSettingsGroup(CPluginStream& settings);
-    void RegisterHotKeys();
+    // The properties dialog, with the hotkeys off while it is open; true
+    // when it was accepted and the settings took its values.
+    bool RunProperties();
     void NotifyHost();
     static void PutChildText(DVLENUMCHILD* record, const CClipboardItem* item);
     static CClipboardItem* EntryItem(CDvlButton* button);

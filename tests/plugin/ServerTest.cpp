@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include <wrl/client.h>
+#include "host/CDialogPlayer.h"
 #include "image/CxImage.h"
 #include "plugin/Guids.h"
 #include "tests/plugin/DvlSlots.h"
@@ -128,12 +129,14 @@ TEST_F(Server, EverySlotOfTheFactorysButton) {
     EXPECT_EQ(S_FALSE, slots->Reserved9(object, 1, 2, 3));                      // 9
     EXPECT_EQ(S_FALSE, slots->Reserved10(object, 1, 2, 3));                     // 10
     EXPECT_EQ(S_FALSE, slots->Reserved11(object, 1, 2, 3));                     // 11
-    // 12: the root button has no properties dialog to show yet; it answers as
-    // a dialog that could not be loaded does, and nothing is saved.
+    // 12: the properties dialog, closed without OK: nothing is saved.
     STATSTG saved = {};
     ASSERT_EQ(S_OK, stream->Stat(&saved, STATFLAG_NONAME));
     EXPECT_GT(saved.cbSize.QuadPart, 0u);
+    CDialogPlayer player(L"Mirabex Properties", [](HWND dialog) { CDialogPlayer::Close(dialog); });
     EXPECT_EQ(S_FALSE, slots->EditProperties(object, stream.Get(), 0, 0));
+    player.Finish();
+    EXPECT_TRUE(player.Played());
     STATSTG after = {};
     ASSERT_EQ(S_OK, stream->Stat(&after, STATFLAG_NONAME));
     EXPECT_EQ(saved.cbSize.QuadPart, after.cbSize.QuadPart);

@@ -336,7 +336,8 @@ TEST_F(RootButton, FixedAnswersIconsAndTheMissingDialog) {
     plugin->HandleMessage(23, 0, &again);
     EXPECT_EQ(large, again) << "the large icon is kept";
 
-    // No sub-buttons yet, and no properties dialog: nothing accepted, nothing saved.
+    // No sub-buttons yet, and no dialog documents in this program for the
+    // properties dialog to load: nothing accepted, nothing saved.
     DVLCREATECHILD create{plugin, nullptr, nullptr};
     EXPECT_EQ(S_FALSE, plugin->HandleMessage(16, 0, &create));
     EXPECT_EQ(S_FALSE, plugin->Command(DVLCMD_PROPERTIES, 0, 0));

@@ -1,0 +1,4 @@
+// The code of a library that only carries resources.
+#include <windows.h>
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
