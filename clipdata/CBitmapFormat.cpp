@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "clipdata/CCaptureProfile.h"
 #include "clipdata/CFormatFactory.h"
 #include "clipdata/CStreamReader.h"
 #include "clipdata/CStreamWriter.h"
@@ -101,6 +102,7 @@ bool CBitmapFormat::WriteBlock(const BYTE* data, SIZE_T size, IStream* stream) {
 }
 
 void CBitmapFormat::MakeThumbnail(const BYTE* block, SIZE_T size) {
+    MX_PROFILE_SPAN(Thumbnail);
     m_thumbnail.reset();
     m_thumbWidth = m_thumbHeight = 0;
     const CDibLayout layout(block, size);

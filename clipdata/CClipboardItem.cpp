@@ -10,6 +10,7 @@
 #include "base/CScopedClipboard.h"
 #include "base/ExceptionBarrier.h"
 #include "base/Unique.h"
+#include "clipdata/CCaptureProfile.h"
 #include "clipdata/CClipboardFormat.h"
 #include "clipdata/CFormatFactory.h"
 #include "clipdata/CSnapshotWriter.h"
@@ -165,7 +166,12 @@ bool CClipboardItem::CopyFromClipboard(HWND window, CaptureStatus* status) {
     m_copies.clear();
     SetTimeNow();
     CaptureStatus result = mx::barrier(CaptureStatus::NothingStored, [&] {
-        CaptureStatus copied = CopyOpenClipboard(window);
+        CaptureStatus copied;
+        {
+            MX_PROFILE_SPAN(Clipboard);
+            copied = CopyOpenClipboard(window);
+        }
+        MX_PROFILE_SPAN(Digest);
         DigestCopies();
         return copied;
     });
@@ -185,10 +191,15 @@ CaptureStatus CClipboardItem::CopyOpenClipboard(HWND window) {
     formats.reserve(kMaxFormats);
     m_formats.reserve(kMaxFormats);
     m_copies.reserve(kMaxFormats);
+    MX_PROFILE_SPAN(Open);
     CScopedClipboard clipboard(window);
+    MX_PROFILE_STOP(Open);
     if (!clipboard) return CaptureStatus::ClipboardBusy;
+    MX_PROFILE_SPAN(ListFormats);
     ListClipboardFormats(&formats);
     if (IsExcludedFromHistory(formats)) return CaptureStatus::Excluded;
+    MX_PROFILE_STOP(ListFormats);
+    MX_PROFILE_SPAN(CopyOut);
     for (UINT id : formats) CopyBlock(id);
     return CaptureStatus::Stored;
 }
@@ -232,7 +243,9 @@ bool CClipboardItem::WriteSnapshot() {
 bool CClipboardItem::WriteCopies() {
     ULONGLONG total = 0;
     for (const CopiedBlock& copy : m_copies) total += copy.size;
+    MX_PROFILE_SPAN(NewFile);
     CSnapshotWriter writer(m_path, total);
+    MX_PROFILE_STOP(NewFile);
     IStorage* storage = writer.GetStorage();
     if (!storage) return false;
     ULONGLONG reserved = 0;
@@ -249,6 +262,7 @@ bool CClipboardItem::WriteCopies() {
 // A format whose stream cannot be written completely (a full disk) is
 // dropped together with its stream, so the file holds only whole formats.
 bool CClipboardItem::WriteFormat(IStorage* storage, size_t index) {
+    MX_PROFILE_SPAN(Streams);
     CClipboardFormat* format = m_formats[index].get();
     WCHAR name[256] = {};
     format->GetStreamName(name);
@@ -265,6 +279,7 @@ bool CClipboardItem::WriteFormat(IStorage* storage, size_t index) {
 // failed write in the middle of a compound file is not survived by every
 // implementation of it.
 bool CClipboardItem::HasRoomFor(ULONGLONG bytes) const {
+    MX_PROFILE_SPAN(DiskRoom);
     ULARGE_INTEGER available = {};
     if (!GetDiskFreeSpaceExW(m_folder.c_str(), &available, nullptr, nullptr)) return true;
     const ULONGLONG needed = bytes + bytes / 64 + kSpareBytes;

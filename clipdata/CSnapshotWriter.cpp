@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/Unique.h"
+#include "clipdata/CCaptureProfile.h"
 
 const WCHAR CSnapshotWriter::kTemporarySuffix[] = L".writing";
 
@@ -50,10 +51,15 @@ bool CSnapshotWriter::CreateOnDisk() {
 bool CSnapshotWriter::Commit() {
     if (!m_storage || m_committed) return false;
     if (!IsInMemory()) Pause();
+    MX_PROFILE_SPAN(Commit);
     bool written = SUCCEEDED(m_storage->Commit(STGC_DEFAULT));
     m_storage.Reset();
+    MX_PROFILE_STOP(Commit);
+    MX_PROFILE_SPAN(FileWrite);
     if (written && IsInMemory()) written = WriteMemoryToFile();
     m_lockBytes.Reset();
+    MX_PROFILE_STOP(FileWrite);
+    MX_PROFILE_SPAN(Rename);
     if (!written || !MoveFileExW(m_temporary.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         Abandon();
         return false;

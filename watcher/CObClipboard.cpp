@@ -14,6 +14,7 @@
 #include "base/CScopedClipboard.h"
 #include "base/ExceptionBarrier.h"
 #include "base/Module.h"
+#include "clipdata/CCaptureProfile.h"
 
 namespace {
 
@@ -113,10 +114,14 @@ CaptureStatus CObClipboard::CaptureNewContent() {
     ItemRef item = m_history.CreateItem();
     CaptureStatus status = CaptureStatus::NothingStored;
     if (!item->CopyFromClipboard(m_window, &status)) return status;
+    MX_PROFILE_SPAN(BringBack);
     CHistoryList::AddResult result = m_history.BringBackContained(item.get());
+    MX_PROFILE_STOP(BringBack);
     if (result == CHistoryList::AddResult::Added) {
         if (!item->WriteSnapshot()) return CaptureStatus::NothingStored;
+        MX_PROFILE_SPAN(Index);
         result = m_history.AddCapture(item.get());
+        MX_PROFILE_STOP(Index);
         if (result != CHistoryList::AddResult::Added) item->DeleteFile();
     }
     if (result != CHistoryList::AddResult::AlreadyCurrent) Notify();
@@ -337,6 +342,7 @@ void CObClipboard::Forward(UINT msg, WPARAM wParam, LPARAM lParam) {
 // change is then captured and passed on, an echo of the watcher's own work is
 // dropped.
 void CObClipboard::OnDrawClipboard(WPARAM wParam, LPARAM lParam) {
+    MX_PROFILE_NOTIFIED();
     if (m_busy || m_capturing) {
         m_recheck = true;
         return;
