@@ -6,8 +6,8 @@
 # list and a picture, listed before and after the button was restarted, the
 # menu as the bar builds it, the history menu in pictures (drawn as the bar
 # draws it, open on screen with a tooltip, the context menus, and in German),
-# a screenshot of the bar on screen, and a picture of a test document run as
-# a dialog by the dialog engine.
+# a screenshot of the bar on screen, and pictures of two test documents run as
+# dialogs by the dialog engine (its layout, and every family of controls).
 # Usage: demo.sh BUILD_DIR   (it calls itself with --in-display under xvfb-run)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -51,6 +51,8 @@ session() {
   wine "$host" show --clsid "$clsid" --seconds 2 --screenshot out/bar.png
   echo "== zabshow.exe tests/zab/demo.xml out/zab-dialog.png"
   wine "$build/tests/zab/zabshow.exe" "$(winepath -w tests/zab/demo.xml)" out/zab-dialog.png
+  echo "== zabshow.exe tests/zab/controls.xml out/zab-controls.png"
+  wine "$build/tests/zab/zabshow.exe" "$(winepath -w tests/zab/controls.xml)" out/zab-controls.png
   wineserver -w
 }
 # The bar runs with capture on while otherapp.exe, another program, copies five

@@ -1,6 +1,5 @@
 // A push button; "accept" and "cancel" buttons end the dialog.
-// The element reads its attributes; its control comes with the window
-// classes of the standard and custom-drawn controls.
+// A click activates its children: a "selectfile" inside opens the file dialog.
 #pragma once
 #include <windows.h>
 #include "zab/CZABElement.h"
@@ -13,6 +12,9 @@ public:
     BOOL LoadFromXml(IXMLDOMNode* node) override;
     // Measures its minimum size on the dialog it is made in.
     BOOL Create() override;
+    // Activates the children on a click; never handled, so that the dialog
+    // sees the click as well.
+    BOOL OnCommand(int code, int id, HWND control) override;
 
 protected:
     ZABText m_label;       // "label", localised

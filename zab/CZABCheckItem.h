@@ -1,16 +1,11 @@
-// One row of a checks list.
+// One row of a checks list: a list item under another element name.
 #pragma once
 #include <windows.h>
-#include "zab/CZABElement.h"
+#include "zab/CZABListItem.h"
 
-class CZABCheckItem : public CZABElement {
+class CZABCheckItem : public CZABListItem {
 public:
     CZABCheckItem(CZABElement* parent, CZABEngine* engine);
     ~CZABCheckItem() override;
     BOOL QueryElement(const WCHAR* type, CZABElement** out) override;
-    BOOL LoadFromXml(IXMLDOMNode* node) override;
-
-protected:
-    ZABText m_label;       // "label", localised
-    int m_value = 0;       // "value"
 };

@@ -22,5 +22,15 @@ BOOL CZABCheckbox::LoadFromXml(IXMLDOMNode* node) {
 BOOL CZABCheckbox::Create() {
     const SIZE text = ZABMeasureText(m_label.get());
     SetMinimum(MapY(10) + MapX(1) + text.cx, MapY(10));
+    CreateControl(L"BUTTON", m_label.get(), WS_TABSTOP | BS_AUTOCHECKBOX);
+    SetValue(m_checked);
     return CZABElement::Create();
+}
+
+void CZABCheckbox::SetValue(int value) {
+    Send(BM_SETCHECK, value);
+}
+
+int CZABCheckbox::GetValue() {
+    return static_cast<int>(Send(BM_GETCHECK));
 }

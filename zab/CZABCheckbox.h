@@ -1,6 +1,4 @@
 // A check box.
-// The element reads its attributes; its control comes with the window
-// classes of the standard and custom-drawn controls.
 #pragma once
 #include <windows.h>
 #include "zab/CZABElement.h"
@@ -13,6 +11,9 @@ public:
     BOOL LoadFromXml(IXMLDOMNode* node) override;
     // Measures its minimum size on the dialog it is made in.
     BOOL Create() override;
+    // The check state; 0 before the control exists.
+    void SetValue(int value) override;
+    int GetValue() override;
 
 protected:
     ZABText m_label;       // "label", localised

@@ -1,6 +1,5 @@
-// A list of check boxes.
-// The element reads its attributes; its control comes with the window
-// classes of the standard and custom-drawn controls.
+// A list of check boxes: a one-column report list view whose rows are its
+// "checkitem" children, each with its "value" as data.
 #pragma once
 #include <windows.h>
 #include "zab/CZABElement.h"
@@ -11,7 +10,13 @@ public:
     ~CZABChecksList() override;
     BOOL QueryElement(const WCHAR* type, CZABElement** out) override;
     BOOL LoadFromXml(IXMLDOMNode* node) override;
+    // Makes the rows, then measures: the column's width beside a scroll bar,
+    // "visibleItems" rows and half of one more.
+    BOOL Create() override;
 
 protected:
     int m_visibleItems = 10;  // "visibleItems"
+
+private:
+    void Measure(int rows);
 };

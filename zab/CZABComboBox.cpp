@@ -27,5 +27,34 @@ BOOL CZABComboBox::Create() {
     const int letters = std::max(0, std::min(m_size, 1000));
     const int cx = items.cx ? items.cx : ZABMeasureText(std::wstring(letters, L'W').c_str()).cx;
     SetMinimum(cx + 26, MapY(14));
+    // Items keep the order they were added in only when "sorted" is set.
+    const DWORD style = WS_TABSTOP | CBS_AUTOHSCROLL | (m_editable ? CBS_DROPDOWN : CBS_DROPDOWNLIST) |
+                        (m_sorted ? 0 : CBS_SORT);
+    if (!CreateControl(L"COMBOBOX", nullptr, style)) return FALSE;
+    CZABListItem::ForEachItem(*this, L"listitem",
+                              [this](int, int value, const WCHAR* label) { AddItem(value, label); });
     return CZABElement::Create();
+}
+
+void CZABComboBox::AddItem(int value, const WCHAR* text) {
+    CZABListItem::AddToControl(m_window, CB_ADDSTRING, CB_SETITEMDATA, value, text);
+}
+
+void CZABComboBox::SetValue(int value) {
+    const int index = CZABListItem::FindInControl(m_window, CB_GETCOUNT, CB_GETITEMDATA, value);
+    if (index >= 0) Send(CB_SETCURSEL, index);
+}
+
+int CZABComboBox::GetValue() {
+    const LRESULT index = Send(CB_GETCURSEL);
+    return index >= 0 ? static_cast<int>(Send(CB_GETITEMDATA, index)) : 0;
+}
+
+void CZABComboBox::SetText(const WCHAR* text) {
+    if (m_editable && m_window) ::SetWindowTextW(m_window, text ? text : L"");
+}
+
+const WCHAR* CZABComboBox::GetText() {
+    m_current = m_editable ? ZABWindowText(m_window) : nullptr;
+    return m_current.get();
 }

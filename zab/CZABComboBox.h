@@ -1,6 +1,5 @@
 // A drop-down list, or with "editable" a combo box with an edit field.
-// The element reads its attributes; its control comes with the window
-// classes of the standard and custom-drawn controls.
+// Its "listitem" children are its items, each with its "value" as data.
 #pragma once
 #include <windows.h>
 #include "zab/CZABElement.h"
@@ -13,9 +12,20 @@ public:
     BOOL LoadFromXml(IXMLDOMNode* node) override;
     // Measures its minimum size on the dialog it is made in.
     BOOL Create() override;
+    // Selects the first item whose data is `value`; no change when none is.
+    void SetValue(int value) override;
+    // The data of the selected item, 0 when nothing is selected.
+    int GetValue() override;
+    // The edit text of an editable combo box; others have none.
+    void SetText(const WCHAR* text) override;
+    const WCHAR* GetText() override;
+
+    // One more item after the control exists.
+    void AddItem(int value, const WCHAR* text);
 
 protected:
     BOOL m_editable = FALSE;  // "editable"
     BOOL m_sorted = FALSE;  // "sorted"
     int m_size = 10;       // "size"
+    ZABText m_current;     // the text GetText last read
 };

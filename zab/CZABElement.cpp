@@ -274,15 +274,49 @@ ZABText CZABElement::ReadLocText(IXMLDOMNode* node, const WCHAR* name) const {
     return CZABEngine::GetAttrString(node, name);
 }
 
+DWORD CZABElement::StateStyle() {
+    return (IsHidden() ? 0 : WS_VISIBLE) | (IsDisabled() ? WS_DISABLED : 0);
+}
+
 void CZABElement::SetMinimum(int cx, int cy) {
     m_minWidth = cx;
     m_minHeight = cy;
 }
 
+void CZABElement::SetMinimumInUnits(int defaultWidth, int defaultHeight) {
+    SetMinimum(MapX(m_width ? m_width : defaultWidth), MapY(m_height ? m_height : defaultHeight));
+}
+
+// Mapped on the dialog or panel the element sits in: once a control exists
+// its own window is no dialog and would map with the system's base units.
 int CZABElement::MapX(int units) {
-    return ZABMapDialogUnits(GetHostWindow(), units, 0).x;
+    return ZABMapDialogUnits(m_parent ? m_parent->GetHostWindow() : GetHostWindow(), units, 0).x;
 }
 
 int CZABElement::MapY(int units) {
-    return ZABMapDialogUnits(GetHostWindow(), 0, units).y;
+    return ZABMapDialogUnits(m_parent ? m_parent->GetHostWindow() : GetHostWindow(), 0, units).y;
+}
+
+HWND CZABElement::CreateControl(const WCHAR* className, const WCHAR* text, DWORD style,
+                                DWORD exStyle, bool withFont) {
+    // The common controls' window classes exist only once they are asked for.
+    static const BOOL commonControls = [] {
+        INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_WIN95_CLASSES};
+        return ::InitCommonControlsEx(&classes);
+    }();
+    (void)commonControls;
+    HWND parent = m_parent ? m_parent->GetHostWindow() : nullptr;
+    m_window = ::CreateWindowExW(exStyle, className, text, style | WS_CHILD | StateStyle(), m_left,
+                                 m_top, m_width, m_height, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(m_controlId)),
+                                 nullptr, nullptr);
+    if (m_window && withFont) {
+        ::SendMessageW(m_window, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)),
+                       TRUE);
+    }
+    return m_window;
+}
+
+LRESULT CZABElement::Send(UINT message, WPARAM wParam, LPARAM lParam) {
+    return m_window ? ::SendMessageW(m_window, message, wParam, lParam) : 0;
 }

@@ -58,6 +58,14 @@ public:
     HWND GetWindow() const;
     int GetChildCount() const;
     CZABElement* GetChild(int index) const;
+    // The child at `index` as the class of the type name `type`; none when
+    // it is of another type.
+    template <typename Element>
+    Element* GetChildAs(int index, const WCHAR* type) const {
+        CZABElement* child = GetChild(index);
+        CZABElement* found = nullptr;
+        return child && child->QueryElement(type, &found) ? static_cast<Element*>(found) : nullptr;
+    }
     int GetHorizontalFlex() const;
     int GetVerticalFlex() const;
     int GetOrientation() const;
@@ -72,11 +80,23 @@ protected:
     BOOL AnswerQuery(const WCHAR* own, const WCHAR* type, CZABElement** out);
     // Attribute readers bound to this element's engine and locid.
     ZABText ReadLocText(IXMLDOMNode* node, const WCHAR* name) const;
+    // WS_VISIBLE and WS_DISABLED for a control as the tree says now.
+    DWORD StateStyle();
     // The minimum a control measured; it replaces "minwidth" and "minheight".
     void SetMinimum(int cx, int cy);
+    // A minimum of "width" by "height" dialog units, or of the defaults
+    // where the document gives none.
+    void SetMinimumInUnits(int defaultWidth, int defaultHeight);
     // Dialog units on the host window, in pixels.
     int MapX(int units);
     int MapY(int units);
+    // Makes this element's control in its parent's host window: a child with
+    // the element's control id, visible and enabled as the tree says, with
+    // the stock GUI font unless `withFont` is false. Returns the window.
+    HWND CreateControl(const WCHAR* className, const WCHAR* text, DWORD style, DWORD exStyle = 0,
+                       bool withFont = true);
+    // Sends to the control; 0 while there is none.
+    LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
     CZABElement* m_parent;
     CZABEngine* m_engine;

@@ -16,3 +16,16 @@ BOOL CZABExt::LoadFromXml(IXMLDOMNode* node) {
     m_extension = CZABEngine::GetAttrString(node, L"extension");
     return TRUE;
 }
+
+void CZABExt::SetFilter(const WCHAR* text, const WCHAR* extension) {
+    m_text = ZABCopyText(text);
+    m_extension = ZABCopyText(extension);
+}
+
+const WCHAR* CZABExt::GetFilterText() const {
+    return m_text.get();
+}
+
+const WCHAR* CZABExt::GetExtension() const {
+    return m_extension.get();
+}

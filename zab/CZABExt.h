@@ -1,4 +1,4 @@
-// One filter of a file dialog.
+// One filter of a file dialog: its text and its extension pattern.
 #pragma once
 #include <windows.h>
 #include "zab/CZABElement.h"
@@ -9,6 +9,10 @@ public:
     ~CZABExt() override;
     BOOL QueryElement(const WCHAR* type, CZABElement** out) override;
     BOOL LoadFromXml(IXMLDOMNode* node) override;
+
+    void SetFilter(const WCHAR* text, const WCHAR* extension);
+    const WCHAR* GetFilterText() const;
+    const WCHAR* GetExtension() const;
 
 protected:
     ZABText m_text;            // "text", localised

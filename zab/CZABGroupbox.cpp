@@ -25,5 +25,12 @@ HWND CZABGroupbox::GetHostWindow() {
 BOOL CZABGroupbox::Create() {
     const SIZE text = ZABMeasureText(m_label.get());
     SetMinimum(text.cx + 12, text.cy + 12);
-    return CZABElement::Create();
+    // Room for the frame and, above, its label.
+    m_marginLeft = MapX(7);
+    m_marginTop = MapY(11);
+    m_marginRight = MapX(8);
+    m_marginBottom = MapY(7);
+    CZABElement::Create();
+    CreateControl(L"BUTTON", m_label.get(), BS_GROUPBOX);
+    return TRUE;
 }

@@ -1,6 +1,4 @@
 // A labelled frame around its children, which are its siblings on screen.
-// The element reads its attributes; its control comes with the window
-// classes of the standard and custom-drawn controls.
 #pragma once
 #include <windows.h>
 #include "zab/CZABElement.h"
@@ -11,7 +9,8 @@ public:
     ~CZABGroupbox() override;
     BOOL QueryElement(const WCHAR* type, CZABElement** out) override;
     BOOL LoadFromXml(IXMLDOMNode* node) override;
-    // Measures its minimum size on the dialog it is made in.
+    // Makes its children first, so that they come before the frame in the
+    // tab order, then the frame; measures on the dialog it is made in.
     BOOL Create() override;
     // Its children are siblings of its control.
     HWND GetHostWindow() override;

@@ -38,5 +38,9 @@ BOOL CZABLabel::Create() {
         const SIZE text = ZABMeasureText(m_value.get());
         SetMinimum(text.cx, std::max<int>(MapY(14), text.cy));
     }
+    static const DWORD kAlign[] = {SS_LEFT, SS_RIGHT, SS_CENTER};
+    // A centred image is drawn on one line: a label that wraps keeps its lines.
+    const DWORD centred = m_vCenter && !m_width ? SS_CENTERIMAGE : 0;
+    CreateControl(L"STATIC", m_value.get(), kAlign[m_textAlign] | centred);
     return CZABElement::Create();
 }

@@ -24,5 +24,6 @@ BOOL CZABLine::Create() {
     } else {
         SetMinimum(MapX(m_width ? m_width : 14), MapY(2));
     }
+    CreateControl(L"STATIC", L"", m_type == 1 ? SS_ETCHEDVERT : SS_ETCHEDHORZ, 0, false);
     return CZABElement::Create();
 }

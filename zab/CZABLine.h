@@ -1,6 +1,4 @@
 // An etched line across its cell.
-// The element reads its attributes; its control comes with the window
-// classes of the standard and custom-drawn controls.
 #pragma once
 #include <windows.h>
 #include "zab/CZABElement.h"

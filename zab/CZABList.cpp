@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include "zab/CZABEngine.h"
+#include "zab/CZABListCol.h"
+#include "zab/ZABListView.h"
 #include "zab/ZABMeasure.h"
 
 CZABList::CZABList(CZABElement* parent, CZABEngine* engine) : CZABElement(parent, engine) {}
@@ -32,6 +34,75 @@ BOOL CZABList::LoadFromXml(IXMLDOMNode* node) {
 }
 
 BOOL CZABList::Create() {
-    SetMinimum(MapX(m_width ? m_width : 48), MapY(m_height ? m_height : 40));
+    SetMinimumInUnits(48, 40);
+    if (!CreateControl(WC_LISTVIEWW, L"", Style(), WS_EX_CLIENTEDGE)) return FALSE;
+    const DWORD extended = ExtendedStyle();
+    Send(LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+    for (int i = 0; i < GetChildCount(); ++i) {
+        if (const auto* column = GetChildAs<CZABListCol>(i, L"listcol")) {
+            ZABInsertColumn(m_window, i, column->GetCaption(), column->GetSize());
+        }
+    }
     return CZABElement::Create();
+}
+
+DWORD CZABList::Style() const {
+    static const DWORD kViews[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
+    const struct {
+        BOOL on;
+        DWORD style;
+    } flags[] = {
+        {m_noColHeader, LVS_NOCOLUMNHEADER}, {m_autoArrange, LVS_AUTOARRANGE},
+        {m_alwaysShowSelection, LVS_SHOWSELALWAYS}, {m_editLabels, LVS_EDITLABELS},
+        {m_noSortHeader, LVS_NOSORTHEADER},  {m_noLabelWrap, LVS_NOLABELWRAP},
+        {m_noScroll, LVS_NOSCROLL},          {m_singleSelection, LVS_SINGLESEL},
+    };
+    DWORD style = WS_TABSTOP | kViews[m_view];
+    for (const auto& f : flags) {
+        if (f.on) style |= f.style;
+    }
+    return style;
+}
+
+DWORD CZABList::ExtendedStyle() const {
+    return (m_checkBoxes ? LVS_EX_CHECKBOXES : 0) | (m_fullRowSelect ? LVS_EX_FULLROWSELECT : 0) |
+           (m_gridLines ? LVS_EX_GRIDLINES : 0) | (m_headerDragDrop ? LVS_EX_HEADERDRAGDROP : 0) |
+           (m_labelTip ? LVS_EX_LABELTIP : 0);
+}
+
+void CZABList::Layout(int x, int y, int cx, int cy) {
+    CZABElement::Layout(x, y, cx, cy);
+    ShareWidth();
+}
+
+// Columns without a flex weight keep their width; the others share what is
+// left of the client width beside the vertical scroll bar.
+void CZABList::ShareWidth() {
+    long long fixed = 0;
+    long long flex = 0;
+    int index = 0;
+    for (int i = 0; i < GetChildCount(); ++i) {
+        const auto* column = GetChildAs<CZABListCol>(i, L"listcol");
+        if (!column) continue;
+        if (column->GetFlex() > 0) {
+            flex += column->GetFlex();
+        } else {
+            fixed += Send(LVM_GETCOLUMNWIDTH, index);
+        }
+        ++index;
+    }
+    if (!m_window || flex == 0) return;
+    RECT client = {};
+    ::GetClientRect(m_window, &client);
+    const long long spare = std::max<long long>(
+        0, client.right - client.left - ::GetSystemMetrics(SM_CXVSCROLL) - fixed);
+    index = 0;
+    for (int i = 0; i < GetChildCount(); ++i) {
+        const auto* column = GetChildAs<CZABListCol>(i, L"listcol");
+        if (!column) continue;
+        if (column->GetFlex() > 0) {
+            Send(LVM_SETCOLUMNWIDTH, index, static_cast<int>(spare * column->GetFlex() / flex));
+        }
+        ++index;
+    }
 }

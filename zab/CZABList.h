@@ -1,6 +1,4 @@
-// A list view.
-// The element reads its attributes; its control comes with the window
-// classes of the standard and custom-drawn controls.
+// A list view; its "listcol" children are its columns.
 #pragma once
 #include <windows.h>
 #include "zab/CZABElement.h"
@@ -13,6 +11,8 @@ public:
     BOOL LoadFromXml(IXMLDOMNode* node) override;
     // Measures its minimum size on the dialog it is made in.
     BOOL Create() override;
+    // Shares the width among the columns when any of them has a flex weight.
+    void Layout(int x, int y, int cx, int cy) override;
 
 protected:
     int m_view = 0;                   // "view": "icon", "smallicon", "list", "report"
@@ -29,4 +29,9 @@ protected:
     BOOL m_gridLines = FALSE;         // "GridLines"
     BOOL m_headerDragDrop = FALSE;    // "HeaderDragDrop"
     BOOL m_labelTip = FALSE;          // "LabelTip"
+
+private:
+    DWORD Style() const;
+    DWORD ExtendedStyle() const;
+    void ShareWidth();
 };

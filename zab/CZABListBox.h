@@ -1,6 +1,5 @@
-// A list box.
-// The element reads its attributes; its control comes with the window
-// classes of the standard and custom-drawn controls.
+// A list box; its "listitem" children are its items, each with its "value"
+// as data.
 #pragma once
 #include <windows.h>
 #include "zab/CZABElement.h"
@@ -13,6 +12,11 @@ public:
     BOOL LoadFromXml(IXMLDOMNode* node) override;
     // Measures its minimum size on the dialog it is made in.
     BOOL Create() override;
+    // Selects the first item whose data is `value`; no change when none is.
+    void SetValue(int value) override;
+    // The data of the selected item (the first one where several can be
+    // selected), -1 when nothing is selected.
+    int GetValue() override;
 
 protected:
     int m_selection = 0;           // "selection": "single", "multiple", "extended", "none"
@@ -20,4 +24,7 @@ protected:
     BOOL m_noIntegralHeight = TRUE;  // "nointegralheight"
     BOOL m_multiColumn = FALSE;    // "multicolumn"
     int m_colWidth = 0;            // "colWidth"
+
+private:
+    bool SelectsSeveral() const;
 };

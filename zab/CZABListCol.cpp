@@ -17,3 +17,15 @@ BOOL CZABListCol::LoadFromXml(IXMLDOMNode* node) {
     m_flex = CZABEngine::GetAttrInt(node, L"flex", 0);
     return TRUE;
 }
+
+const WCHAR* CZABListCol::GetCaption() const {
+    return m_caption.get();
+}
+
+int CZABListCol::GetSize() const {
+    return m_size;
+}
+
+int CZABListCol::GetFlex() const {
+    return m_flex;
+}

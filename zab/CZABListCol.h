@@ -10,6 +10,10 @@ public:
     BOOL QueryElement(const WCHAR* type, CZABElement** out) override;
     BOOL LoadFromXml(IXMLDOMNode* node) override;
 
+    const WCHAR* GetCaption() const;
+    int GetSize() const;
+    int GetFlex() const;
+
 protected:
     ZABText m_caption;       // "caption", localised
     int m_size = 0;          // "size"

@@ -15,3 +15,7 @@ BOOL CZABMenuItem::LoadFromXml(IXMLDOMNode* node) {
     m_label = CZABEngine::GetAttrString(node, L"label");
     return TRUE;
 }
+
+const WCHAR* CZABMenuItem::GetLabel() const {
+    return m_label.get();
+}

@@ -10,6 +10,8 @@ public:
     BOOL QueryElement(const WCHAR* type, CZABElement** out) override;
     BOOL LoadFromXml(IXMLDOMNode* node) override;
 
+    const WCHAR* GetLabel() const;
+
 protected:
     ZABText m_label;       // "label"
 };

@@ -1,8 +1,7 @@
 // A popup menu of a menu bar or of another popup.
-// The element reads its attributes; its control comes with the window
-// classes of the standard and custom-drawn controls.
 #pragma once
 #include <windows.h>
+#include "base/Unique.h"
 #include "zab/CZABElement.h"
 
 class CZABMenuPopup : public CZABElement {
@@ -11,7 +10,16 @@ public:
     ~CZABMenuPopup() override;
     BOOL QueryElement(const WCHAR* type, CZABElement** out) override;
     BOOL LoadFromXml(IXMLDOMNode* node) override;
+    // Makes the menu, its children, then one entry per child.
+    BOOL Create() override;
+
+    const WCHAR* GetLabel() const;
+    HMENU GetMenu() const;
+    // The menu that took this one as its submenu destroys it from now on.
+    void ReleaseMenu();
 
 protected:
     ZABText m_label;       // "label"
+    mx::unique_hmenu m_menu;
+    HMENU m_released = nullptr;
 };

@@ -23,5 +23,24 @@ BOOL CZABRadio::LoadFromXml(IXMLDOMNode* node) {
 BOOL CZABRadio::Create() {
     const SIZE text = ZABMeasureText(m_label.get());
     SetMinimum(MapY(10) + MapX(1) + text.cx, MapY(10));
+    CreateControl(L"BUTTON", m_label.get(),
+                  WS_TABSTOP | BS_AUTORADIOBUTTON | (m_groupStart ? WS_GROUP : 0));
+    SetValue(m_selected);
     return CZABElement::Create();
+}
+
+void CZABRadio::SetValue(int value) {
+    Send(BM_SETCHECK, value);
+}
+
+int CZABRadio::GetValue() {
+    return static_cast<int>(Send(BM_GETCHECK));
+}
+
+void CZABRadio::SetGroupStart(BOOL start) {
+    m_groupStart = start;
+}
+
+int CZABRadio::GetChoice() const {
+    return m_value;
 }

@@ -1,6 +1,8 @@
-// The file dialog a button opens; the chosen path goes to the "saveto" element.
+// The file dialog a button opens; the chosen path goes to the "saveto"
+// element. Its "ext" children are the dialog's filters.
 #pragma once
 #include <windows.h>
+#include <string>
 #include "zab/CZABElement.h"
 
 class CZABSelectFile : public CZABElement {
@@ -9,6 +11,18 @@ public:
     ~CZABSelectFile() override;
     BOOL QueryElement(const WCHAR* type, CZABElement** out) override;
     BOOL LoadFromXml(IXMLDOMNode* node) override;
+    // No window; the filters make none either.
+    BOOL Create() override;
+    // Shows the file dialog for the button that was clicked.
+    void OnActivate(CZABElement* source) override;
+
+    // The file name the dialog starts with.
+    void SetFileName(const WCHAR* name);
+    void AddFilter(const WCHAR* text, const WCHAR* extension);
+    void RemoveAllFilters();
+
+    // The file name buffer, terminator included; longer paths are refused.
+    static const int kMaxPath = 500;
 
 protected:
     int m_type = 0;                // "type": "open", "save"
@@ -32,4 +46,11 @@ protected:
     BOOL m_shareAware = FALSE;     // "shareaware"
     BOOL m_showHelp = FALSE;       // "showhelp"
     BOOL m_createPrompt = TRUE;    // "createprompt"
+    ZABText m_fileName;
+
+private:
+    std::wstring FilterList() const;
+    DWORD Flags() const;
+    // Hands the path to the "saveto" element if it takes a text that long.
+    void Deliver(const WCHAR* path);
 };

@@ -25,6 +25,26 @@ BOOL CZABSlider::LoadFromXml(IXMLDOMNode* node) {
 }
 
 BOOL CZABSlider::Create() {
-    SetMinimum(MapX(100), MapY(14));
+    // A vertical slider stands on its short side.
+    if (m_type == 1) {
+        SetMinimum(MapX(14), MapY(100));
+    } else {
+        SetMinimum(MapX(100), MapY(14));
+    }
+    const DWORD style = WS_TABSTOP | (m_autoTics ? TBS_AUTOTICKS : 0) |
+                        (m_noTics ? TBS_NOTICKS : 0) | (m_type == 1 ? TBS_VERT : 0);
+    if (!CreateControl(TRACKBAR_CLASSW, nullptr, style)) return FALSE;
+    Send(TBM_SETRANGEMIN, FALSE, m_minValue);
+    Send(TBM_SETRANGEMAX, FALSE, m_maxValue);
+    if (m_ticFreq > 0) Send(TBM_SETTICFREQ, m_ticFreq);
+    SetValue(m_pos);
     return CZABElement::Create();
+}
+
+void CZABSlider::SetValue(int value) {
+    Send(TBM_SETPOS, TRUE, value);
+}
+
+int CZABSlider::GetValue() {
+    return static_cast<int>(Send(TBM_GETPOS));
 }

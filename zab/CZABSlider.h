@@ -1,6 +1,4 @@
-// A trackbar.
-// The element reads its attributes; its control comes with the window
-// classes of the standard and custom-drawn controls.
+// A trackbar, made with its range, tick frequency and position.
 #pragma once
 #include <windows.h>
 #include "zab/CZABElement.h"
@@ -13,6 +11,9 @@ public:
     BOOL LoadFromXml(IXMLDOMNode* node) override;
     // Measures its minimum size on the dialog it is made in.
     BOOL Create() override;
+    // The position; setting it redraws the control.
+    void SetValue(int value) override;
+    int GetValue() override;
 
 protected:
     int m_type = 0;        // "type": "horizontal", "vertical"

@@ -1,6 +1,4 @@
 // An up-down control, attached to its parent text box.
-// The element reads its attributes; its control comes with the window
-// classes of the standard and custom-drawn controls.
 #pragma once
 #include <windows.h>
 #include "zab/CZABElement.h"
@@ -13,6 +11,8 @@ public:
     BOOL LoadFromXml(IXMLDOMNode* node) override;
     // Measures its minimum size on the dialog it is made in.
     BOOL Create() override;
+    // Snaps to the edge of its parent text box's edit control.
+    void Layout(int x, int y, int cx, int cy) override;
 
 protected:
     int m_buddyAlign = 1;   // "buddyalign": "left", "right"

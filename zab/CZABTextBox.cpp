@@ -39,5 +39,38 @@ BOOL CZABTextBox::Create() {
     const int letters = std::max(0, std::min(m_multiLine ? m_textCols : m_size, 1000));
     const SIZE sample = ZABMeasureText(std::wstring(letters, L'W').c_str());
     SetMinimum(sample.cx + 6, MapY(14) * lines);
+    static const DWORD kAlign[] = {ES_LEFT, ES_RIGHT, ES_CENTER};
+    const DWORD style = WS_TABSTOP | kAlign[m_textAlign] |
+                        (m_multiLine ? ES_MULTILINE : ES_AUTOHSCROLL) |
+                        (m_readOnly ? ES_READONLY : 0) | (m_numberOnly ? ES_NUMBER : 0) |
+                        (m_password ? ES_PASSWORD : 0);
+    CreateControl(L"EDIT", m_value.get(), style, WS_EX_CLIENTEDGE);
+    if (m_maxLength > 0) Send(EM_SETLIMITTEXT, m_maxLength);
+    // A "spin" inside becomes the up-down control of this edit control.
     return CZABElement::Create();
+}
+
+void CZABTextBox::SetValue(int value) {
+    SetText(std::to_wstring(value).c_str());
+}
+
+int CZABTextBox::GetValue() {
+    const WCHAR* text = GetText();
+    return text ? static_cast<int>(std::wcstol(text, nullptr, 10)) : 0;
+}
+
+void CZABTextBox::SetText(const WCHAR* text) {
+    if (m_window) ::SetWindowTextW(m_window, text ? text : L"");
+}
+
+const WCHAR* CZABTextBox::GetText() {
+    m_current = ZABWindowText(m_window);
+    return m_current.get();
+}
+
+// The limit counts the characters the user may type; a text set from the
+// program passes it, so a caller that must respect it asks first.
+BOOL CZABTextBox::Fits(size_t length) {
+    if (!m_window) return FALSE;
+    return length <= static_cast<size_t>(Send(EM_GETLIMITTEXT)) ? TRUE : FALSE;
 }

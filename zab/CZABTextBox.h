@@ -1,6 +1,4 @@
 // An edit control; a "spin" inside it becomes its up-down buddy.
-// The element reads its attributes; its control comes with the window
-// classes of the standard and custom-drawn controls.
 #pragma once
 #include <windows.h>
 #include "zab/CZABElement.h"
@@ -15,6 +13,17 @@ public:
     BOOL Create() override;
     // Its children are siblings of its control.
     HWND GetHostWindow() override;
+    // The value as decimal text.
+    void SetValue(int value) override;
+    // The leading decimal number of the text; 0 when there is none.
+    int GetValue() override;
+    // None sets an empty text.
+    void SetText(const WCHAR* text) override;
+    // The control's text as it is now; none when it is empty.
+    const WCHAR* GetText() override;
+
+    // Whether a text of `length` characters fits within the box's limit.
+    BOOL Fits(size_t length);
 
 protected:
     ZABText m_value;         // "value"
@@ -27,4 +36,5 @@ protected:
     BOOL m_numberOnly = FALSE;  // "numberonly"
     BOOL m_password = FALSE;  // "password"
     int m_textAlign = 0;     // "textalign": "left", "right", "center"
+    ZABText m_current;       // the text GetText last read
 };

@@ -23,6 +23,17 @@ inline ZABText ZABCopyText(const WCHAR* text) {
     return text ? ZABCopyText(text, std::wcslen(text)) : nullptr;
 }
 
+// The text of `window` as it is now; none when it is empty or there is no
+// window.
+inline ZABText ZABWindowText(HWND window) {
+    const int length = window ? ::GetWindowTextLengthW(window) : 0;
+    if (length <= 0) return nullptr;
+    ZABText text(new (std::nothrow) WCHAR[length + 1]);
+    if (!text) return nullptr;
+    text[::GetWindowTextW(window, text.get(), length + 1)] = L'\0';
+    return text[0] ? std::move(text) : nullptr;
+}
+
 // Equal without regard to case. Ordinal: ids, element and attribute names
 // are keys, not words, so the user's locale must not change what matches.
 // None never equals anything.

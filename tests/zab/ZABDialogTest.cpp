@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "tests/zab/DialogTest.h"
 #include "tests/zab/CProbeElement.h"
 #include "tests/zab/CProbeEngine.h"
 #include "tests/zab/ZabTestSupport.h"
@@ -38,45 +39,7 @@ private:
     int m_refusals;
 };
 
-// Steps run one after the other from a thread timer, which the modal loop
-// dispatches; each step returns true when done. A dialog that is still up
-// after the deadline is closed, and the test fails.
-class Driver {
-public:
-    using Step = std::function<bool()>;
-    explicit Driver(std::vector<Step> steps) : m_steps(std::move(steps)) {
-        s_current = this;
-        m_started = ::GetTickCount();
-        m_timer = ::SetTimer(nullptr, 0, 15, Tick);
-    }
-    ~Driver() {
-        ::KillTimer(nullptr, m_timer);
-        s_current = nullptr;
-    }
-    bool Finished() const { return m_next == m_steps.size(); }
-    bool TimedOut() const { return m_timedOut; }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        Driver* driver = s_current;
-        if (!driver) return;
-        if (::GetTickCount() - driver->m_started > 120000) {
-            driver->m_timedOut = true;
-            if (HWND dialog = ::GetActiveWindow()) ::EndDialog(dialog, 99);
-            return;
-        }
-        if (driver->m_next < driver->m_steps.size() && driver->m_steps[driver->m_next]()) {
-            ++driver->m_next;
-        }
-    }
-    static Driver* s_current;
-    std::vector<Step> m_steps;
-    size_t m_next = 0;
-    DWORD m_started = 0;
-    UINT_PTR m_timer = 0;
-    bool m_timedOut = false;
-};
-Driver* Driver::s_current = nullptr;
+using Driver = CDialogDriver;
 
 RECT ScreenRect(HWND window) {
     RECT rect = {};
@@ -108,40 +71,12 @@ const wchar_t kSmall[] =
     L"<dialog caption='Small' width='300' height='200'>"
     L"<probe id='p' window='true' minwidth='120' minheight='40'/></dialog>";
 
-class Dialogs : public ComTest {
+class Dialogs : public DialogTest {
 protected:
-    std::wstring Document(const std::wstring& text) {
-        return folder.WriteUtf16(L"dlg" + std::to_wstring(++m_files) + L".xml", text);
-    }
-    // Runs `dialog` on the document `text` with `steps` driving it.
     INT_PTR Run(CTestDialog& dialog, const std::wstring& text, std::vector<Driver::Step> steps,
                 HWND owner = nullptr) {
-        std::wstring path = Document(text);
-        Driver driver(std::move(steps));
-        INT_PTR result = dialog.DoModal(::GetModuleHandleW(nullptr), path.c_str(), owner);
-        EXPECT_FALSE(driver.TimedOut());
-        EXPECT_TRUE(driver.Finished());
-        return result;
+        return RunDialog(dialog, text, std::move(steps), owner);
     }
-    // A step that waits until the dialog is on screen, then does `action`.
-    static Driver::Step WhenShown(CZABDialog& dialog, std::function<void(HWND)> action) {
-        return [&dialog, action] {
-            HWND window = dialog.GetWindow();
-            if (!window || !::IsWindowVisible(window)) return false;
-            action(window);
-            return true;
-        };
-    }
-    static void Key(HWND window, WPARAM key) {
-        ::PostMessageW(window, WM_KEYDOWN, key, 1);
-        ::PostMessageW(window, WM_KEYUP, key, 0xC0000001);
-    }
-
-    CProbeEngine engine{::GetModuleHandleW(nullptr)};
-    TempFolder folder;
-
-private:
-    int m_files = 0;
 };
 
 TEST_F(Dialogs, EnterAcceptsEscapeAndTheCloseBoxCancelAndARefusalKeepsItOpen) {

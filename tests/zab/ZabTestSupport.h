@@ -53,3 +53,4 @@ private:
 };
 
 using mxtest::CDibCanvas;
+
