@@ -36,6 +36,12 @@ BOOL CZABComboBox::Create() {
     return CZABElement::Create();
 }
 
+void CZABComboBox::Layout(int x, int y, int cx, int cy) {
+    const int kDroppedRows = 10;
+    const int row = static_cast<int>(Send(CB_GETITEMHEIGHT));
+    CZABElement::Layout(x, y, cx, cy + kDroppedRows * std::max(row, 1) + 2 * ::GetSystemMetrics(SM_CYBORDER));
+}
+
 void CZABComboBox::AddItem(int value, const WCHAR* text) {
     CZABListItem::AddToControl(m_window, CB_ADDSTRING, CB_SETITEMDATA, value, text);
 }

@@ -12,6 +12,9 @@ public:
     BOOL LoadFromXml(IXMLDOMNode* node) override;
     // Measures its minimum size on the dialog it is made in.
     BOOL Create() override;
+    // The height a combo box is given includes its drop-down list: the cell's
+    // height is only that of its field.
+    void Layout(int x, int y, int cx, int cy) override;
     // Selects the first item whose data is `value`; no change when none is.
     void SetValue(int value) override;
     // The data of the selected item, 0 when nothing is selected.

@@ -67,9 +67,16 @@ void CZABDialog::OnInitDialog() {
     PlaceWindow(size);
 }
 
+// A menu bar takes its height for the width it is given: the frame is
+// measured again once the window has that width.
+void CZABDialog::PlaceWindow(SIZE content) {
+    PlaceOnce(content);
+    PlaceOnce(content);
+}
+
 // Centred in the work area, or at the owner's top-left corner pushed back
 // inside it. Without an owner there is no corner to start from.
-void CZABDialog::PlaceWindow(SIZE content) {
+void CZABDialog::PlaceOnce(SIZE content) {
     const SIZE size = WithFrame(m_window, content);
     HWND owner = ::GetWindow(m_window, GW_OWNER);
     const RECT work = WorkAreaNear(owner ? owner : m_window);

@@ -31,6 +31,7 @@ public:
 protected:
     // Sizes the window to its content and places it by its owner.
     void PlaceWindow(SIZE content);
+    void PlaceOnce(SIZE content);
 
     mx::unique_hglobal m_template;
     ZABText m_caption;

@@ -31,6 +31,8 @@ BOOL CZABGroupbox::Create() {
     m_marginRight = MapX(8);
     m_marginBottom = MapY(7);
     CZABElement::Create();
-    CreateControl(L"BUTTON", m_label.get(), BS_GROUPBOX);
+    // Made after its children, so below them: clipped by them, its painting
+    // never covers them.
+    CreateControl(L"BUTTON", m_label.get(), BS_GROUPBOX | WS_CLIPSIBLINGS);
     return TRUE;
 }

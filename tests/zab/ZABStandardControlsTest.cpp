@@ -2,6 +2,7 @@
 // make, the values they exchange, and the file dialog a button opens, driven
 // from a timer as a user would drive them.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -95,7 +96,8 @@ TEST_F(StandardControls, ComboAndListBoxesKeepTheAddedOrderOnlyWhenSortedAndTell
     CCommandDialog dialog(&engine);
     std::vector<std::wstring> sorted, platform;
     int before = -1, chosen = -1, unknown = -1, added = -1;
-    int listBefore = 0, listChosen = 0, severalBefore = 0, severalChosen = 0;
+    int listBefore = 0, listChosen = 0, severalBefore = 0, severalChosen = 0, droppedRows = 0;
+    RECT field = {};
     const wchar_t* editText = L"x";
     const wchar_t* fixedText = L"x";
     std::wstring edited;
@@ -123,6 +125,16 @@ TEST_F(StandardControls, ComboAndListBoxesKeepTheAddedOrderOnlyWhenSortedAndTell
                   combo->AddItem(7, L"banana");
                   sorted = ComboItems(combo->GetWindow());
                   platform = ComboItems(WindowOf(dialog, L"platform"));
+                  // All three items show when the list drops down.
+                  HWND drop = WindowOf(dialog, L"platform");
+                  ::SendMessageW(drop, CB_SHOWDROPDOWN, TRUE, 0);
+                  COMBOBOXINFO info = {sizeof(info)};
+                  ::GetComboBoxInfo(drop, &info);
+                  RECT shown = {};
+                  ::GetClientRect(info.hwndList, &shown);
+                  droppedRows = shown.bottom / std::max<int>(1, ::SendMessageW(drop, CB_GETITEMHEIGHT, 0, 0));
+                  ::GetWindowRect(drop, &field);
+                  ::SendMessageW(drop, CB_SHOWDROPDOWN, FALSE, 0);
                   before = combo->GetValue();
                   combo->SetValue(3);
                   chosen = combo->GetValue();
@@ -140,6 +152,9 @@ TEST_F(StandardControls, ComboAndListBoxesKeepTheAddedOrderOnlyWhenSortedAndTell
               })});
     EXPECT_EQ((std::vector<std::wstring>{L"pear", L"apple", L"fig", L"banana"}), sorted);
     EXPECT_EQ((std::vector<std::wstring>{L"apple", L"fig", L"pear"}), platform);
+    EXPECT_EQ(3, droppedRows);
+    // The window itself stays as high as its field: it covers nothing below.
+    EXPECT_LT(field.bottom - field.top, 40);
     EXPECT_EQ(0, before);
     EXPECT_EQ(-1, listBefore);
     EXPECT_EQ(-1, severalBefore);
@@ -286,6 +301,8 @@ TEST_F(StandardControls, TabBoxShowsThePanelOfTheSelectedTabInItsPageArea) {
 
 TEST_F(StandardControls, MenuBarEntriesAreCommandsNumberedByPosition) {
     int count = 0, popupCount = 0;
+    SIZE content = {};
+    RECT client = {};
     UINT ids[3] = {};
     std::wstring label;
     std::vector<int> commands;
@@ -305,6 +322,8 @@ TEST_F(StandardControls, MenuBarEntriesAreCommandsNumberedByPosition) {
         L"</menubar><label value='with a menu'/></dialog>",
         {WhenShown(menus,
                    [&](HWND w) {
+                       menus.GetMinSize(&content);
+                       ::GetClientRect(w, &client);
                        HMENU bar = ::GetMenu(w);
                        count = ::GetMenuItemCount(bar);
                        for (int i = 0; i < 3; ++i) ids[i] = ::GetMenuItemID(bar, i);
@@ -323,6 +342,9 @@ TEST_F(StandardControls, MenuBarEntriesAreCommandsNumberedByPosition) {
              return true;
          }});
     EXPECT_EQ(2, result);
+    // The bar takes its room above the content, not from it.
+    EXPECT_EQ(content.cx, client.right);
+    EXPECT_EQ(content.cy, client.bottom);
     EXPECT_EQ(3, count);
     EXPECT_EQ(static_cast<UINT>(-1), ids[0]);  // a popup has no command of its own
     EXPECT_EQ(2u, ids[1]);
