@@ -19,14 +19,18 @@ bool RunOtherApp(const std::vector<std::wstring>& steps) {
     STARTUPINFOW startup = {sizeof(startup)};
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
+                        &startup, &process)) {
+        fprintf(stderr, "otherapp did not start (error %lu)\n", GetLastError());
         return false;
+    }
     mx::unique_handle owner(process.hProcess);
     CloseHandle(process.hThread);
     // Its EmptyClipboard sends WM_DESTROYCLIPBOARD to the owner, which may be
     // a window of this thread: answered while waiting.
     const long code = WaitForExit(process.hProcess);
     if (code < 0) TerminateProcess(process.hProcess, 1);
+    // Its own complaint went to the shared stderr; this says which call it was.
+    if (code != 0) fprintf(stderr, "otherapp %ls ended with %ld\n", steps.empty() ? L"" : steps[0].c_str(), code);
     return code == 0;
 }
 

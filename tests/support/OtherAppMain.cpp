@@ -424,7 +424,10 @@ int main() {
     RegisterClassW(&wc);
     g_window = CreateWindowW(L"MX_OTHERAPP", L"otherapp", 0, 0, 0, 0, 0, nullptr, nullptr,
                              wc.hInstance, nullptr);
-    if (!g_window || !argv) return 2;
+    if (!g_window || !argv) {
+        fprintf(stderr, "otherapp: no window (error %lu)\n", GetLastError());
+        return 2;
+    }
     const int result = argc > 1 ? RunArguments(argc, argv) : Serve();
     if (g_inChain) ChangeClipboardChain(g_window, g_nextViewer);
     DestroyWindow(g_window);
