@@ -3,6 +3,7 @@
 #include <algorithm>
 #include "zab/CZABEngine.h"
 #include "zab/CZABListCol.h"
+#include "zab/ZABFlags.h"
 #include "zab/ZABListView.h"
 #include "zab/ZABMeasure.h"
 
@@ -17,57 +18,35 @@ BOOL CZABList::QueryElement(const WCHAR* type, CZABElement** out) {
 BOOL CZABList::LoadFromXml(IXMLDOMNode* node) {
     CZABElement::LoadFromXml(node);
     m_view = CZABEngine::GetAttrEnum(node, L"view", {L"icon", L"smallicon", L"list", L"report"}, 0);
-    m_noColHeader = CZABEngine::GetAttrBool(node, L"NoColHeader", FALSE);
-    m_autoArrange = CZABEngine::GetAttrBool(node, L"AutoArrange", FALSE);
-    m_alwaysShowSelection = CZABEngine::GetAttrBool(node, L"AlwaysShowSelection", TRUE);
-    m_editLabels = CZABEngine::GetAttrBool(node, L"EditLabels", FALSE);
-    m_noSortHeader = CZABEngine::GetAttrBool(node, L"NoSortHeader", TRUE);
-    m_noLabelWrap = CZABEngine::GetAttrBool(node, L"NoLabelWrap", TRUE);
-    m_noScroll = CZABEngine::GetAttrBool(node, L"NoScroll", FALSE);
-    m_singleSelection = CZABEngine::GetAttrBool(node, L"SingleSelection", TRUE);
-    m_checkBoxes = CZABEngine::GetAttrBool(node, L"CheckBoxes", FALSE);
-    m_fullRowSelect = CZABEngine::GetAttrBool(node, L"FullRowSelect", FALSE);
-    m_gridLines = CZABEngine::GetAttrBool(node, L"GridLines", FALSE);
-    m_headerDragDrop = CZABEngine::GetAttrBool(node, L"HeaderDragDrop", FALSE);
-    m_labelTip = CZABEngine::GetAttrBool(node, L"LabelTip", FALSE);
+    m_style = ZABReadFlags(node, {{L"NoColHeader", FALSE, LVS_NOCOLUMNHEADER},
+                                  {L"AutoArrange", FALSE, LVS_AUTOARRANGE},
+                                  {L"AlwaysShowSelection", TRUE, LVS_SHOWSELALWAYS},
+                                  {L"EditLabels", FALSE, LVS_EDITLABELS},
+                                  {L"NoSortHeader", TRUE, LVS_NOSORTHEADER},
+                                  {L"NoLabelWrap", TRUE, LVS_NOLABELWRAP},
+                                  {L"NoScroll", FALSE, LVS_NOSCROLL},
+                                  {L"SingleSelection", TRUE, LVS_SINGLESEL}});
+    m_extendedStyle = ZABReadFlags(node, {{L"CheckBoxes", FALSE, LVS_EX_CHECKBOXES},
+                                          {L"FullRowSelect", FALSE, LVS_EX_FULLROWSELECT},
+                                          {L"GridLines", FALSE, LVS_EX_GRIDLINES},
+                                          {L"HeaderDragDrop", FALSE, LVS_EX_HEADERDRAGDROP},
+                                          {L"LabelTip", FALSE, LVS_EX_LABELTIP}});
     return TRUE;
 }
 
 BOOL CZABList::Create() {
     SetMinimumInUnits(48, 40);
-    if (!CreateControl(WC_LISTVIEWW, L"", Style(), WS_EX_CLIENTEDGE)) return FALSE;
-    const DWORD extended = ExtendedStyle();
-    Send(LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+    static const DWORD kViews[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
+    if (!CreateControl(WC_LISTVIEWW, L"", WS_TABSTOP | kViews[m_view] | m_style, WS_EX_CLIENTEDGE)) {
+        return FALSE;
+    }
+    Send(LVM_SETEXTENDEDLISTVIEWSTYLE, m_extendedStyle, m_extendedStyle);
     for (int i = 0; i < GetChildCount(); ++i) {
         if (const auto* column = GetChildAs<CZABListCol>(i, L"listcol")) {
             ZABInsertColumn(m_window, i, column->GetCaption(), column->GetSize());
         }
     }
     return CZABElement::Create();
-}
-
-DWORD CZABList::Style() const {
-    static const DWORD kViews[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
-    const struct {
-        BOOL on;
-        DWORD style;
-    } flags[] = {
-        {m_noColHeader, LVS_NOCOLUMNHEADER}, {m_autoArrange, LVS_AUTOARRANGE},
-        {m_alwaysShowSelection, LVS_SHOWSELALWAYS}, {m_editLabels, LVS_EDITLABELS},
-        {m_noSortHeader, LVS_NOSORTHEADER},  {m_noLabelWrap, LVS_NOLABELWRAP},
-        {m_noScroll, LVS_NOSCROLL},          {m_singleSelection, LVS_SINGLESEL},
-    };
-    DWORD style = WS_TABSTOP | kViews[m_view];
-    for (const auto& f : flags) {
-        if (f.on) style |= f.style;
-    }
-    return style;
-}
-
-DWORD CZABList::ExtendedStyle() const {
-    return (m_checkBoxes ? LVS_EX_CHECKBOXES : 0) | (m_fullRowSelect ? LVS_EX_FULLROWSELECT : 0) |
-           (m_gridLines ? LVS_EX_GRIDLINES : 0) | (m_headerDragDrop ? LVS_EX_HEADERDRAGDROP : 0) |
-           (m_labelTip ? LVS_EX_LABELTIP : 0);
 }
 
 void CZABList::Layout(int x, int y, int cx, int cy) {

@@ -16,22 +16,9 @@ public:
 
 protected:
     int m_view = 0;                   // "view": "icon", "smallicon", "list", "report"
-    BOOL m_noColHeader = FALSE;       // "NoColHeader"
-    BOOL m_autoArrange = FALSE;       // "AutoArrange"
-    BOOL m_alwaysShowSelection = TRUE;  // "AlwaysShowSelection"
-    BOOL m_editLabels = FALSE;        // "EditLabels"
-    BOOL m_noSortHeader = TRUE;       // "NoSortHeader"
-    BOOL m_noLabelWrap = TRUE;        // "NoLabelWrap"
-    BOOL m_noScroll = FALSE;          // "NoScroll"
-    BOOL m_singleSelection = TRUE;    // "SingleSelection"
-    BOOL m_checkBoxes = FALSE;        // "CheckBoxes"
-    BOOL m_fullRowSelect = FALSE;     // "FullRowSelect"
-    BOOL m_gridLines = FALSE;         // "GridLines"
-    BOOL m_headerDragDrop = FALSE;    // "HeaderDragDrop"
-    BOOL m_labelTip = FALSE;          // "LabelTip"
+    DWORD m_style = 0;                // from the flag attributes
+    DWORD m_extendedStyle = 0;        // from the flag attributes
 
 private:
-    DWORD Style() const;
-    DWORD ExtendedStyle() const;
     void ShareWidth();
 };

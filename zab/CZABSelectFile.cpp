@@ -6,6 +6,7 @@
 #include "zab/CZABEngine.h"
 #include "zab/CZABExt.h"
 #include "zab/CZABTextBox.h"
+#include "zab/ZABFlags.h"
 
 CZABSelectFile::CZABSelectFile(CZABElement* parent, CZABEngine* engine) : CZABElement(parent, engine) {}
 
@@ -20,24 +21,24 @@ BOOL CZABSelectFile::LoadFromXml(IXMLDOMNode* node) {
     m_type = CZABEngine::GetAttrEnum(node, L"type", {L"open", L"save"}, 0);
     m_title = ReadLocText(node, L"title");
     m_saveTo = CZABEngine::GetAttrString(node, L"saveto");
-    m_allowMultiSelect = CZABEngine::GetAttrBool(node, L"allowMultiSelect", FALSE);
-    m_dontAddRecent = CZABEngine::GetAttrBool(node, L"dontAddRecent", TRUE);
-    m_enableSizing = CZABEngine::GetAttrBool(node, L"enableSizing", TRUE);
-    m_explorer = CZABEngine::GetAttrBool(node, L"explorer", FALSE);
-    m_fileMustExist = CZABEngine::GetAttrBool(node, L"fileMustExist", FALSE);
-    m_forceHidden = CZABEngine::GetAttrBool(node, L"forceHidden", FALSE);
-    m_hideReadOnly = CZABEngine::GetAttrBool(node, L"hideReadOnly", TRUE);
-    m_longNames = CZABEngine::GetAttrBool(node, L"longNames", TRUE);
-    m_noNetworkButton = CZABEngine::GetAttrBool(node, L"noNetworkButton", FALSE);
-    m_noReadOnlyReturn = CZABEngine::GetAttrBool(node, L"noReadOnlyReturn", FALSE);
-    m_noTestFileCreate = CZABEngine::GetAttrBool(node, L"noTestFileCreate", FALSE);
-    m_noValidate = CZABEngine::GetAttrBool(node, L"noValidate", FALSE);
-    m_overwritePrompt = CZABEngine::GetAttrBool(node, L"overwriteprompt", TRUE);
-    m_pathMustExist = CZABEngine::GetAttrBool(node, L"pathmustexist", TRUE);
-    m_readOnly = CZABEngine::GetAttrBool(node, L"readonly", FALSE);
-    m_shareAware = CZABEngine::GetAttrBool(node, L"shareaware", FALSE);
-    m_showHelp = CZABEngine::GetAttrBool(node, L"showhelp", FALSE);
-    m_createPrompt = CZABEngine::GetAttrBool(node, L"createprompt", TRUE);
+    m_flags = ZABReadFlags(node, {{L"allowMultiSelect", FALSE, OFN_ALLOWMULTISELECT},
+                                  {L"dontAddRecent", TRUE, OFN_DONTADDTORECENT},
+                                  {L"enableSizing", TRUE, OFN_ENABLESIZING},
+                                  {L"explorer", FALSE, OFN_EXPLORER},
+                                  {L"fileMustExist", FALSE, OFN_FILEMUSTEXIST},
+                                  {L"forceHidden", FALSE, OFN_FORCESHOWHIDDEN},
+                                  {L"hideReadOnly", TRUE, OFN_HIDEREADONLY},
+                                  {L"longNames", TRUE, OFN_LONGNAMES},
+                                  {L"noNetworkButton", FALSE, OFN_NONETWORKBUTTON},
+                                  {L"noReadOnlyReturn", FALSE, OFN_NOREADONLYRETURN},
+                                  {L"noTestFileCreate", FALSE, OFN_NOTESTFILECREATE},
+                                  {L"noValidate", FALSE, OFN_NOVALIDATE},
+                                  {L"overwriteprompt", TRUE, OFN_OVERWRITEPROMPT},
+                                  {L"pathmustexist", TRUE, OFN_PATHMUSTEXIST},
+                                  {L"readonly", FALSE, OFN_READONLY},
+                                  {L"shareaware", FALSE, OFN_SHAREAWARE},
+                                  {L"showhelp", FALSE, OFN_SHOWHELP},
+                                  {L"createprompt", TRUE, OFN_CREATEPROMPT}});
     return TRUE;
 }
 
@@ -78,28 +79,6 @@ std::wstring CZABSelectFile::FilterList() const {
     return list;
 }
 
-DWORD CZABSelectFile::Flags() const {
-    const struct {
-        BOOL on;
-        DWORD flag;
-    } flags[] = {
-        {m_allowMultiSelect, OFN_ALLOWMULTISELECT}, {m_dontAddRecent, OFN_DONTADDTORECENT},
-        {m_enableSizing, OFN_ENABLESIZING},         {m_explorer, OFN_EXPLORER},
-        {m_fileMustExist, OFN_FILEMUSTEXIST},       {m_forceHidden, OFN_FORCESHOWHIDDEN},
-        {m_hideReadOnly, OFN_HIDEREADONLY},         {m_longNames, OFN_LONGNAMES},
-        {m_noNetworkButton, OFN_NONETWORKBUTTON},   {m_noReadOnlyReturn, OFN_NOREADONLYRETURN},
-        {m_noTestFileCreate, OFN_NOTESTFILECREATE}, {m_noValidate, OFN_NOVALIDATE},
-        {m_overwritePrompt, OFN_OVERWRITEPROMPT},   {m_pathMustExist, OFN_PATHMUSTEXIST},
-        {m_readOnly, OFN_READONLY},                 {m_shareAware, OFN_SHAREAWARE},
-        {m_showHelp, OFN_SHOWHELP},                 {m_createPrompt, OFN_CREATEPROMPT},
-    };
-    DWORD result = 0;
-    for (const auto& f : flags) {
-        if (f.on) result |= f.flag;
-    }
-    return result;
-}
-
 void CZABSelectFile::OnActivate(CZABElement* source) {
     const std::wstring filters = FilterList();
     // A start name that does not fit is not offered: the dialog starts empty.
@@ -116,7 +95,7 @@ void CZABSelectFile::OnActivate(CZABElement* source) {
     request.lpstrFile = path;
     request.nMaxFile = kMaxPath;
     request.lpstrTitle = m_title.get();
-    request.Flags = Flags();
+    request.Flags = m_flags;
     const BOOL chosen = m_type == 1 ? ::GetSaveFileNameW(&request) : ::GetOpenFileNameW(&request);
     path[kMaxPath - 1] = L'\0';
     if (chosen && path[0]) Deliver(path);

@@ -261,6 +261,37 @@ TEST_F(StandardControls, ChecksAndRadiosStartAsTheDocumentSaysAndRadioGroupsTell
     EXPECT_EQ(0, groupNone);
 }
 
+TEST_F(StandardControls, GroupBoxFramesItsChildrenWhichComeBeforeItAndHiddenOrDisabledInherit) {
+    CCommandDialog dialog(&engine);
+    RECT frame = {}, inside = {}, units = {};
+    HWND afterChild = nullptr, frameWindow = nullptr;
+    bool hiddenShown = true, disabledEnabled = true;
+    RunDialog(dialog,
+              L"<dialog orient='vertical'><groupbox id='frame' label='Frame'>"
+              L"<checkbox id='inside' label='Inside'/></groupbox>"
+              L"<box hidden='true'><checkbox id='hidden' label='Hidden'/></box>"
+              L"<box disabled='true'><textbox id='disabled'/></box></dialog>",
+              {WhenShown(dialog, [&](HWND w) {
+                  frameWindow = WindowOf(dialog, L"frame");
+                  HWND child = WindowOf(dialog, L"inside");
+                  ::GetWindowRect(frameWindow, &frame);
+                  ::GetWindowRect(child, &inside);
+                  units = {7, 11, 8, 7};  // the frame's margins
+                  ::MapDialogRect(w, &units);
+                  afterChild = ::GetWindow(child, GW_HWNDNEXT);
+                  hiddenShown = ::IsWindowVisible(WindowOf(dialog, L"hidden"));
+                  disabledEnabled = ::IsWindowEnabled(WindowOf(dialog, L"disabled"));
+                  Key(w, VK_ESCAPE);
+              })});
+    EXPECT_EQ(units.left, inside.left - frame.left);
+    EXPECT_EQ(units.top, inside.top - frame.top);
+    EXPECT_LE(units.right, frame.right - inside.right);
+    EXPECT_LE(units.bottom, frame.bottom - inside.bottom);
+    EXPECT_EQ(frameWindow, afterChild);
+    EXPECT_FALSE(hiddenShown);
+    EXPECT_FALSE(disabledEnabled);
+}
+
 TEST_F(StandardControls, TabBoxShowsThePanelOfTheSelectedTabInItsPageArea) {
     CCommandDialog dialog(&engine);
     bool firstShown = false, secondShown = true, switched = false;
