@@ -2,23 +2,12 @@
 
 #include "zab/CZABEngine.h"
 #include "zab/ZABDialogTemplate.h"
+#include "zab/ZABMeasure.h"
 
 namespace {
 
 // Popup, visible, caption, system menu, modal frame, font given.
 const DWORD kDialogStyle = 0x90C800C0;
-
-// The work area of the monitor nearest to `window`; the desktop's client
-// area when there is no monitor to ask.
-RECT WorkAreaNear(HWND window) {
-    RECT work = {};
-    ::GetClientRect(::GetDesktopWindow(), &work);
-    MONITORINFO info = {};
-    info.cbSize = sizeof(info);
-    HMONITOR monitor = ::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
-    if (monitor && ::GetMonitorInfoW(monitor, &info)) work = info.rcWork;
-    return work;
-}
 
 // The window size whose client area is `content`, with the window's frame.
 SIZE WithFrame(HWND window, SIZE content) {
@@ -79,7 +68,7 @@ void CZABDialog::PlaceWindow(SIZE content) {
 void CZABDialog::PlaceOnce(SIZE content) {
     const SIZE size = WithFrame(m_window, content);
     HWND owner = ::GetWindow(m_window, GW_OWNER);
-    const RECT work = WorkAreaNear(owner ? owner : m_window);
+    const RECT work = ZABWorkAreaNear(owner ? owner : m_window);
     POINT at = {work.left + (work.right - work.left) / 2 - size.cx / 2,
                 work.top + (work.bottom - work.top) / 2 - size.cy / 2};
     if (!m_centerScreen && owner) {

@@ -19,3 +19,13 @@ SIZE ZABMeasureText(const WCHAR* text, int wrapWidth) {
     ::DrawTextW(dc.get(), text ? text : L"W", -1, &rect, format);
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
+
+RECT ZABWorkAreaNear(HWND window) {
+    RECT work = {};
+    ::GetClientRect(::GetDesktopWindow(), &work);
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    HMONITOR monitor = ::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+    if (monitor && ::GetMonitorInfoW(monitor, &info)) work = info.rcWork;
+    return work;
+}

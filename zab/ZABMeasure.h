@@ -11,3 +11,7 @@ POINT ZABMapDialogUnits(HWND window, int x, int y);
 // none is measured as "W". With `wrapWidth` above 0 the text is broken at
 // words within that width.
 SIZE ZABMeasureText(const WCHAR* text, int wrapWidth = 0);
+
+// The work area of the monitor nearest to `window`; the desktop's client
+// area when there is no monitor to ask.
+RECT ZABWorkAreaNear(HWND window);

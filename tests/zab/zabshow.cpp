@@ -3,6 +3,7 @@
 // Usage: zabshow DOCUMENT PICTURE
 #include <windows.h>
 #include <shellapi.h>
+#include <shlwapi.h>
 #include <cstdio>
 #include "image/CxImage.h"
 #include "base/Unique.h"
@@ -10,6 +11,25 @@
 #include "zab/CZABDialog.h"
 
 namespace {
+
+// Images are PNG files named relative to the document.
+class CShowEngine : public CProbeEngine {
+public:
+    explicit CShowEngine(const WCHAR* document) : CProbeEngine(::GetModuleHandleW(nullptr)) {
+        ::lstrcpynW(m_folder, document, MAX_PATH);
+        ::PathRemoveFileSpecW(m_folder);
+    }
+    BOOL DrawImage(HDC dc, int x, int y, int cx, int cy, const WCHAR* name) override {
+        WCHAR path[MAX_PATH] = {};
+        if (!::PathCombineW(path, m_folder, name)) return FALSE;
+        CxImage image;
+        if (!image.Load(path, IMAGE_TYPE_PNG)) return FALSE;
+        return image.Draw(dc, x, y, cx, cy) != 0;
+    }
+
+private:
+    WCHAR m_folder[MAX_PATH] = {};
+};
 
 const WCHAR* g_picture = nullptr;
 CZABDialog* g_dialog = nullptr;
@@ -55,7 +75,7 @@ int main() {
         return 2;
     }
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    CProbeEngine engine(::GetModuleHandleW(nullptr));
+    CShowEngine engine(args[1]);
     CZABDialog dialog(nullptr, &engine);
     g_dialog = &dialog;
     g_picture = args[2];
