@@ -47,6 +47,7 @@ session() {
   echo "== dvlhost.exe menu"
   wine "$host" menu --clsid "$clsid" | tee out/menu.txt
   pictures
+  dialogs
   echo "== dvlhost.exe show --screenshot out/bar.png"
   wine "$host" show --clsid "$clsid" --seconds 2 --screenshot out/bar.png
   echo "== zabshow.exe tests/zab/demo.xml out/zab-dialog.png"
@@ -97,6 +98,26 @@ pictures() {
   echo "== dvlhost.exe script --lang 1031 (German)"
   wine "$host" script --clsid "$clsid" --lang 1031 "render-menu out/menu-de.png" \
     "render-tip 2 out/tip-de.png" "shot-context 2 out/context-entry-de.png" 2>&1 | tee -a out/pictures.txt
+}
+# The two dialogs on screen, played as a person: the properties dialog on
+# both its tabs, the save dialog for the picture entry before and after JPEG
+# is chosen, the picture and the first text saved through it, and the same
+# dialogs with the German language document.
+dialogs() {
+  set -euo pipefail
+  rm -f out/properties*.png out/save*.png out/saved-*
+  local saved
+  saved=$(winepath -w "$out")
+  echo "== dvlhost.exe script (the dialogs)"
+  wine "$host" script --clsid "$clsid" --no-save \
+    "properties shot=out/properties.png tab=2 shot=out/properties-about.png cancel" \
+    "save 5 shot=out/save.png format=2 shot=out/save-jpeg.png name=$saved\\saved-picture.jpg ok" \
+    "save 1 format=2 name=$saved\\saved-text.txt ok" 2>&1 | tee out/dialogs.txt
+  echo "== dvlhost.exe script --lang 1031 (the dialogs in German)"
+  wine "$host" script --clsid "$clsid" --no-save --lang 1031 \
+    "properties shot=out/properties-de.png tab=2 shot=out/properties-about-de.png cancel" \
+    "save 5 shot=out/save-de.png cancel" 2>&1 | tee -a out/dialogs.txt
+  ls -l out/saved-picture.jpg out/saved-text.txt
 }
 if [ "${2:-}" = --in-display ]; then
   session

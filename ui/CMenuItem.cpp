@@ -12,6 +12,7 @@
 #include "draw/GlowText.h"
 #include "image/CxImage.h"
 #include "ui/CClipBoardButton.h"
+#include "ui/CXMLSaveDlg.h"
 
 namespace {
 
@@ -204,10 +205,18 @@ BOOL CMenuItem::MenuCommand(UINT number, UINT_PTR a, UINT_PTR b) {
         if (CDvlContainer* container = GetContainer()) container->Invalidate();
         if (CDvlContainer* rootContainer = m_root->GetContainer()) rootContainer->NotifyChanged();
     } else if (number == SaveCommand) {
-        // The save dialog is not part of the library yet: the command ends
-        // as a dialog that could not be loaded does, with nothing saved.
+        SaveToFile();
     }
     return TRUE;
+}
+
+// An item that offers no file type shows no dialog; a cancelled dialog, or
+// one that cannot be loaded, saves nothing.
+void CMenuItem::SaveToFile() {
+    CXMLSaveDlg dialog(&m_root->GetEngine());
+    m_item->AddSaveFormats(dialog.GetEntries());
+    if (dialog.GetEntries().empty()) return;
+    if (dialog.DoModal(GetModuleInstance(), L"res:save.xml", nullptr) == 1) m_item->SaveFormatToFile(dialog.GetChosen());
 }
 
 // ---- lifetime and the data object -------------------------------------------------

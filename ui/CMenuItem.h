@@ -73,6 +73,8 @@ private:
     int IconSize();
     COLORREF TextStyle();
     void DrawOverlay(HDC dc, int id, int x, int y, int size, bool rightCorner);
+    // The save dialog, then the file written through the item.
+    void SaveToFile();
     static bool IsDragRecordRequest(const FORMATETC* format);
     // A new block with the bar's drag record.
     HRESULT GetDragRecord(STGMEDIUM* medium) const;

@@ -18,7 +18,7 @@ public:
         BOOL allowDrag = 0;
     };
     // The largest history a user can ask for; more is brought down to it.
-    static const int kMaxQueueSize = 10000;
+    static constexpr int kMaxQueueSize = 10000;
 
     explicit CXMLPropsDlg(CZABEngine* engine);
 

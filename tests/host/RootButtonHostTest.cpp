@@ -266,7 +266,8 @@ TEST_F(RootInHost, TheHistoryMenuThroughTheBar) {
     EXPECT_EQ("entries: 1", after[0]);
     EXPECT_EQ(0u, after.at(1).find("entry 1: clip:1 Clip#1"));
     EXPECT_EQ(1u, SnapshotFileCount());
-    EXPECT_EQ(std::vector<std::string>{"save: 0x00000000"}, Section(lines, "save 1"));
+    // Save... shows the save dialog, cancelled here.
+    EXPECT_EQ((std::vector<std::string>{"dialog: Save clipboad snapshot", "save: 0x00000000"}), Section(lines, "save 1"));
 
     // Drawn as the bar draws them: one entry with its rule, a tip of a few lines.
     SIZE menu = PngSize(menuPng), tip = PngSize(tipPng);
@@ -302,4 +303,24 @@ TEST_F(RootInHost, AnEntryHandedToOlesClipboard) {
         EXPECT_NE(std::string::npos, clipboard[0].find(format)) << clipboard[0];
     EXPECT_EQ(std::string::npos, clipboard[0].find("Dravelle button")) << "the bar's record is not offered";
     EXPECT_EQ("entries: 2", Section(lines, "entries").at(0));
+}
+
+// The dialogs as a person uses them through the bar: Properties from the
+// button's context menu takes a new hotkey, registered with the bar at once;
+// Save... on an entry writes the file named in the save dialog.
+TEST_F(RootInHost, PropertiesAndSaveThroughTheBar) {
+    const std::wstring saved = folder.File(L"saved.txt");
+    const std::string properties = "properties open=ctrl+shift+k queue=0 ok";
+    StartScript(L"\"wait-items 1 20\" \"" + mxtest::Widen(properties) + L"\" counters \"save 1 format=2 name=" + saved +
+                L" ok\"");
+    ASSERT_TRUE(RunOtherApp({L"text:through the bar"}));
+    ASSERT_EQ(0, host.Finish()) << host.Out() << host.Err();
+    std::vector<std::string> lines = host.Lines();
+    EXPECT_EQ((std::vector<std::string>{"dialog: Mirabex Properties", "properties: 0x00000000"}),
+              Section(lines, properties));
+    // The bar lists the hotkeys it holds: the swap key stayed none.
+    EXPECT_EQ(std::vector<std::string>{"hotkey 1: 0x034B"}, StepLines(lines, "counters", "hotkey "));
+    const std::wstring text = L"through the bar";
+    auto bytes = reinterpret_cast<const BYTE*>(text.data());
+    EXPECT_EQ(std::vector<BYTE>(bytes, bytes + text.size() * sizeof(wchar_t)), mxtest::ReadFileBytes(saved));
 }

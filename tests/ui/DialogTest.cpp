@@ -9,6 +9,7 @@
 #include "base/Module.h"
 #include "host/CDialogPlayer.h"
 #include "plugin/CPlugin.h"
+#include "tests/ui/CGermanBarFolder.h"
 #include "tests/ui/CMenuTestBar.h"
 #include "tests/ui/CRootTestHost.h"
 #include "tests/ui/RootTestSupport.h"
@@ -55,12 +56,12 @@ protected:
 
 }  // namespace
 
-TEST_F(Dialogs, HotKeysAreOffWhileThePropertiesAreOpenAndBackAfterTheCloseBox) {
+TEST_F(Dialogs, HotKeysAreOffWhileThePropertiesAreOpenAndBackAfterCancel) {
     LoadHotKeys();
     HotKeys whileOpen;
     CDialogPlayer player(kPropertiesCaption, [&](HWND dialog) {
         whileOpen = host.HotKeys();
-        CDialogPlayer::Close(dialog);
+        CDialogPlayer::Click(CDialogPlayer::Control(dialog, L"Button", std::wstring(L"Cancel")));
     });
     EXPECT_EQ(S_FALSE, plugin->Command(DVLCMD_PROPERTIES, 0, 0));
     player.Finish();
@@ -69,7 +70,8 @@ TEST_F(Dialogs, HotKeysAreOffWhileThePropertiesAreOpenAndBackAfterTheCloseBox) {
     EXPECT_EQ(OffAndBack(kOpenMenuKey, kSwapKey), host.HotKeys());
     EXPECT_EQ(kOpenMenuKey, button->GetOpenMenuHotKey());
 
-    // The bar's own way in: nothing accepted, nothing saved, the keys back.
+    // The bar's own way in, closed by the close box: nothing accepted,
+    // nothing saved, the keys back.
     host.ClearHotKeys();
     CDialogPlayer again(kPropertiesCaption, [&](HWND dialog) { CDialogPlayer::Close(dialog); });
     ComPtr<IStream> stream;
@@ -109,4 +111,166 @@ TEST_F(Dialogs, VersionTextFromTheVersionBlock) {
     FreeLibrary(bare);
     const WORD two[4] = {2, 0, 0, 0};
     EXPECT_EQ(L"2.0", CXMLPropsDlg::VersionText(two));
+}
+
+namespace {
+
+// The check boxes of the properties dialog, in document order.
+enum CheckBox { AskDeleteOne = 0, AskDeleteAll = 1, AllowDrag = 2 };
+
+HWND CheckBoxOf(HWND dialog, CheckBox which) {
+    int nth = which;
+    for (int i = 0;; ++i) {
+        HWND button = CDialogPlayer::Control(dialog, L"Button", i);
+        if (!button) return nullptr;
+        if ((GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX && nth-- == 0) return button;
+    }
+}
+
+bool IsChecked(HWND dialog, CheckBox which) {
+    return SendMessageW(CheckBoxOf(dialog, which), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// The text of the first static control whose text begins with `start`.
+std::wstring LabelStartingWith(HWND dialog, const std::wstring& start) {
+    for (int i = 0;; ++i) {
+        HWND label = CDialogPlayer::Control(dialog, L"Static", i);
+        if (!label) return std::wstring();
+        std::wstring text = CDialogPlayer::Text(label);
+        if (text.compare(0, start.size(), start) == 0) return text;
+    }
+}
+
+// What the properties dialog showed when it opened.
+struct Shown {
+    std::wstring queue, version;
+    WORD openKey = 0;
+    bool askOne = false, askAll = false, drag = false;
+    HotKeys hotKeysWhileOpen;
+};
+
+}  // namespace
+
+TEST_F(Dialogs, OkTakesTheValuesAQueueSizeOf0Gives10) {
+    LoadHotKeys();
+    CObClipboard& store = button->GetStore();
+    store.SetQueueSize(25);
+    Shown shown;
+    bool stayedOpen = false;
+    LONG notifications = host.Notifications();
+    CDialogPlayer player(kPropertiesCaption, [&](HWND dialog) {
+        shown.hotKeysWhileOpen = host.HotKeys();
+        HWND queue = CDialogPlayer::Control(dialog, L"Edit", 0);
+        HWND openKey = CDialogPlayer::Control(dialog, L"ZAB_HOTKEY_CLASS", 0);
+        shown.queue = CDialogPlayer::Text(queue);
+        // The field draws its text itself; it answers its value when asked.
+        shown.openKey = static_cast<WORD>(SendMessageW(openKey, WM_USER + 2, 0, 0));
+        shown.version = LabelStartingWith(dialog, L"v");
+        shown.askOne = IsChecked(dialog, AskDeleteOne);
+        shown.askAll = IsChecked(dialog, AskDeleteAll);
+        shown.drag = IsChecked(dialog, AllowDrag);
+        CDialogPlayer::PressKeys(openKey, {VK_CONTROL, VK_SHIFT, 'K'});
+        CDialogPlayer::Click(CheckBoxOf(dialog, AllowDrag));
+        CDialogPlayer::Click(CheckBoxOf(dialog, AskDeleteAll));
+        CDialogPlayer::Type(queue, L"0");
+        CDialogPlayer::Click(GetDlgItem(dialog, IDOK));
+        stayedOpen = IsWindow(dialog) && IsWindowVisible(dialog);
+    });
+    EXPECT_EQ(S_OK, plugin->Command(DVLCMD_PROPERTIES, 0, 0));
+    player.Finish();
+    ASSERT_TRUE(player.Played());
+    EXPECT_EQ(L"25", shown.queue);
+    EXPECT_EQ(kOpenMenuKey, shown.openKey);
+    EXPECT_EQ(L"v2.3", shown.version);
+    EXPECT_FALSE(shown.askOne);
+    EXPECT_FALSE(shown.askAll);
+    EXPECT_FALSE(shown.drag);
+    EXPECT_EQ(Off(), shown.hotKeysWhileOpen);
+    EXPECT_FALSE(stayedOpen);
+
+    EXPECT_EQ(10, store.GetQueueSize());
+    const WORD ctrlShiftK = 0x0200 | 0x0100 | 'K';
+    EXPECT_EQ(ctrlShiftK, button->GetOpenMenuHotKey());
+    EXPECT_EQ(kSwapKey, button->GetSwapHotKey());
+    EXPECT_TRUE(button->IsDragAllowed());
+    EXPECT_TRUE(button->GetConfirmClear());
+    EXPECT_FALSE(button->GetConfirmDelete());
+    EXPECT_EQ(OffAndBack(ctrlShiftK, kSwapKey), host.HotKeys());
+    EXPECT_LT(notifications, host.Notifications());
+}
+
+// A queue size that is no number, or a negative one, is refused; one above
+// 10,000 is brought down to it. Each time the dialog stays open, the
+// history as it was.
+TEST_F(Dialogs, OkRefusesAQueueSizeThatIsNoCount) {
+    LoadHotKeys();
+    CObClipboard& store = button->GetStore();
+    std::vector<bool> openAfter;
+    std::wstring clamped;
+    CDialogPlayer player(kPropertiesCaption, [&](HWND dialog) {
+        HWND queue = CDialogPlayer::Control(dialog, L"Edit", 0);
+        HWND ok = GetDlgItem(dialog, IDOK);
+        for (const wchar_t* text : {L"", L"ten", L"-5", L"12abc", L"99999"}) {
+            CDialogPlayer::Paste(queue, text);
+            CDialogPlayer::Click(ok);
+            openAfter.push_back(IsWindow(dialog) && IsWindowVisible(dialog));
+        }
+        clamped = CDialogPlayer::Text(queue);
+        CDialogPlayer::Click(ok);
+        openAfter.push_back(IsWindow(dialog) && IsWindowVisible(dialog));
+    });
+    EXPECT_EQ(S_OK, plugin->Command(DVLCMD_PROPERTIES, 0, 0));
+    player.Finish();
+    ASSERT_TRUE(player.Played());
+    EXPECT_EQ((std::vector<bool>{true, true, true, true, true, false}), openAfter);
+    EXPECT_EQ(L"10000", clamped);
+    EXPECT_EQ(CXMLPropsDlg::kMaxQueueSize, store.GetQueueSize());
+}
+
+TEST_F(Dialogs, EditPropertiesSavesWhatOkTook) {
+    LoadHotKeys();
+    CDialogPlayer player(kPropertiesCaption, [&](HWND dialog) {
+        CDialogPlayer::Click(CheckBoxOf(dialog, AskDeleteOne));
+        CDialogPlayer::Click(GetDlgItem(dialog, IDOK));
+    });
+    ComPtr<IStream> stream;
+    ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &stream));
+    EXPECT_EQ(S_OK, plugin->EditProperties(stream.Get(), 0, 0));
+    player.Finish();
+    ASSERT_TRUE(player.Played());
+    CPluginStream saved;
+    ASSERT_TRUE(ReadRecords(stream.Get(), saved));
+    ASSERT_TRUE(saved.EnterGroup(L"Settings"));
+    EXPECT_EQ(1, saved.ReadInt(L"AskDelOneItem", 7));
+    EXPECT_EQ(kOpenMenuKey, saved.ReadWord(L"HotKey", 0));
+    EXPECT_EQ(OffAndBack(kOpenMenuKey, kSwapKey), host.HotKeys());
+}
+
+TEST_F(Dialogs, GermanTextsInThePropertiesDialog) {
+    CGermanBarFolder german(L"mx-dlg", MX_GERMAN_DOCUMENT);
+    ASSERT_TRUE(german.Ready());
+    ASSERT_EQ(S_OK, plugin->SetLanguage(1031, nullptr));
+    LoadHotKeys();
+    const std::vector<std::pair<const wchar_t*, std::wstring>> texts = {
+        {L"Button", L"Tastenk\u00fcrzel"},
+        {L"Static", L"Men\u00fc \u00f6ffnen:"},
+        {L"Static", L"Letzte tauschen:"},
+        {L"Static", L"Verlaufsgr\u00f6\u00dfe:"},
+        {L"Button", L"L\u00f6schen eines Eintrags best\u00e4tigen"},
+        {L"Button", L"L\u00f6schen aller Eintr\u00e4ge best\u00e4tigen"},
+        {L"Button", L"Drag&&Drop erlauben"},
+        {L"ZAB_URL_CLASS", L"Mirabex-Homepage"},
+        {L"ZAB_URL_CLASS", L"Dravelle-Website"},
+        {L"Button", L"Abbrechen"},
+    };
+    std::vector<std::wstring> missing;
+    CDialogPlayer player(L"Mirabex-Eigenschaften", [&](HWND dialog) {
+        for (const auto& text : texts)
+            if (!CDialogPlayer::Control(dialog, text.first, text.second)) missing.push_back(text.second);
+        CDialogPlayer::Close(dialog);
+    });
+    EXPECT_EQ(S_FALSE, plugin->Command(DVLCMD_PROPERTIES, 0, 0));
+    player.Finish();
+    ASSERT_TRUE(player.Played()) << "no dialog captioned Mirabex-Eigenschaften";
+    EXPECT_TRUE(missing.empty()) << mxtest::Narrow(missing.front());
 }

@@ -300,7 +300,8 @@ TEST_F(MenuItem, LockSaveAndDelete) {
     states.clear();
     ContextMenu(menu[0].Get(), &states);
     EXPECT_TRUE(states[0] & MF_CHECKED);
-    // Saving has no dialog yet: nothing happens, nothing fails.
+    // This program holds no save document: the dialog cannot load, nothing
+    // is saved, nothing fails.
     EXPECT_EQ(S_OK, menu[0]->MenuCommand(CMenuItem::SaveCommand, 0, 0));
     EXPECT_EQ(S_OK, menu[0]->MenuCommand(7, 0, 0));
     EXPECT_EQ(2, bar.Count());
