@@ -44,16 +44,6 @@ int Number(const std::wstring& text) {
     return static_cast<int>(number);
 }
 
-// The nth check box among the dialog's buttons.
-HWND CheckBox(HWND dialog, int nth) {
-    for (int i = 0;; ++i) {
-        HWND button = CDialogPlayer::Control(dialog, L"Button", i);
-        if (!button) return nullptr;
-        LONG type = GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK;
-        if ((type == BS_AUTOCHECKBOX || type == BS_CHECKBOX) && nth-- == 0) return button;
-    }
-}
-
 bool WaitClosed(HWND dialog) {
     ULONGLONG end = GetTickCount64() + kCloseWait;
     while (IsWindow(dialog) && IsWindowVisible(dialog) && GetTickCount64() < end) Sleep(20);
@@ -162,7 +152,7 @@ bool CDialogMoves::Press(HWND dialog, const wchar_t* buttonId) {
 }
 
 bool CDialogMoves::SetCheck(HWND dialog, int nth, const std::wstring& value) {
-    HWND box = CheckBox(dialog, nth);
+    HWND box = CDialogPlayer::CheckBox(dialog, nth);
     if (!box) return false;
     bool checked = SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
     if (checked != (value == L"on")) CDialogPlayer::Click(box);

@@ -104,6 +104,15 @@ HWND CDialogPlayer::Control(HWND dialog, const wchar_t* className, const std::ws
     return search.found;
 }
 
+HWND CDialogPlayer::CheckBox(HWND dialog, int nth) {
+    for (int i = 0;; ++i) {
+        HWND button = Control(dialog, L"Button", i);
+        if (!button) return nullptr;
+        LONG type = GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK;
+        if ((type == BS_AUTOCHECKBOX || type == BS_CHECKBOX) && nth-- == 0) return button;
+    }
+}
+
 void CDialogPlayer::Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
 
 void CDialogPlayer::ClickLater(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }

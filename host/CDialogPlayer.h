@@ -35,6 +35,8 @@ public:
     // creation; with `text`, the first whose text it is.
     static HWND Control(HWND dialog, const wchar_t* className, int nth);
     static HWND Control(HWND dialog, const wchar_t* className, const std::wstring& text);
+    // The nth (from 0) check box among the dialog's buttons.
+    static HWND CheckBox(HWND dialog, int nth);
 
     // A click on a button; back once the dialog has handled it.
     static void Click(HWND button);

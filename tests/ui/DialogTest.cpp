@@ -118,14 +118,7 @@ namespace {
 // The check boxes of the properties dialog, in document order.
 enum CheckBox { AskDeleteOne = 0, AskDeleteAll = 1, AllowDrag = 2 };
 
-HWND CheckBoxOf(HWND dialog, CheckBox which) {
-    int nth = which;
-    for (int i = 0;; ++i) {
-        HWND button = CDialogPlayer::Control(dialog, L"Button", i);
-        if (!button) return nullptr;
-        if ((GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX && nth-- == 0) return button;
-    }
-}
+HWND CheckBoxOf(HWND dialog, CheckBox which) { return CDialogPlayer::CheckBox(dialog, which); }
 
 bool IsChecked(HWND dialog, CheckBox which) {
     return SendMessageW(CheckBoxOf(dialog, which), BM_GETCHECK, 0, 0) == BST_CHECKED;
