@@ -25,8 +25,11 @@ int ModifierOf(UINT key) {
 }
 
 // The key of a key message, read from its scan code as the layout maps it.
-UINT KeyOf(LPARAM lParam) {
-    return ::MapVirtualKeyW((lParam >> 16) & 0xFF, MAPVK_VSC_TO_VK);
+// Keys the layout maps only with their extended prefix (the Windows keys)
+// have no key there: the one the message reports serves.
+UINT KeyOf(WPARAM wParam, LPARAM lParam) {
+    const UINT key = ::MapVirtualKeyW((lParam >> 16) & 0xFF, MAPVK_VSC_TO_VK);
+    return key ? key : static_cast<UINT>(wParam & 0xFF);
 }
 
 void Append(WCHAR (&text)[CZABHotkey::kMaxText + 1], const WCHAR* words) {
@@ -124,12 +127,12 @@ LRESULT CZABHotkey::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        OnKeyDown(lParam);
+        OnKeyDown(wParam, lParam);
         Changed();
         return 0;
     case WM_KEYUP:
     case WM_SYSKEYUP:
-        OnKeyUp(lParam);
+        OnKeyUp(wParam, lParam);
         Changed();
         return 0;
     case kSetValue:
@@ -148,8 +151,8 @@ LRESULT CZABHotkey::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 // A modifier after a main key begins a new combination; a main key replaces
 // the one before and keeps the modifiers held.
-void CZABHotkey::OnKeyDown(LPARAM lParam) {
-    const UINT key = KeyOf(lParam);
+void CZABHotkey::OnKeyDown(WPARAM wParam, LPARAM lParam) {
+    const UINT key = KeyOf(wParam, lParam);
     if (key == 0) return;
     if (const int modifier = ModifierOf(key)) {
         if (m_value & 0xFF) m_value = 0;
@@ -162,8 +165,8 @@ void CZABHotkey::OnKeyDown(LPARAM lParam) {
 
 // Letting go of a modifier forgets it only while no main key completes the
 // combination.
-void CZABHotkey::OnKeyUp(LPARAM lParam) {
-    const int modifier = ModifierOf(KeyOf(lParam));
+void CZABHotkey::OnKeyUp(WPARAM wParam, LPARAM lParam) {
+    const int modifier = ModifierOf(KeyOf(wParam, lParam));
     if (modifier && !(m_value & 0xFF)) m_value &= ~modifier;
 }
 

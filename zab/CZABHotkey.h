@@ -35,8 +35,8 @@ public:
 
 private:
     LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void OnKeyDown(LPARAM lParam);
-    void OnKeyUp(LPARAM lParam);
+    void OnKeyDown(WPARAM wParam, LPARAM lParam);
+    void OnKeyUp(WPARAM wParam, LPARAM lParam);
     void Changed();
     void Paint(HDC dc);
     void PlaceCaret();

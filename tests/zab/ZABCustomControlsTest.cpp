@@ -16,6 +16,7 @@
 #include "zab/CZABTab.h"
 #include "zab/CZABTabSwitcher.h"
 #include "zab/CZABUrl.h"
+#include "zab/ZABMeasure.h"
 #include <cwchar>
 #include <vector>
 
@@ -64,13 +65,27 @@ private:
     std::vector<std::wstring>* m_launched;
 };
 
-// Links that open nothing, and images that are solid squares of the colour
+// A colour button whose colour dialog answers at once with a fixed colour.
+class CAnsweringColor : public CZABColor {
+public:
+    static constexpr COLORREF kAnswer = RGB(1, 2, 3);
+    using CZABColor::CZABColor;
+
+protected:
+    bool AskColour(COLORREF* colour) override {
+        *colour = kAnswer;
+        return true;
+    }
+};
+
+// Links that open nothing, colour dialogs that answer at once, and images that are solid squares of the colour
 // their name gives in hexadecimal ("ff0000" is blue: 0x00BBGGRR).
 class CControlsEngine : public CProbeEngine {
 public:
     CControlsEngine() : CProbeEngine(::GetModuleHandleW(nullptr)) {}
     CZABElement* CreateElement(const WCHAR* name, CZABElement* parent) override {
         if (ZABSameText(name, L"url")) return new CRecordingUrl(parent, this, &launched);
+        if (ZABSameText(name, L"color")) return new CAnsweringColor(parent, this);
         return CProbeEngine::CreateElement(name, parent);
     }
     BOOL DrawImage(HDC dc, int x, int y, int cx, int cy, const WCHAR* name) override {
@@ -164,6 +179,11 @@ TEST_F(CustomControls, HotkeyFieldRecordsModifiersAndOneKeyAndStartsOverOnANewMo
     EXPECT_EQ(window, ::GetFocus());
     press(WM_KEYDOWN, VK_RIGHT, true);
     EXPECT_EQ(CZABHotkey::kExtended | VK_RIGHT, field->GetValue());
+    // The Windows key's scan code names no key without its prefix.
+    ::PostMessageW(window, WM_KEYDOWN, VK_LWIN, 1 | (0x5B << 16) | (1 << 24));
+    dialog.Pump();
+    EXPECT_STREQ(L"Win + ", field->GetKeyText());
+    EXPECT_EQ(CZABHotkey::kWin, field->GetValue());
 
     ::SendMessageW(window, CZABHotkey::kSetValue, CZABHotkey::kWin | 'Q', 0);
     EXPECT_STREQ(L"Win + Q", field->GetKeyText());
@@ -459,6 +479,29 @@ TEST_F(CustomControls, ColourButtonShowsNoColourAndItsPaletteStaysOpenUntilAChoi
     ::SendMessageW(picker.GetWindow(), WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_EQ(nullptr, picker.GetWindow());
     EXPECT_EQ(2u, dialog.commands.size());
+
+    // The box at the top right asks the colour dialog.
+    ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, PointParam({4, 4}));
+    dialog.Pump();
+    const RECT more = picker.MoreRect();
+    ClickAt(dialog, picker.GetWindow(), {more.left + 8, more.top + 8});
+    EXPECT_EQ(nullptr, picker.GetWindow());
+    EXPECT_EQ(static_cast<int>(CAnsweringColor::kAnswer), button->GetValue());
+    EXPECT_EQ(3u, dialog.commands.size());
+
+    // Near the bottom of the work area the palette opens above the button.
+    const RECT work = ZABWorkAreaNear(window);
+    RECT frame = {};
+    ::GetWindowRect(dialog.GetWindow(), &frame);
+    ::SetWindowPos(dialog.GetWindow(), nullptr, frame.left, work.bottom - (frame.bottom - frame.top),
+                   0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, PointParam({4, 4}));
+    dialog.Pump();
+    ASSERT_TRUE(picker.GetWindow());
+    ::GetWindowRect(window, &buttonRect);
+    ::GetWindowRect(picker.GetWindow(), &paletteRect);
+    EXPECT_EQ(buttonRect.top, paletteRect.bottom);
+    EXPECT_EQ(buttonRect.left, paletteRect.left);
 }
 
 }  // namespace
