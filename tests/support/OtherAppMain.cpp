@@ -11,6 +11,8 @@
 // A step is a verb, then ':' or ' ', then its argument (text is UTF-8 on
 // stdin, the rest of the line):
 //   text S            CF_UNICODETEXT S
+//   ownerless S       CF_UNICODETEXT S with no owner window (OpenClipboard(NULL)),
+//                     as console tools copy
 //   textn BYTES C T   CF_UNICODETEXT of BYTES bytes (terminator included): T, then letter C
 //   html S            "HTML Format" around the fragment S
 //   htmln BYTES C T   "HTML Format" of about BYTES bytes: T, then paragraphs of letter C
@@ -41,6 +43,8 @@
 //   window            answers "ok <this program's window handle>"
 //   sleep MS          answers no message for MS milliseconds (a hung viewer;
 //                     between arguments, time for a watcher to capture)
+//   await NAME        answers no message until the named event is set (at
+//                     most 10 s; "err timeout" after that)
 //   quit
 #include <windows.h>
 #include <shellapi.h>
@@ -89,9 +93,9 @@ void FreeBlock(const Block& block) {
     else GlobalFree(block.handle);
 }
 
-bool OpenWithRetry() {
+bool OpenWithRetry(HWND owner = g_window) {
     for (int i = 0; i < 1000; ++i) {
-        if (OpenClipboard(g_window)) return true;
+        if (OpenClipboard(owner)) return true;
         Sleep(5);
     }
     return false;
@@ -99,8 +103,8 @@ bool OpenWithRetry() {
 
 // Takes the blocks over; answers the QueryPerformanceCounter value taken
 // right after the close.
-bool PublishBlocks(const std::vector<Block>& blocks, LONGLONG* closedAt) {
-    if (!OpenWithRetry()) {
+bool PublishBlocks(const std::vector<Block>& blocks, LONGLONG* closedAt, HWND owner = g_window) {
+    if (!OpenWithRetry(owner)) {
         fprintf(stderr, "otherapp: the clipboard stayed open (by %p)\n",
                 (void*)GetOpenClipboardWindow());
         for (const Block& block : blocks) FreeBlock(block);
@@ -121,10 +125,10 @@ bool PublishBlocks(const std::vector<Block>& blocks, LONGLONG* closedAt) {
     return ok;
 }
 
-bool Publish(const std::vector<Format>& formats, LONGLONG* closedAt) {
+bool Publish(const std::vector<Format>& formats, LONGLONG* closedAt, HWND owner = g_window) {
     std::vector<Block> blocks;
     for (const Format& f : formats) blocks.push_back({f.id, MakeBlock(f.bytes.data(), f.bytes.size())});
-    return PublishBlocks(blocks, closedAt);
+    return PublishBlocks(blocks, closedAt, owner);
 }
 
 void Answer(const char* fmt, ...) {
@@ -153,9 +157,19 @@ std::string Word(std::string& rest, char separator = ' ') {
     return word;
 }
 
-Outcome RunPublish(const std::vector<Format>& formats) {
+Outcome RunPublish(const std::vector<Format>& formats, HWND owner = g_window) {
     LONGLONG closedAt = 0;
-    return Publish(formats, &closedAt) ? AnswerOk(closedAt) : AnswerErr("clipboard");
+    return Publish(formats, &closedAt, owner) ? AnswerOk(closedAt) : AnswerErr("clipboard");
+}
+
+Outcome Await(const std::string& name) {
+    HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, Widen(name).c_str());
+    if (!event) return AnswerErr("no event");
+    const DWORD r = WaitForSingleObject(event, 10000);
+    CloseHandle(event);
+    if (r != WAIT_OBJECT_0) return AnswerErr("timeout");
+    Answer("ok 0 0");
+    return Done;
 }
 
 Outcome Hold(int ms, const std::string& text) {
@@ -311,6 +325,8 @@ Outcome Execute(std::string step) {
     std::string rest = end == std::string::npos ? std::string() : step.substr(end + 1);
     if (cmd == "quit") return Quit;
     if (cmd == "text") return RunPublish({Unicode(Widen(rest))});
+    if (cmd == "ownerless") return RunPublish({Unicode(Widen(rest))}, nullptr);
+    if (cmd == "await") return Await(rest);
     if (cmd == "textn") return Sized(rest, false);
     if (cmd == "html") return RunPublish({Html(rest)});
     if (cmd == "htmln") return Sized(rest, true);

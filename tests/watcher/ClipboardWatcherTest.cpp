@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "clipdata/CClipboardItem.h"
 #include "tests/watcher/CWatcherTest.h"
@@ -130,6 +132,35 @@ TEST_F(ClipboardWatcherTest, AClipboardHeldOpenIsCapturedLater) {
     ASSERT_TRUE(WaitForSequence(store, source.LastSequence()));
     ASSERT_EQ(store.GetItemCount(), 2);
     EXPECT_EQ(ItemTexts(store), L"briefly held,long held");
+    EXPECT_EQ(ListedFiles(store), folder.Files());
+}
+
+// A program that copies several times in a row and answers no message
+// meanwhile (a console tool, a script) has every copy captured, as long as it
+// leaves the watcher the time to read each one. It copies with no owner
+// window: under Wine, opening the clipboard first sends a message to the
+// owner window, and one that answers nothing holds every reader up for as
+// long as it sleeps, at most 5 s (owner_wait_probe in bench/ measures it).
+TEST_F(ClipboardWatcherTest, CopiesOfAProgramThatAnswersNoMessagesAreAllCaptured) {
+    Start();
+    const std::wstring name = L"MirabexTestCopyHandled" + std::to_wstring(GetCurrentProcessId());
+    mx::unique_handle handled(CreateEventW(nullptr, FALSE, FALSE, name.c_str()));
+    ASSERT_TRUE(handled);
+    std::atomic<bool> done{false};
+    std::thread signaller([&] {
+        for (DWORD seen = store.GetLastSequence(); !done; Sleep(1)) {
+            const DWORD now = store.GetLastSequence();
+            if (now != seen) SetEvent(handled.get());
+            seen = now;
+        }
+    });
+    const std::wstring await = L"await:" + name;
+    const bool ran = mxtest::RunOtherApp({L"ownerless:silent A", await, L"ownerless:silent B", await,
+                                          L"ownerless:silent C", await});
+    done = true;
+    signaller.join();
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(ItemTexts(store), L"silent A,silent B,silent C");
     EXPECT_EQ(ListedFiles(store), folder.Files());
 }
 
