@@ -164,25 +164,20 @@ double NewFloorOnce(const std::wstring& path) {
     CopyOutOnce(&copies);
     ULONGLONG total = 0;
     for (const auto& copy : copies) total += copy.size();
-    {
-        CSnapshotWriter writer(path, total);
-        IStorage* storage = writer.GetStorage();
-        for (size_t i = 0; storage && i < copies.size(); ++i) {
-            uint8_t digest[CMD5::DigestSize];
-            CMD5::Compute(copies[i].data(), copies[i].size(), digest);
-            ComPtr<IStream> stream;
-            const std::wstring name = L"data" + std::to_wstring(i);
-            storage->CreateStream(name.c_str(), STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0,
-                                  0, &stream);
-            if (!stream) continue;
-            ULONG written = 0;
-            stream->Write(digest, sizeof digest, &written);
-            stream->Write(copies[i].data(), static_cast<ULONG>(copies[i].size()), &written);
-            stream->Commit(STGC_DEFAULT);
-            std::vector<BYTE>().swap(copies[i]);
-        }
-        writer.Commit();
+    CSnapshotWriter writer(path, total);
+    for (size_t i = 0; writer.IsOpen() && i < copies.size(); ++i) {
+        uint8_t digest[CMD5::DigestSize];
+        CMD5::Compute(copies[i].data(), copies[i].size(), digest);
+        const std::wstring name = L"data" + std::to_wstring(i);
+        IStream* stream = writer.BeginStream(name.c_str());
+        if (!stream) continue;
+        ULONG written = 0;
+        writer.EndStream(SUCCEEDED(stream->Write(digest, sizeof digest, &written)) &&
+                         SUCCEEDED(stream->Write(copies[i].data(),
+                                                 static_cast<ULONG>(copies[i].size()), &written)));
+        std::vector<BYTE>().swap(copies[i]);
     }
+    writer.Commit();
     const double ms = Milliseconds(Now() - start);
     DeleteFileW(path.c_str());
     return ms;

@@ -1,14 +1,19 @@
 // container_bench: the ways of writing one snapshot's compound file, timed on
 // this machine. Each way writes a 16-byte digest and N bytes into one stream
-// of a new compound file that StgOpenStorage can open again; a plain file
-// write of the same bytes is printed for reference.
-//   disk 512:    StgCreateDocfile on the file (512-byte sectors), the old way
-//   memory:      the snapshot writer built in memory (CreateILockBytesOnHGlobal),
-//                one WriteFile to the temporary name, rename
-//   disk 4096:   the snapshot writer on the disk (StgCreateStorageEx,
-//                STGFMT_DOCFILE, 4096-byte sectors), rename
-// The last line names the smallest size from which the disk road is faster:
-// where CSnapshotWriter::kInMemoryLimit belongs.
+// of a new compound file that StgOpenStorage opens again; a plain file write
+// of the same bytes is printed for reference.
+//   docfile 512:   StgCreateDocfile on the file (512-byte sectors), the first way
+//   docfile mem:   the platform's docfile built in memory (CreateILockBytesOnHGlobal),
+//                  then one WriteFile
+//   docfile 4096:  StgCreateStorageEx on the file, STGFMT_DOCFILE, 4096-byte sectors
+//   writer 512, writer 4096: the snapshot writer, front to back, with either
+//                  sector size (temporary name and rename included)
+//   read 512, read 4096: opening the writer's file and reading the stream back,
+//                  as a restore does
+// Below the table: the size from which the docfile on the disk beats the
+// docfile in memory (where the two docfile roads would meet), and the size
+// from which 4096-byte sectors are as quick as 512-byte ones, writing and
+// reading together (CSnapshotWriter::kLargeSectorsFrom).
 #include <windows.h>
 #include <objbase.h>
 #include <wrl/client.h>
@@ -27,6 +32,7 @@ namespace {
 
 const DWORD kCreate = STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
 const DWORD kCreateStream = STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE;
+const BYTE kDigest[16] = {};
 double g_frequency = 1.0;
 
 double NowMs() {
@@ -35,31 +41,36 @@ double NowMs() {
     return t.QuadPart * 1000.0 / g_frequency;
 }
 
+bool WriteDigestAndBytes(IStream* stream, const std::vector<BYTE>& bytes) {
+    ULONG written = 0;
+    return SUCCEEDED(stream->Write(kDigest, sizeof kDigest, &written)) &&
+           SUCCEEDED(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written));
+}
+
 bool WriteStream(IStorage* storage, const std::vector<BYTE>& bytes) {
     ComPtr<IStream> stream;
-    if (FAILED(storage->CreateStream(L"data", kCreateStream, 0, 0, &stream))) return false;
-    static const BYTE digest[16] = {};
-    ULONG written = 0;
-    stream->Write(digest, sizeof digest, &written);
-    if (FAILED(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written)))
+    if (FAILED(storage->CreateStream(L"data", kCreateStream, 0, 0, &stream)) ||
+        !WriteDigestAndBytes(stream.Get(), bytes))
         return false;
     stream->Commit(STGC_DEFAULT);
     return SUCCEEDED(storage->Commit(STGC_DEFAULT));
 }
 
-bool Disk512(const std::wstring& path, const std::vector<BYTE>& bytes) {
+bool Docfile512(const std::wstring& path, const std::vector<BYTE>& bytes) {
     ComPtr<IStorage> storage;
     return SUCCEEDED(StgCreateDocfile(path.c_str(), kCreate, 0, &storage)) &&
            WriteStream(storage.Get(), bytes);
 }
 
-// The snapshot writer as a capture uses it (temporary name, rename), made
-// to take one road whatever the size.
-bool Writer(const std::wstring& path, const std::vector<BYTE>& bytes, bool inMemory) {
-    CSnapshotWriter writer(path, inMemory ? 0 : CSnapshotWriter::kInMemoryLimit);
-    IStorage* storage = writer.GetStorage();
-    return storage && writer.IsInMemory() == inMemory && WriteStream(storage, bytes) &&
-           writer.Commit();
+bool Docfile4096(const std::wstring& path, const std::vector<BYTE>& bytes) {
+    STGOPTIONS options = {};
+    options.usVersion = 1;
+    options.ulSectorSize = 4096;
+    ComPtr<IStorage> storage;
+    return SUCCEEDED(StgCreateStorageEx(path.c_str(), kCreate, STGFMT_DOCFILE, 0, &options,
+                                       nullptr, IID_IStorage,
+                                       reinterpret_cast<void**>(storage.GetAddressOf()))) &&
+           WriteStream(storage.Get(), bytes);
 }
 
 bool WriteWhole(const std::wstring& path, const void* data, DWORD size) {
@@ -72,33 +83,86 @@ bool WriteWhole(const std::wstring& path, const void* data, DWORD size) {
     return ok;
 }
 
+bool DocfileInMemory(const std::wstring& path, const std::vector<BYTE>& bytes) {
+    ComPtr<ILockBytes> lockBytes;
+    if (FAILED(CreateILockBytesOnHGlobal(nullptr, TRUE, &lockBytes))) return false;
+    {
+        ComPtr<IStorage> storage;
+        if (FAILED(StgCreateDocfileOnILockBytes(lockBytes.Get(), kCreate, 0, &storage)) ||
+            !WriteStream(storage.Get(), bytes))
+            return false;
+    }
+    STATSTG stat = {};
+    HGLOBAL block = nullptr;
+    if (FAILED(lockBytes->Stat(&stat, STATFLAG_NONAME)) ||
+        FAILED(GetHGlobalFromILockBytes(lockBytes.Get(), &block)))
+        return false;
+    const void* data = GlobalLock(block);
+    const bool ok = WriteWhole(path, data, static_cast<DWORD>(stat.cbSize.QuadPart));
+    GlobalUnlock(block);
+    return ok;
+}
+
+// The snapshot writer with the sector size that the data size chooses.
+bool Writer(const std::wstring& path, const std::vector<BYTE>& bytes, ULONGLONG sizeHint) {
+    CSnapshotWriter writer(path, sizeHint);
+    IStream* stream = writer.BeginStream(L"data");
+    return stream && writer.EndStream(WriteDigestAndBytes(stream, bytes)) && writer.Commit();
+}
+
+bool Writer512(const std::wstring& path, const std::vector<BYTE>& bytes) {
+    return Writer(path, bytes, 0);
+}
+
+bool Writer4096(const std::wstring& path, const std::vector<BYTE>& bytes) {
+    return Writer(path, bytes, CSnapshotWriter::kLargeSectorsFrom);
+}
+
 bool Plain(const std::wstring& path, const std::vector<BYTE>& bytes) {
     return WriteWhole(path, bytes.data(), static_cast<DWORD>(bytes.size()));
 }
 
-// The file opens as a compound file and its stream holds digest and bytes.
-bool Check(const std::wstring& path, size_t size) {
+// Opens the file as a compound file and reads its stream whole; false
+// unless it holds the digest and the bytes.
+bool ReadBack(const std::wstring& path, const std::vector<BYTE>& bytes) {
     ComPtr<IStorage> storage;
-    if (FAILED(StgOpenStorage(path.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr,
-                              0, &storage)))
-        return false;
     ComPtr<IStream> stream;
-    STATSTG stat = {};
-    return SUCCEEDED(storage->OpenStream(L"data", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
-                                         &stream)) &&
-           SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)) && stat.cbSize.QuadPart == size + 16;
+    if (FAILED(StgOpenStorage(path.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr,
+                              0, &storage)) ||
+        FAILED(storage->OpenStream(L"data", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
+                                   &stream)))
+        return false;
+    std::vector<BYTE> read(bytes.size() + sizeof kDigest + 1);
+    ULONG count = 0;
+    stream->Read(read.data(), static_cast<ULONG>(read.size()), &count);
+    return count == bytes.size() + sizeof kDigest &&
+           std::equal(bytes.begin(), bytes.end(), read.begin() + sizeof kDigest);
 }
 
 struct Way {
     const char* name;
     std::function<bool(const std::wstring&, const std::vector<BYTE>&)> write;
     bool compound;
+    bool timeRead;  // the read back is timed in the next column
 };
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() / 2];
 }
+
+// Tracks the smallest size from which one road stays ahead of another.
+class Crossing {
+public:
+    void Add(const char* size, bool ahead) {
+        if (!ahead) m_from = nullptr;
+        else if (!m_from) m_from = size;
+    }
+    const char* From() const { return m_from ? m_from : "no size measured"; }
+
+private:
+    const char* m_from = nullptr;
+};
 
 }  // namespace
 
@@ -111,14 +175,13 @@ int main() {
     GetTempPathW(MAX_PATH, temp);
     const std::wstring path = std::wstring(temp) + L"container_bench.bin";
 
-    enum { kDisk512, kMemory, kDisk4096, kPlain };
-    const std::vector<Way> ways = {
-        {"disk 512", Disk512, true},
-        {"memory", [](const std::wstring& p, const std::vector<BYTE>& b) { return Writer(p, b, true); },
-         true},
-        {"disk 4096", [](const std::wstring& p, const std::vector<BYTE>& b) { return Writer(p, b, false); },
-         true},
-        {"plain", Plain, false}};
+    const std::vector<Way> ways = {{"docfile 512", Docfile512, true, false},
+                                   {"docfile mem", DocfileInMemory, true, false},
+                                   {"docfile 4096", Docfile4096, true, false},
+                                   {"writer 512", Writer512, true, true},
+                                   {"writer 4096", Writer4096, true, true},
+                                   {"plain", Plain, false, false}};
+    enum { kDocfileMemory = 1, kDocfileDisk = 2, kWriter512 = 3, kWriter4096 = 4 };
     const struct {
         const char* name;
         size_t bytes;
@@ -133,36 +196,50 @@ int main() {
     printf("one stream of 16 + N bytes in a new compound file, median milliseconds;\n"
            "the ways take turns in every run, so a busy machine slows them alike\n\n");
     printf("%-8s", "N");
-    for (const Way& way : ways) printf(" %10s", way.name);
+    for (const Way& way : ways) {
+        printf(" %12s", way.name);
+        if (way.timeRead) printf(" %10s", (std::string("read") + (way.name + 6)).c_str());
+    }
     printf("\n");
     int failures = 0;
-    const char* diskFrom = nullptr;  // smallest size from which the disk road stays faster
+    Crossing docfileDisk, largeSectors;
     for (const auto& size : sizes) {
         std::vector<BYTE> bytes(size.bytes);
         for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<BYTE>(i * 7 + (i >> 9));
-        std::vector<std::vector<double>> times(ways.size());
+        std::vector<std::vector<double>> writes(ways.size()), reads(ways.size());
         for (int run = 0; run <= size.runs; ++run) {  // run 0 warms up
             for (size_t w = 0; w < ways.size(); ++w) {
-                const double start = NowMs();
-                const bool written = ways[w].write(path, bytes);
-                const double ms = NowMs() - start;
-                if (!written || (ways[w].compound && run == 0 && !Check(path, bytes.size()))) {
+                double start = NowMs();
+                bool sound = ways[w].write(path, bytes);
+                const double written = NowMs() - start;
+                start = NowMs();
+                if (sound && (ways[w].timeRead || (ways[w].compound && run == 0)))
+                    sound = ReadBack(path, bytes);
+                const double read = NowMs() - start;
+                if (!sound) {
                     fprintf(stderr, "container_bench: %s of %s failed\n", ways[w].name, size.name);
                     ++failures;
                 }
                 DeleteFileW(path.c_str());
-                if (run) times[w].push_back(ms);
+                if (!run) continue;
+                writes[w].push_back(written);
+                reads[w].push_back(read);
             }
         }
         printf("%-8s", size.name);
-        for (const auto& wayTimes : times) printf(" %10.2f", Median(wayTimes));
+        for (size_t w = 0; w < ways.size(); ++w) {
+            printf(" %12.2f", Median(writes[w]));
+            if (ways[w].timeRead) printf(" %10.2f", Median(reads[w]));
+        }
         printf("\n");
         fflush(stdout);
-        const bool diskFaster = Median(times[kDisk4096]) < Median(times[kMemory]);
-        if (!diskFaster) diskFrom = nullptr;
-        else if (!diskFrom) diskFrom = size.name;
+        docfileDisk.Add(size.name, Median(writes[kDocfileDisk]) < Median(writes[kDocfileMemory]));
+        largeSectors.Add(size.name, Median(writes[kWriter4096]) + Median(reads[kWriter4096]) <=
+                                        Median(writes[kWriter512]) + Median(reads[kWriter512]));
     }
-    printf("\nthe disk road is faster from %s on\n", diskFrom ? diskFrom : "no size measured");
+    printf("\ndocfile on the disk (4096) faster than in memory from %s on\n", docfileDisk.From());
+    printf("writer: 4096-byte sectors as quick as 512-byte ones (write + read) from %s on\n",
+           largeSectors.From());
     CoUninitialize();
     return failures ? 1 : 0;
 }

@@ -20,7 +20,6 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-const DWORD kCreateStream = STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE;
 const DWORD kOpenFile = STGM_READ | STGM_SHARE_DENY_WRITE;
 const DWORD kOpenStream = STGM_READ | STGM_SHARE_EXCLUSIVE;
 
@@ -246,12 +245,11 @@ bool CClipboardItem::WriteCopies() {
     MX_PROFILE_SPAN(NewFile);
     CSnapshotWriter writer(m_path, total);
     MX_PROFILE_STOP(NewFile);
-    IStorage* storage = writer.GetStorage();
-    if (!storage) return false;
+    if (!writer.IsOpen()) return false;
     ULONGLONG reserved = 0;
     for (size_t i = 0; i < m_formats.size(); ++i) {
         const SIZE_T size = m_copies[i].size;
-        if (HasRoomFor(reserved + size) && WriteFormat(storage, i)) reserved += size;
+        if (HasRoomFor(reserved + size) && WriteFormat(writer, i)) reserved += size;
         else m_formats[i].reset();
         m_copies[i].data.reset();
     }
@@ -261,18 +259,15 @@ bool CClipboardItem::WriteCopies() {
 
 // A format whose stream cannot be written completely (a full disk) is
 // dropped together with its stream, so the file holds only whole formats.
-bool CClipboardItem::WriteFormat(IStorage* storage, size_t index) {
+bool CClipboardItem::WriteFormat(CSnapshotWriter& writer, size_t index) {
     MX_PROFILE_SPAN(Streams);
     CClipboardFormat* format = m_formats[index].get();
     WCHAR name[256] = {};
     format->GetStreamName(name);
-    ComPtr<IStream> stream;
-    if (FAILED(storage->CreateStream(name, kCreateStream, 0, 0, &stream))) return false;
-    bool written = format->WriteBlock(m_copies[index].data.get(), m_copies[index].size, stream.Get());
-    if (written && FAILED(stream->Commit(STGC_DEFAULT))) written = false;
-    stream.Reset();
-    if (!written) storage->DestroyElement(name);
-    return written;
+    IStream* stream = writer.BeginStream(name);
+    if (!stream) return false;
+    const CopiedBlock& copy = m_copies[index];
+    return writer.EndStream(format->WriteBlock(copy.data.get(), copy.size, stream));
 }
 
 // A format that plainly does not fit on the disk is not even started: a

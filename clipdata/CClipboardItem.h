@@ -23,6 +23,7 @@
 class CClipboardFormat;
 class CObClipboard;
 class CPluginStream;
+class CSnapshotWriter;
 class CZABEngine;
 
 // Why a capture ended as it did.
@@ -157,7 +158,7 @@ private:
     void CopyBlock(UINT id);
     void DigestCopies();
     bool WriteCopies();
-    bool WriteFormat(IStorage* storage, size_t index);
+    bool WriteFormat(CSnapshotWriter& writer, size_t index);
     bool HasRoomFor(ULONGLONG bytes) const;
     bool LoadFormats();
     bool LoadFormat(IStorage* storage, const WCHAR* name);

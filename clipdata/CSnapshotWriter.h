@@ -3,39 +3,50 @@
 // own name only once it is whole, so a full disk or a killed process never
 // leaves a half file under a name that the history lists.
 //
-// Small snapshots are built in memory and written with one write; large
-// ones go straight into the temporary file with 4096-byte sectors, so that
-// no second copy of a large block is held in memory. Both are ordinary
-// compound files that StgOpenStorage opens.
+// The file is written front to back in large writes (CCompoundFileWriter):
+// each format's block goes to the disk as it is written, so no second copy
+// of a large block is held in memory. Small snapshots get 512-byte sectors,
+// large ones 4096-byte sectors; both are ordinary compound files that
+// StgOpenStorage opens.
 #pragma once
 #include <windows.h>
 #include <objidl.h>
 #include <wrl/client.h>
 
 #include <functional>
+#include <memory>
 #include <string>
+
+#include "base/Unique.h"
+
+class CCompoundFileWriter;
 
 class CSnapshotWriter {
 public:
     // The temporary file's name is the snapshot's name with this appended.
     static const WCHAR kTemporarySuffix[];
-    // Snapshots of fewer data bytes are built in memory.
-    static const ULONGLONG kInMemoryLimit = 2 * 1024 * 1024;
+    // Snapshots of at least this many data bytes get 4096-byte sectors.
+    static const ULONGLONG kLargeSectorsFrom = 1024 * 1024;
 
     // path: the snapshot's own path; dataBytes: about how much the streams
-    // will hold, which chooses where the file is built.
+    // will hold, which chooses the sector size.
     CSnapshotWriter(const std::wstring& path, ULONGLONG dataBytes);
     // An uncommitted snapshot leaves nothing behind.
     ~CSnapshotWriter();
     CSnapshotWriter(const CSnapshotWriter&) = delete;
     CSnapshotWriter& operator=(const CSnapshotWriter&) = delete;
 
-    // The root storage to create the streams in; null when it could not be
-    // made.
-    IStorage* GetStorage() const { return m_storage.Get(); }
-    bool IsInMemory() const { return m_lockBytes != nullptr; }
-    // Commits the root, writes the file and gives it its own name. False
-    // leaves neither file.
+    // False when the temporary file could not be made.
+    bool IsOpen() const { return m_writer != nullptr; }
+    bool HasLargeSectors() const { return m_largeSectors; }
+    // The stream of the named format, taking writes until EndStream; null
+    // while another is open or when the name cannot be used.
+    IStream* BeginStream(const WCHAR* name);
+    // True when the stream is in the file. A stream not kept, or one whose
+    // write failed, leaves nothing in the file.
+    bool EndStream(bool keep);
+    // Completes the file and gives it its own name. False leaves neither
+    // file.
     bool Commit();
 
     // Removes the temporary files that a writer ended before its commit
@@ -48,16 +59,14 @@ public:
     static void SetPauseHook(std::function<void(const WCHAR*)> hook);
 
 private:
-    bool CreateInMemory();
-    bool CreateOnDisk();
-    bool WriteMemoryToFile();
-    bool WriteAll(HANDLE file, const BYTE* data, ULONGLONG size);
     void Pause() const;
     void Abandon();
 
     std::wstring m_path;
     std::wstring m_temporary;
-    Microsoft::WRL::ComPtr<ILockBytes> m_lockBytes;
-    Microsoft::WRL::ComPtr<IStorage> m_storage;
+    mx::unique_file m_file;
+    std::unique_ptr<CCompoundFileWriter> m_writer;
+    Microsoft::WRL::ComPtr<IStream> m_stream;
+    bool m_largeSectors = false;
     bool m_committed = false;
 };
