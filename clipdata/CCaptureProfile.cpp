@@ -18,7 +18,7 @@ LONGLONG Now() {
 const char* CCaptureProfile::Name(Part part) {
     static const char* const names[PartCount] = {
         "clipboard", "open", "list", "copyout", "digest", "bringback", "newfile",
-        "diskroom", "streams", "thumbnail", "commit", "filewrite", "rename", "index"};
+        "diskroom", "streams", "thumbnail", "commit", "rename", "index"};
     return part < PartCount ? names[part] : "";
 }
 

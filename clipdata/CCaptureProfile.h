@@ -14,12 +14,11 @@ public:
         CopyOut,      // the known formats' blocks copied into memory
         Digest,       // digests and previews from the copies
         BringBack,    // the history searched for an entry holding the copy
-        NewFile,      // the snapshot's compound file made (memory or disk)
+        NewFile,      // the snapshot's temporary file made
         DiskRoom,     // the free space asked for
         Streams,      // the format streams written, thumbnails included
         Thumbnail,    // picture thumbnails scaled down
-        Commit,       // the compound file's root committed
-        FileWrite,    // a file built in memory written to the disk
+        Commit,       // the compound file's tables and header written
         Rename,       // the temporary file given its own name
         Index,        // the capture added to the history list
         PartCount

@@ -246,10 +246,11 @@ bool CClipboardItem::WriteCopies() {
     CSnapshotWriter writer(m_path, total);
     MX_PROFILE_STOP(NewFile);
     if (!writer.IsOpen()) return false;
+    const ULONGLONG freeSpace = FreeSpace();
     ULONGLONG reserved = 0;
     for (size_t i = 0; i < m_formats.size(); ++i) {
         const SIZE_T size = m_copies[i].size;
-        if (HasRoomFor(reserved + size) && WriteFormat(writer, i)) reserved += size;
+        if (HasRoomFor(reserved + size, freeSpace) && WriteFormat(writer, i)) reserved += size;
         else m_formats[i].reset();
         m_copies[i].data.reset();
     }
@@ -273,12 +274,17 @@ bool CClipboardItem::WriteFormat(CSnapshotWriter& writer, size_t index) {
 // A format that plainly does not fit on the disk is not even started: a
 // failed write in the middle of a compound file is not survived by every
 // implementation of it.
-bool CClipboardItem::HasRoomFor(ULONGLONG bytes) const {
+bool CClipboardItem::HasRoomFor(ULONGLONG bytes, ULONGLONG freeSpace) {
+    return freeSpace >= bytes + bytes / 64 + kSpareBytes;
+}
+
+// Asked once per snapshot: each question is a round trip to the system.
+// Unknown counts as plenty.
+ULONGLONG CClipboardItem::FreeSpace() const {
     MX_PROFILE_SPAN(DiskRoom);
     ULARGE_INTEGER available = {};
-    if (!GetDiskFreeSpaceExW(m_folder.c_str(), &available, nullptr, nullptr)) return true;
-    const ULONGLONG needed = bytes + bytes / 64 + kSpareBytes;
-    return available.QuadPart >= needed;
+    if (!GetDiskFreeSpaceExW(m_folder.c_str(), &available, nullptr, nullptr)) return ~0ull;
+    return available.QuadPart;
 }
 
 // ---- reading the snapshot ----------------------------------------------------

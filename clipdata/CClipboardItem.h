@@ -159,7 +159,8 @@ private:
     void DigestCopies();
     bool WriteCopies();
     bool WriteFormat(CSnapshotWriter& writer, size_t index);
-    bool HasRoomFor(ULONGLONG bytes) const;
+    static bool HasRoomFor(ULONGLONG bytes, ULONGLONG freeSpace);
+    ULONGLONG FreeSpace() const;
     bool LoadFormats();
     bool LoadFormat(IStorage* storage, const WCHAR* name);
     CClipboardFormat* FindFormat(const WCHAR* streamName) const;

@@ -3,6 +3,7 @@
 #include <mutex>
 #include <new>
 #include <utility>
+#include <vector>
 
 #include "clipdata/CAppendStream.h"
 #include "clipdata/CCaptureProfile.h"
@@ -20,10 +21,12 @@ std::function<void(const WCHAR*)> g_pauseHook;
 // The temporary file is opened without sharing: the cleanup at the next
 // start leaves a file that a running writer still holds.
 CSnapshotWriter::CSnapshotWriter(const std::wstring& path, ULONGLONG dataBytes)
-    : m_path(path), m_temporary(path + kTemporarySuffix), m_largeSectors(dataBytes >= kLargeSectorsFrom) {
+    : m_path(path),
+      m_temporary(path + kTemporarySuffix),
+      m_largeSectors(dataBytes >= kLargeSectorsFrom) {
     if (path.empty()) return;
-    m_file.reset(CreateFileW(m_temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    m_file.reset(CreateFileW(m_temporary.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!m_file) return;
     m_writer.reset(new (std::nothrow) CCompoundFileWriter(
         m_file.get(), m_largeSectors ? CCompoundFileWriter::kLargeSectorShift
@@ -51,20 +54,35 @@ bool CSnapshotWriter::EndStream(bool keep) {
 bool CSnapshotWriter::Commit() {
     if (!m_writer || m_stream || m_committed) return false;
     Pause();
-    bool written;
-    {
-        MX_PROFILE_SPAN(Commit);
-        written = m_writer->Finish();
-        m_writer.reset();
-        m_file.reset();
-    }
+    MX_PROFILE_SPAN(Commit);
+    const bool written = m_writer->Finish();
+    m_writer.reset();
+    MX_PROFILE_STOP(Commit);
     MX_PROFILE_SPAN(Rename);
-    if (!written || !MoveFileExW(m_temporary.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const bool renamed = written && RenameOpenFile();
+    m_file.reset();
+    if (!written ||
+        (!renamed && !MoveFileExW(m_temporary.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING))) {
         Abandon();
         return false;
     }
     m_committed = true;
     return true;
+}
+
+// Renaming the file through its open handle spares opening it again by
+// name; where the system does not take a path here, the caller renames the
+// closed file by name instead.
+bool CSnapshotWriter::RenameOpenFile() {
+    const size_t nameBytes = m_path.size() * sizeof(WCHAR);
+    std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + nameBytes, 0);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(nameBytes);
+    memcpy(info->FileName, m_path.c_str(), nameBytes);
+    return SetFileInformationByHandle(m_file.get(), FileRenameInfo, info,
+                                      static_cast<DWORD>(buffer.size())) != 0;
 }
 
 void CSnapshotWriter::Abandon() {
