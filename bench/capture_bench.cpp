@@ -97,7 +97,9 @@ double FloorOnce(const std::vector<BYTE>& bytes, const std::wstring& path) {
 }
 
 // Watches, without opening it, which window holds the clipboard open, and
-// keeps the longest stretch a window of this process held it.
+// keeps the longest stretch a window of this process held it. A capture or
+// a restore opens the clipboard once: the watch stops polling at the end of
+// the first stretch, so that it does not slow the rest of the capture.
 class HoldWatch {
 public:
     void Start() {
@@ -126,7 +128,7 @@ private:
             if (held && since < 0) since = now;
             if (since >= 0 && (!held || !m_running)) {
                 m_longest = std::max(m_longest, now - since);
-                since = -1;
+                return;
             }
             SwitchToThread();
         }
@@ -291,7 +293,8 @@ bool RunCase(const Case& c, CObClipboard& store, TimingHandler& handler, COtherA
         if (i < 0) profile.Discard();
         const clipcontent::Format content = c.content(i);
         std::vector<std::vector<BYTE>> copies;
-        const double out = CopyOutOnce(&copies);
+        double out = 0;  // under the same watch, which slows the clipboard alike
+        Held([&] { return (out = CopyOutOnce(&copies)) >= 0; });
         const double f = FloorOnce(content.bytes, scratch + L"\\floor.bin");
         const double nf = NewFloorOnce(scratch + L"\\newfloor.bin");
         const double p = PlainWriteOnce(content.bytes, scratch + L"\\plain.bin");

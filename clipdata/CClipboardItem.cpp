@@ -26,6 +26,9 @@ const DWORD kOpenStream = STGM_READ | STGM_SHARE_EXCLUSIVE;
 // Room a format needs beyond its data: the compound file's sector tables
 // grow with it, and the file's header and directory need a little more.
 const ULONGLONG kSpareBytes = 256 * 1024;
+// Smaller snapshots are written without asking for the free space first: a
+// write that finds the disk full costs only its own stream.
+const ULONGLONG kRoomAskedFrom = 1024 * 1024;
 
 // The formats a capture looks at, in the clipboard's order. Counting them
 // first is no help: under Wine the count waits while another program holds
@@ -246,7 +249,7 @@ bool CClipboardItem::WriteCopies() {
     CSnapshotWriter writer(m_path, total);
     MX_PROFILE_STOP(NewFile);
     if (!writer.IsOpen()) return false;
-    const ULONGLONG freeSpace = FreeSpace();
+    const ULONGLONG freeSpace = total >= kRoomAskedFrom ? FreeSpace() : ~0ull;
     ULONGLONG reserved = 0;
     for (size_t i = 0; i < m_formats.size(); ++i) {
         const SIZE_T size = m_copies[i].size;

@@ -414,7 +414,7 @@ TEST_F(ClipboardItemTest, AFullDiskKeepsWhatFitsAndTheHistory) {
 
 // While the capture writes its file, another program opens the clipboard:
 // the blocks were copied out and the clipboard closed before the write.
-// Small snapshots are built in memory, large ones in the temporary file.
+// Small snapshots have 512-byte sectors, large ones 4096-byte sectors.
 TEST_F(ClipboardItemTest, TheClipboardIsFreeWhileTheFileIsWritten) {
     struct Case { std::string copy; const wchar_t* name; std::set<std::wstring> streams; };
     const std::vector<Case> cases = {
