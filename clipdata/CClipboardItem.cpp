@@ -274,9 +274,9 @@ bool CClipboardItem::WriteFormat(CSnapshotWriter& writer, size_t index) {
     return writer.EndStream(format->WriteBlock(copy.data.get(), copy.size, stream));
 }
 
-// A format that plainly does not fit on the disk is not even started: a
-// failed write in the middle of a compound file is not survived by every
-// implementation of it.
+// A large format that plainly does not fit on the disk is not even
+// started: writing it until the disk is full would leave every other
+// program without room for a moment.
 bool CClipboardItem::HasRoomFor(ULONGLONG bytes, ULONGLONG freeSpace) {
     return freeSpace >= bytes + bytes / 64 + kSpareBytes;
 }
