@@ -35,8 +35,11 @@ BOOL CZABLabel::Create() {
         const int cx = MapX(m_width);
         SetMinimum(cx, ZABMeasureText(m_value.get(), cx).cy);
     } else {
+        // Wine's rasteriser can put a glyph's last column past the advance the
+        // text's extent counts; a static clips that glyph away entirely, so a
+        // label that fits its extent exactly loses its last character.
         const SIZE text = ZABMeasureText(m_value.get());
-        SetMinimum(text.cx, std::max<int>(MapY(14), text.cy));
+        SetMinimum(text.cx + MapX(1), std::max<int>(MapY(14), text.cy));
     }
     static const DWORD kAlign[] = {SS_LEFT, SS_RIGHT, SS_CENTER};
     // A centred image is drawn on one line: a label that wraps keeps its lines.

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include "base/Unique.h"
 #include "tests/zab/DialogTest.h"
 #include "zab/CZABComboBox.h"
 #include "zab/CZABSelectFile.h"
@@ -567,6 +568,55 @@ TEST_F(SelectFile, APathLongerThanTheTargetTakesLeavesItAlone) {
            result);
     EXPECT_EQ(L"", offered);
     EXPECT_EQ(L"short", result);
+}
+
+// The rightmost column of `dc` within `cx` by `cy` that is not `background`.
+int RightmostInk(HDC dc, int cx, int cy, COLORREF background) {
+    for (int x = cx - 1; x >= 0; --x) {
+        for (int y = 0; y < cy; ++y) {
+            if (::GetPixel(dc, x, y) != background) return x;
+        }
+    }
+    return -1;
+}
+
+// Where the ink of `text` ends when nothing clips it, drawn as a one-line label.
+int UnclippedInk(HDC screen, HFONT font, const std::wstring& text, int cy) {
+    const int cx = 400;
+    mx::unique_hdc memory(::CreateCompatibleDC(screen));
+    mx::unique_hbitmap bitmap(::CreateCompatibleBitmap(screen, cx, cy));
+    mx::unique_select_object selected(memory.get(), bitmap.get());
+    mx::unique_select_object withFont(memory.get(), font);
+    RECT rect = {0, 0, cx, cy};
+    ::FillRect(memory.get(), &rect, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::SetBkMode(memory.get(), TRANSPARENT);
+    ::DrawTextW(memory.get(), text.c_str(), -1, &rect, DT_LEFT | DT_SINGLELINE | DT_VCENTER);
+    return RightmostInk(memory.get(), cx, cy, RGB(255, 255, 255));
+}
+
+TEST_F(StandardControls, LabelWithoutAWidthShowsItsWholeText) {
+    CCommandDialog dialog(&engine);
+    const std::wstring text = L"Verlaufsgr\u00F6\u00DFe:";
+    int shown = -2, whole = -1;
+    RunDialog(dialog,
+              L"<dialog orient='vertical'><box orient='horizontal' columns='2'>"
+              L"<label id='label' value='" + text + L"'/>"
+              L"<box><textbox id='size' numberonly='true' size='5' textalign='right'>"
+              L"<spin buddyalign='right'/></textbox></box></box></dialog>",
+              {WhenShown(dialog, [&](HWND w) {
+                  HWND label = WindowOf(dialog, L"label");
+                  ::RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+                  RECT client = {};
+                  ::GetClientRect(label, &client);
+                  mx::unique_window_dc dc(label);
+                  const COLORREF background = ::GetPixel(dc.get(), 0, 0);
+                  shown = RightmostInk(dc.get(), client.right, client.bottom, background);
+                  auto font = reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0));
+                  whole = UnclippedInk(dc.get(), font, text, client.bottom);
+                  Key(w, VK_ESCAPE);
+              })});
+    EXPECT_GT(whole, 0);
+    EXPECT_EQ(whole, shown);
 }
 
 }  // namespace
