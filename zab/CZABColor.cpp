@@ -63,8 +63,7 @@ BOOL CZABColor::LoadFromXml(IXMLDOMNode* node) {
 // Measured before the window exists, on the dialog that holds it.
 BOOL CZABColor::Create() {
     SetMinimum(MapX(14), MapY(14));
-    m_class.CreateChild(m_parent ? m_parent->GetHostWindow() : nullptr, L"",
-                        WS_CHILD | WS_TABSTOP | StateStyle(), {m_left, m_top}, m_controlId, this);
+    CreateDrawnControl(m_class, this, L"", WS_TABSTOP);
     return CZABElement::Create();
 }
 

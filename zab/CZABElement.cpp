@@ -4,6 +4,7 @@
 #include <new>
 #include "zab/CZABEngine.h"
 #include "zab/CZABGrid.h"
+#include "zab/CZABWindowClass.h"
 #include "zab/ZABMeasure.h"
 
 using Microsoft::WRL::ComPtr;
@@ -295,6 +296,13 @@ int CZABElement::MapX(int units) {
 
 int CZABElement::MapY(int units) {
     return ZABMapDialogUnits(m_parent ? m_parent->GetHostWindow() : GetHostWindow(), 0, units).y;
+}
+
+HWND CZABElement::CreateDrawnControl(const CZABWindowClass& windowClass, void* self,
+                                     const WCHAR* text, DWORD style) {
+    return windowClass.CreateChild(m_parent ? m_parent->GetHostWindow() : nullptr, text,
+                                   style | WS_CHILD | StateStyle(), {m_left, m_top}, m_controlId,
+                                   self);
 }
 
 HWND CZABElement::CreateControl(const WCHAR* className, const WCHAR* text, DWORD style,

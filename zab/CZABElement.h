@@ -12,6 +12,7 @@
 #include "zab/ZABXml.h"
 
 class CZABEngine;
+class CZABWindowClass;
 
 class CZABElement {
 public:
@@ -95,6 +96,11 @@ protected:
     // the stock GUI font unless `withFont` is false. Returns the window.
     HWND CreateControl(const WCHAR* className, const WCHAR* text, DWORD style, DWORD exStyle = 0,
                        bool withFont = true);
+    // Makes this element's own-drawn window of `windowClass` in its parent's
+    // host window, as CreateControl does; `self` reaches the class's window
+    // procedure as the creation parameter.
+    HWND CreateDrawnControl(const CZABWindowClass& windowClass, void* self, const WCHAR* text,
+                            DWORD style);
     // Sends to the control; 0 while there is none.
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 

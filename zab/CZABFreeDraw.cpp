@@ -32,8 +32,7 @@ BOOL CZABFreeDraw::QueryElement(const WCHAR* type, CZABElement** out) {
 // Measured before the window exists, on the dialog that holds it.
 BOOL CZABFreeDraw::Create() {
     SetMinimumInUnits(14, 14);
-    m_class.CreateChild(m_parent ? m_parent->GetHostWindow() : nullptr, L"",
-                        WS_CHILD | StateStyle(), {m_left, m_top}, m_controlId, this);
+    CreateDrawnControl(m_class, this, L"", 0);
     return CZABElement::Create();
 }
 

@@ -70,8 +70,7 @@ BOOL CZABHotkey::QueryElement(const WCHAR* type, CZABElement** out) {
 // and dialog units map only on the dialog.
 BOOL CZABHotkey::Create() {
     SetMinimum(MapX(80), MapY(14));
-    m_class.CreateChild(m_parent ? m_parent->GetHostWindow() : nullptr, L"",
-                        WS_CHILD | WS_TABSTOP | StateStyle(), {m_left, m_top}, m_controlId, this);
+    CreateDrawnControl(m_class, this, L"", WS_TABSTOP);
     return CZABElement::Create();
 }
 

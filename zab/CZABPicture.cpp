@@ -30,8 +30,7 @@ BOOL CZABPicture::LoadFromXml(IXMLDOMNode* node) {
 }
 
 BOOL CZABPicture::Create() {
-    m_class.CreateChild(m_parent ? m_parent->GetHostWindow() : nullptr, L"",
-                        WS_CHILD | StateStyle(), {m_left, m_top}, m_controlId, this);
+    CreateDrawnControl(m_class, this, L"", 0);
     SetMinimum(m_picWidth, m_picHeight);
     return CZABElement::Create();
 }

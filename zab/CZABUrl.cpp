@@ -47,8 +47,7 @@ BOOL CZABUrl::LoadFromXml(IXMLDOMNode* node) {
 // holds it; the text is measured in the fonts the window makes.
 BOOL CZABUrl::Create() {
     const int lowest = MapY(14);
-    m_class.CreateChild(m_parent ? m_parent->GetHostWindow() : nullptr, m_text.get(),
-                        WS_CHILD | StateStyle(), {m_left, m_top}, m_controlId, this);
+    CreateDrawnControl(m_class, this, m_text.get(), 0);
     mx::unique_hdc dc(::CreateCompatibleDC(nullptr));
     const SIZE text = dc ? MeasureText(dc.get()) : SIZE{0, 0};
     SetMinimum(text.cx, std::max<int>(lowest, text.cy));
