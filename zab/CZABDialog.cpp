@@ -114,8 +114,22 @@ BOOL CZABDialog::BuildTemplate(int x, int y, int cx, int cy) {
     return m_template ? TRUE : FALSE;
 }
 
+// Nothing thrown by the dialog's code (a subclass's hook, an element out of
+// memory) may pass back into the dialog manager. The dialog is then in no
+// state to be trusted, nor are the values its hooks would have saved: it ends
+// as one that could not be shown, and the page of a tab box ends the dialog
+// around it.
 INT_PTR CALLBACK CZABDialog::ZABDialogProc(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
+    try {
+        return Route(window, message, wParam, lParam);
+    } catch (...) {
+        ::EndDialog(::GetAncestor(window, GA_ROOT), 0);
+        return TRUE;
+    }
+}
+
+INT_PTR CZABDialog::Route(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* dialog = reinterpret_cast<CZABDialog*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_INITDIALOG) {
         dialog = reinterpret_cast<CZABDialog*>(lParam);

@@ -23,12 +23,14 @@ public:
     virtual LRESULT OnChildCommand(CZABElement* element, int code, int id, HWND control);
 
     // 1 after accept, 2 after cancel or close, 0 when the document cannot
-    // be loaded or the dialog not be made.
+    // be loaded, the dialog not be made or its code failed while it ran.
     INT_PTR DoModal(HINSTANCE instance, const WCHAR* document, HWND owner);
     BOOL BuildTemplate(int x, int y, int cx, int cy);
     static INT_PTR CALLBACK ZABDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 protected:
+    // The work of ZABDialogProc, which keeps anything thrown inside.
+    static INT_PTR Route(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // Sizes the window to its content and places it by its owner.
     void PlaceWindow(SIZE content);
     void PlaceOnce(SIZE content);

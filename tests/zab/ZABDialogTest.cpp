@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 #include "tests/zab/DialogTest.h"
@@ -11,6 +12,7 @@
 #include "tests/zab/CProbeEngine.h"
 #include "tests/zab/ZabTestSupport.h"
 #include "zab/CZABDialog.h"
+#include <uxtheme.h>
 
 namespace {
 
@@ -40,6 +42,29 @@ private:
 };
 
 using Driver = CDialogDriver;
+
+// A subclass whose code fails in one of the hooks, as code that runs out of
+// memory would.
+class CThrowingDialog : public CTestDialog {
+public:
+    enum Where { kInit, kClose, kCommand };
+    CThrowingDialog(CZABEngine* engine, Where where) : CTestDialog(engine), m_where(where) {}
+    void OnInitDialog() override {
+        CTestDialog::OnInitDialog();
+        if (m_where == kInit) throw std::runtime_error("init");
+    }
+    BOOL OnClose(int reason) override {
+        if (m_where == kClose) throw std::bad_alloc();
+        return CTestDialog::OnClose(reason);
+    }
+    LRESULT OnChildCommand(CZABElement* element, int code, int id, HWND control) override {
+        if (m_where == kCommand) throw 7;
+        return 0;
+    }
+
+private:
+    Where m_where;
+};
 
 RECT ScreenRect(HWND window) {
     RECT rect = {};
@@ -295,6 +320,7 @@ TEST_F(Dialogs, TabPanelIsAChildDialogWhoseAcceptEndsTheDialogAroundIt) {
     CTestDialog dialog(&engine);
     HWND panel = nullptr, probe = nullptr, probeParent = nullptr, panelParent = nullptr;
     LONG_PTR exStyle = 0, style = 0;
+    BOOL texture = FALSE, dialogTexture = TRUE;
     RECT panelMargins = {}, probeRect = {}, panelRect = {};
     INT_PTR result = Run(dialog,
         L"<dialog><tabpanel id='panel' label='Page'>"
@@ -307,6 +333,8 @@ TEST_F(Dialogs, TabPanelIsAChildDialogWhoseAcceptEndsTheDialogAroundIt) {
             panelParent = ::GetParent(panel);
             exStyle = ::GetWindowLongPtrW(panel, GWL_EXSTYLE);
             style = ::GetWindowLongPtrW(panel, GWL_STYLE);
+            texture = ::IsThemeDialogTextureEnabled(panel);
+            dialogTexture = ::IsThemeDialogTextureEnabled(w);
             panelMargins = DialogUnits(panel, 7, 7, 7, 7);
             probeRect = RectIn(panel, probe);
             panelRect = RectIn(w, panel);
@@ -319,6 +347,8 @@ TEST_F(Dialogs, TabPanelIsAChildDialogWhoseAcceptEndsTheDialogAroundIt) {
     EXPECT_EQ(panel, probeParent);
     EXPECT_EQ(dialog.GetWindow(), panelParent);
     EXPECT_TRUE(exStyle & WS_EX_CONTROLPARENT);
+    EXPECT_TRUE(texture);
+    EXPECT_FALSE(dialogTexture);
     EXPECT_EQ(WS_CHILD | WS_VISIBLE, style & (WS_CHILD | WS_VISIBLE | WS_POPUP));
     // The control sits inside the panel's own margins, the panel inside the dialog's.
     EXPECT_EQ((RECT{panelMargins.left, panelMargins.top, panelMargins.left + 60,
@@ -341,6 +371,77 @@ TEST_F(Dialogs, DocumentsThatCannotBeLoadedShowNothing) {
                                  (folder.path() + L"\\absent.xml").c_str(), nullptr));
     EXPECT_EQ(0, missing.DoModal(::GetModuleHandleW(nullptr), nullptr, nullptr));
     EXPECT_EQ(0, missing.inits);
+}
+
+TEST_F(Dialogs, FailingHooksEndTheDialogAsOneThatCouldNotBeShown) {
+    CThrowingDialog init(&engine, CThrowingDialog::kInit);
+    EXPECT_EQ(0, Run(init, kSmall, {}));
+    EXPECT_EQ(1, init.inits);
+
+    // The owner the dialog disabled is the user's again.
+    mx::unique_hwnd owner(::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0,
+                                            200, 150, nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(owner);
+    CThrowingDialog close(&engine, CThrowingDialog::kClose);
+    bool ownerDisabled = false;
+    EXPECT_EQ(0, Run(close, kSmall, {WhenShown(close, [&](HWND w) {
+                                         ownerDisabled = !::IsWindowEnabled(owner.get());
+                                         Key(w, VK_RETURN);
+                                     })},
+                     owner.get()));
+    EXPECT_FALSE(::IsWindow(close.GetWindow()));
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_TRUE(::IsWindowEnabled(owner.get()));
+
+    CThrowingDialog command(&engine, CThrowingDialog::kCommand);
+    EXPECT_EQ(0, Run(command, kSmall, {WhenShown(command, [](HWND w) {
+                                           ::PostMessageW(w, WM_COMMAND, 77, 0);
+                                       })}));
+    EXPECT_FALSE(::IsWindow(command.GetWindow()));
+}
+
+TEST_F(Dialogs, DeepestAndLargestTreesTheEngineTakesRunAsDialogs) {
+    // Every page a child dialog inside the one around it. The system may
+    // refuse windows nested that deep: the pages it makes nest in order, and
+    // the dialog still runs and ends.
+    const int depth = CZABElement::kMaxDepth - 1;
+    std::wstring nested = L"<dialog>";
+    for (int i = 0; i < depth; ++i) nested += L"<tabpanel label='page'>";
+    nested += L"<probe window='true' minwidth='30' minheight='10'/>";
+    for (int i = 0; i < depth; ++i) nested += L"</tabpanel>";
+    nested += L"</dialog>";
+    CTestDialog deep(&engine);
+    int made = 0;
+    bool inOrder = true;
+    EXPECT_EQ(2, Run(deep, nested, {WhenShown(deep, [&](HWND w) {
+                                        HWND outer = w;
+                                        for (CZABElement* page = deep.GetChild(0); page;
+                                             page = page->GetChild(0)) {
+                                            if (!page->GetWindow()) break;
+                                            inOrder = inOrder && ::GetParent(page->GetWindow()) == outer;
+                                            outer = page->GetWindow();
+                                            ++made;
+                                        }
+                                        Key(w, VK_ESCAPE);
+                                    })}));
+    EXPECT_GT(made, 8);
+    EXPECT_TRUE(inOrder);
+
+    // As many controls as a document may hold.
+    std::wstring wide = L"<dialog columns='64'>";
+    for (int i = 1; i < CZABElement::kMaxElements; ++i) wide += L"<label value='x'/>";
+    wide += L"</dialog>";
+    CTestDialog many(&engine);
+    HWND last = nullptr;
+    RECT lastRect = {};
+    EXPECT_EQ(2, Run(many, wide, {WhenShown(many, [&](HWND w) {
+                                      last = many.GetChild(many.GetChildCount() - 1)->GetWindow();
+                                      lastRect = RectIn(w, last);
+                                      Key(w, VK_ESCAPE);
+                                  })}));
+    EXPECT_EQ(CZABElement::kMaxElements - 1, many.GetChildCount());
+    EXPECT_TRUE(last);
+    EXPECT_GT(lastRect.top, 0);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <string>
 #include "tests/zab/ZabTestSupport.h"
 #include "zab/CZABEngine.h"
 
@@ -83,6 +84,16 @@ TEST_F(StringTable, UnreadableDocumentsAddNothingAndKeepTheTable) {
     EXPECT_FALSE(engine.LoadStrings(folder.WriteUtf8(L"root.xml", wrongRoot).c_str()));
     std::string binary("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
     EXPECT_FALSE(engine.LoadStrings(folder.WriteUtf8(L"binary.xml", binary).c_str()));
+
+    // Entities that would expand to a billion characters in one row.
+    std::string laughs = "<!DOCTYPE strings [<!ENTITY l0 'lol'>";
+    for (int i = 1; i <= 9; ++i) {
+        laughs += "<!ENTITY l" + std::to_string(i) + " '";
+        for (int j = 0; j < 10; ++j) laughs += "&l" + std::to_string(i - 1) + ";";
+        laughs += "'>";
+    }
+    laughs += "]><strings><string id='laugh' loc='&l9;'/></strings>";
+    EXPECT_FALSE(engine.LoadStrings(folder.WriteUtf8(L"laughs.xml", laughs).c_str()));
 
     EXPECT_EQ(1, engine.GetStringCount());
     EXPECT_STREQ(L"kept", engine.FindString(L"keep", nullptr));
