@@ -64,7 +64,9 @@ void CZABDialog::PlaceWindow(SIZE content) {
 }
 
 // Centred in the work area, or at the owner's top-left corner pushed back
-// inside it. Without an owner there is no corner to start from.
+// inside it. Without an owner there is no corner to start from. A dialog
+// larger than the work area keeps its caption bar on screen either way, where
+// the user can still take hold of it.
 void CZABDialog::PlaceOnce(SIZE content) {
     const SIZE size = WithFrame(m_window, content);
     HWND owner = ::GetWindow(m_window, GW_OWNER);
@@ -77,9 +79,9 @@ void CZABDialog::PlaceOnce(SIZE content) {
         at = {ownerRect.left, ownerRect.top};
         if (at.x + size.cx > work.right) at.x = work.right - size.cx;
         if (at.y + size.cy > work.bottom) at.y = work.bottom - size.cy;
-        if (at.x < work.left) at.x = work.left;
-        if (at.y < work.top) at.y = work.top;
     }
+    if (at.x < work.left) at.x = work.left;
+    if (at.y < work.top) at.y = work.top;
     ::SetWindowPos(m_window, nullptr, at.x, at.y, size.cx, size.cy,
                    SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }

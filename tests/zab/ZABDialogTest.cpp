@@ -275,11 +275,16 @@ TEST_F(Dialogs, PlacedAtTheOwnersCornerInsideTheWorkAreaOrCentred) {
     const std::wstring plain = kSmall;
     const std::wstring centred =
         L"<dialog centerScreen='TRUE'><probe window='true' minwidth='120' minheight='40'/></dialog>";
+    // Larger than the work area: its caption bar stays on screen.
+    const std::wstring huge = L"<dialog centerScreen='true'><probe window='true' minwidth='" +
+                              std::to_wstring(work.right - work.left + 200) + L"' minheight='" +
+                              std::to_wstring(work.bottom - work.top + 200) + L"'/></dialog>";
     const Case cases[] = {
         {{work.left + 100, work.top + 120}, false, plain.c_str()},
         {{work.right - 10, work.bottom - 10}, false, plain.c_str()},
         {{work.left - 300, work.top - 250}, false, plain.c_str()},
         {{work.right - 10, work.bottom - 10}, true, centred.c_str()},
+        {{work.left + 100, work.top + 120}, true, huge.c_str()},
     };
     for (const Case& c : cases) {
         ::SetWindowPos(owner.get(), nullptr, c.ownerAt.x, c.ownerAt.y, 0, 0,
@@ -293,6 +298,9 @@ TEST_F(Dialogs, PlacedAtTheOwnersCornerInsideTheWorkAreaOrCentred) {
             owner.get());
         const int width = at.right - at.left, height = at.bottom - at.top;
         ASSERT_GT(width, 120);
+        if (c.text == huge.c_str()) {
+            EXPECT_GT(width, work.right - work.left);
+        }
         int x = c.ownerAt.x, y = c.ownerAt.y;
         if (c.centred) {
             x = work.left + (work.right - work.left) / 2 - width / 2;
