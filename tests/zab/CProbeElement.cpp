@@ -13,6 +13,8 @@ BOOL CProbeElement::LoadFromXml(IXMLDOMNode* node) {
 }
 
 BOOL CProbeElement::Create() {
+    char here = 0;
+    m_stack = reinterpret_cast<uintptr_t>(&here);
     if (m_withWindow) {
         m_window = ::CreateWindowExW(0, L"STATIC", m_label ? m_label.get() : L"",
                                      WS_CHILD | WS_VISIBLE | WS_BORDER | SS_CENTER | SS_CENTERIMAGE, m_left, m_top, 1, 1,
@@ -46,4 +48,8 @@ RECT CProbeElement::GetCell() const {
 
 int CProbeElement::GetLayoutCount() const {
     return m_layouts;
+}
+
+uintptr_t CProbeElement::GetStackAtCreate() const {
+    return m_stack;
 }

@@ -19,10 +19,14 @@ public:
     // The last cell given by Layout; empty before any layout.
     RECT GetCell() const;
     int GetLayoutCount() const;
+    // Where the thread's stack was when the element was created, to measure
+    // how deep the making of a document goes.
+    uintptr_t GetStackAtCreate() const;
 
 private:
     ZABText m_label;
     BOOL m_withWindow = FALSE;
     RECT m_cell = {};
     int m_layouts = 0;
+    uintptr_t m_stack = 0;
 };

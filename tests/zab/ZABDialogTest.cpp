@@ -409,31 +409,59 @@ TEST_F(Dialogs, FailingHooksEndTheDialogAsOneThatCouldNotBeShown) {
 }
 
 TEST_F(Dialogs, DeepestAndLargestTreesTheEngineTakesRunAsDialogs) {
-    // Every page a child dialog inside the one around it. The system may
-    // refuse windows nested that deep: the pages it makes nest in order, and
-    // the dialog still runs and ends.
+    // Every page a child dialog made from inside the making of the page
+    // around it. The system may refuse windows nested that deep (Wine makes
+    // 64): the pages it makes nest in order, the dialog runs and ends, and the
+    // making of the control in the deepest page stays well within the
+    // smallest stack a thread gets by default (1 MB).
     const int depth = CZABElement::kMaxDepth - 1;
     std::wstring nested = L"<dialog>";
-    for (int i = 0; i < depth; ++i) nested += L"<tabpanel label='page'>";
-    nested += L"<probe window='true' minwidth='30' minheight='10'/>";
+    for (int i = 0; i < depth; ++i) {
+        nested += L"<tabpanel label='page'><probe window='true' minwidth='30' minheight='10'/>";
+    }
     for (int i = 0; i < depth; ++i) nested += L"</tabpanel>";
     nested += L"</dialog>";
+    char base = 0;
     CTestDialog deep(&engine);
     int made = 0;
     bool inOrder = true;
+    CProbeElement* deepest = nullptr;
     EXPECT_EQ(2, Run(deep, nested, {WhenShown(deep, [&](HWND w) {
                                         HWND outer = w;
-                                        for (CZABElement* page = deep.GetChild(0); page;
-                                             page = page->GetChild(0)) {
-                                            if (!page->GetWindow()) break;
+                                        for (CZABElement* page = deep.GetChild(0);
+                                             page && page->GetWindow(); page = page->GetChild(1)) {
                                             inOrder = inOrder && ::GetParent(page->GetWindow()) == outer;
                                             outer = page->GetWindow();
+                                            deepest = static_cast<CProbeElement*>(page->GetChild(0));
                                             ++made;
                                         }
                                         Key(w, VK_ESCAPE);
                                     })}));
     EXPECT_GT(made, 8);
     EXPECT_TRUE(inOrder);
+    ASSERT_TRUE(deepest);
+    ASSERT_NE(0u, deepest->GetStackAtCreate());
+    const uintptr_t used = reinterpret_cast<uintptr_t>(&base) - deepest->GetStackAtCreate();
+    EXPECT_LT(used, 512u * 1024) << made << " pages";
+
+    // Controls inside controls, each window a child of the one around it.
+    std::wstring labels = L"<dialog>";
+    for (int i = 0; i < depth; ++i) labels += L"<label value='x'>";
+    for (int i = 0; i < depth; ++i) labels += L"</label>";
+    labels += L"</dialog>";
+    CTestDialog inside(&engine);
+    int windows = 0;
+    EXPECT_EQ(2, Run(inside, labels, {WhenShown(inside, [&](HWND w) {
+                                          HWND outer = w;
+                                          for (CZABElement* e = inside.GetChild(0);
+                                               e && ::GetParent(e->GetWindow()) == outer;
+                                               e = e->GetChild(0)) {
+                                              outer = e->GetWindow();
+                                              ++windows;
+                                          }
+                                          Key(w, VK_ESCAPE);
+                                      })}));
+    EXPECT_EQ(depth, windows);
 
     // As many controls as a document may hold.
     std::wstring wide = L"<dialog columns='64'>";
