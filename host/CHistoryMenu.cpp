@@ -60,18 +60,19 @@ void CHistoryMenu::TakeChanges(bool& timeChanged) {
     }
 }
 
+// The button sizes what it draws; the bar's margins, inside which it draws,
+// come on top (its icon sits at most the left and top margins in).
 SIZE CHistoryMenu::Measure(IDvlButton* button) const {
     const LONG* margins = CDvlHostSite::kEntryMargins;
-    LONG icon = static_cast<LONG>(m_site->IconSize());
+    const LONG icon = static_cast<LONG>(m_site->IconSize());
     DVLBUTTONINFO info{};
     info.mask = DVLINFO_SIZE | DVLINFO_SIZE2;
-    // The bar's smallest entry: the icon inside the margins.
-    info.size.cx = icon + margins[0] + margins[2];
-    info.size.cy = icon + margins[1] + margins[3];
+    info.size.cx = icon;
+    info.size.cy = icon;
     button->GetInfo(&info);
-    info.size.cx = std::min(std::max<LONG>(info.size.cx, icon), kMaxEntryWidth);
-    info.size.cy = std::min(std::max<LONG>(info.size.cy, 1), kMaxEntryHeight);
-    return info.size;
+    const LONG width = std::min(std::max<LONG>(info.size.cx, icon), kMaxEntryWidth);
+    const LONG height = std::min(std::max<LONG>(info.size.cy, 1), kMaxEntryHeight);
+    return {width + margins[0] + margins[2], height + margins[1] + margins[3]};
 }
 
 void CHistoryMenu::MeasureAll() {

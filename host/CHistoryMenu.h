@@ -4,7 +4,8 @@
 // keys, 13, 16 and 15 for each item, 14 to the end, then the first key's
 // order); otherwise each entry only gives its change flags (17), and a
 // changed capture time sorts the entries again. Entries are sized through
-// GetInfo (0x04, then 0x80) and drawn owner-drawn through DrawButtonIcon.
+// GetInfo (0x04, then 0x80), with the bar's margins around what the button
+// asks for, and drawn owner-drawn through DrawButtonIcon.
 #pragma once
 #include <windows.h>
 #include <string>
@@ -17,7 +18,7 @@ class CHistoryMenu {
 public:
     // Entry i of the popup has command id kFirstEntryId + i.
     static constexpr UINT kFirstEntryId = 1000;
-    // What a button may not make an entry grow beyond.
+    // The most a button may ask for; the margins come on top.
     static constexpr LONG kMaxEntryWidth = 1200;
     static constexpr LONG kMaxEntryHeight = 800;
     // The popup's frame around the entries.

@@ -120,6 +120,12 @@ std::wstring TakeTaskText(IDvlButton* entry, UINT code) {
 std::wstring CMenuTestBar::TipText(IDvlButton* entry) { return TakeTaskText(entry, 22); }
 std::wstring CMenuTestBar::TipCaption(IDvlButton* entry) { return TakeTaskText(entry, 24); }
 
+void CMenuTestBar::ReleaseRoot() {
+    if (m_root) m_root->Release();
+    m_root = nullptr;
+    m_button = nullptr;
+}
+
 LONG CMenuTestBar::SharedHolds() const { return m_button->GetStore().GetLock().GetSharedCount(); }
 
 // ---- pixels -----------------------------------------------------------------------------

@@ -55,6 +55,9 @@ public:
     std::wstring TipText(IDvlButton* entry);
     std::wstring TipCaption(IDvlButton* entry);
     LONG SharedHolds() const;
+    // The bar lets go of its button: the watcher ends, the store goes, the
+    // history files stay. Nothing of the button may be asked afterwards.
+    void ReleaseRoot();
 
     CRootTestHost host;
 

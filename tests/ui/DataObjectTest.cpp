@@ -10,6 +10,7 @@
 #include "clipdata/CClipboardItem.h"
 #include "plugin/CPlugin.h"
 #include "tests/support/COtherApp.h"
+#include "tests/support/CTestClipboard.h"
 #include "tests/ui/CMenuTestBar.h"
 #include "tests/ui/RootTestSupport.h"
 #include "ui/CClipBoardButton.h"
@@ -292,4 +293,33 @@ TEST_F(DataObject, AnotherProgramReadsEveryFormatHandedToOlesClipboard) {
     EXPECT_TRUE(WaitUntil([&] { return first->IsCurrent(); }));
     EXPECT_EQ(2, bar.Count());
     EXPECT_EQ(2u, SnapshotFileCount());
+}
+
+// OLE's clipboard may render an entry long after the bar released both the
+// entry and the button that made it (the store and its watcher are gone by
+// then): the data object needs nothing but its item, and its last release
+// ends the entry.
+TEST_F(DataObject, OlesClipboardRendersAnEntryWhoseButtonIsGone) {
+    Format picture = Dib(6, 4, 3);
+    ASSERT_TRUE(bar.Copy({Unicode(L"outlives its button"), picture}, 1));
+    const LONG withButton = ModuleObjectCount();
+    {
+        Entry entry = bar.Newest();
+        ComPtr<IDataObject> data = DataOf(entry.Get());
+        ASSERT_TRUE(data);
+        ASSERT_EQ(S_OK, OleSetClipboard(data.Get()));
+    }
+    bar.ReleaseRoot();
+    EXPECT_EQ(withButton - 1, ModuleObjectCount()) << "the button and its wrapper are gone, the entry is not";
+
+    ASSERT_TRUE(WaitUntil([] { return OleFlushClipboard() == S_OK; }));
+    EXPECT_EQ(withButton - 2, ModuleObjectCount()) << "flushed: OLE let go of the entry";
+    EXPECT_EQ(L"outlives its button", ClipboardText());
+    std::vector<BYTE> dib;
+    {
+        mxtest::CTestClipboard clipboard;
+        ASSERT_TRUE(clipboard.IsOpen());
+        dib = mxtest::ClipboardBytes(CF_DIB);
+    }
+    EXPECT_TRUE(SameBlock(picture.bytes, dib));
 }

@@ -7,7 +7,10 @@
 #include "base/CPluginStream.h"
 #include "base/Unique.h"
 #include "clipdata/CClipboardItem.h"
+#include "host/CDvlHostSite.h"
+#include "host/CHistoryMenu.h"
 #include "host/CMessageBoxAnswerer.h"
+#include "host/HostOptions.h"
 #include "plugin/CPlugin.h"
 #include "tests/ui/CGermanBarFolder.h"
 #include "tests/ui/CMenuTestBar.h"
@@ -258,6 +261,53 @@ TEST_F(MenuItem, AnEntryDrawsItsIconOverlaysPreviewAndRule) {
         EXPECT_GT(textPixels, 20) << size;
         for (int x = left; x < 200; ++x)
             for (int y = 35 - 3; y < 35; ++y) ASSERT_EQ(0xFFFFFFu, plain.At(x, y)) << x << "," << y;
+    }
+}
+
+// The stand-in bar's menu, drawn as it shows it: each entry gets the room
+// it draws in, so a preview line is not broken and the thumbnail keeps its
+// gap above the rule.
+TEST_F(MenuItem, TheBarGivesEveryEntryTheRoomItDrawsIn) {
+    ASSERT_TRUE(bar.Copy({Unicode(L"several words that fit on one line")}, 1));
+    ASSERT_TRUE(bar.Copy({Dib(40, 30, 5)}, 2));
+    Microsoft::WRL::ComPtr<CDvlHostSite> site;
+    *site.GetAddressOf() = new CDvlHostSite(HostOptions(), nullptr, L"");
+    CHistoryMenu menu(bar.Root(), site.Get());
+    ASSERT_EQ(S_OK, menu.Refresh(true));
+    ASSERT_EQ(2u, menu.Count());
+    UINT width = 0, height = 0;
+    std::vector<BYTE> rgba;
+    ASSERT_EQ(S_OK, menu.Render(-1, width, height, rgba));
+    auto pixel = [&](LONG x, LONG y) {
+        const BYTE* p = &rgba[(static_cast<size_t>(y) * width + x) * 4];
+        return RGB(p[0], p[1], p[2]);
+    };
+    TEXTMETRICW font{};
+    {
+        mx::unique_window_dc screen(nullptr);
+        mx::unique_select_object select(screen.get(), site->MenuFont());
+        GetTextMetricsW(screen.get(), &font);
+    }
+
+    const LONG* margins = CDvlHostSite::kEntryMargins;
+    const LONG frame = CHistoryMenu::kFrame;
+    const LONG previewLeft = frame + margins[0] + 32 + 4, right = frame + menu.EntryWidth();
+    LONG top = frame;
+    for (size_t i = 0; i < menu.Count(); ++i) {
+        const COLORREF background = pixel(frame, top);
+        const LONG rule = top + menu.Size(i).cy - margins[3];
+        EXPECT_NE(background, pixel(previewLeft, rule)) << i << ": the rule";
+        LONG firstInk = -1, lastInk = -1;
+        for (LONG y = top; y < rule; ++y)
+            for (LONG x = previewLeft; x < right; ++x)
+                if (pixel(x, y) != background) {
+                    if (firstInk < 0) firstInk = y;
+                    lastInk = y;
+                }
+        ASSERT_GE(firstInk, 0) << i << ": a preview";
+        EXPECT_LT(lastInk, rule - 3) << i << ": the preview stays clear of the rule";
+        if (i == 0) EXPECT_LE(lastInk - firstInk, font.tmHeight) << "the text on one line";
+        top += menu.Size(i).cy;
     }
 }
 
