@@ -155,12 +155,12 @@ void CBarMenus::ShowEntryContext(size_t index, POINT at) {
     if (index >= m_runner.Menu().Count()) return;
     // The entry stays alive while its command runs, even if it deletes itself.
     Microsoft::WRL::ComPtr<IDvlButton> entry = m_runner.Menu().Button(index);
-    CContextMenu menu(entry.Get(), CContextMenu::BarCommand::Delete);
+    CContextMenu menu(entry.Get(), CContextMenu::BarCommand::Delete, m_runner.Language());
     menu.Choose(TrackContext(menu, at));
 }
 
 void CBarMenus::ShowButtonContext(POINT at) {
-    CContextMenu menu(m_runner.Button(), CContextMenu::BarCommand::Properties);
+    CContextMenu menu(m_runner.Button(), CContextMenu::BarCommand::Properties, m_runner.Language());
     menu.Choose(TrackContext(menu, at));
 }
 

@@ -36,6 +36,7 @@ public:
     CBarWindow& Bar() { return m_bar; }
     const CLSID& PluginClass() const { return m_clsid; }
     const std::wstring& Name() const { return m_name; }
+    LANGID Language() const { return static_cast<LANGID>(m_options.language); }
     const std::wstring& SettingsPath() const { return m_settings.Path(); }
     HANDLE UpdateEvent() const { return m_updateEvent; }
     const std::wstring& Error() const { return m_error; }

@@ -1,6 +1,6 @@
 #include "host/CContextMenu.h"
 
-CContextMenu::CContextMenu(IDvlButton* button, BarCommand command)
+CContextMenu::CContextMenu(IDvlButton* button, BarCommand command, LANGID language)
     : m_button(button), m_command(command), m_menu(CreatePopupMenu()) {
     if (!m_menu || !button) return;
     button->AddMenuItems(m_menu.get(), 0, kFirstId, 0);
@@ -14,14 +14,16 @@ CContextMenu::CContextMenu(IDvlButton* button, BarCommand command)
     }
     if (command == BarCommand::None) return;
     if (count > 0) AppendMenuW(m_menu.get(), MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(m_menu.get(), MF_STRING, kBarCommandId, BarCommandText(command));
-    m_items.push_back({0, BarCommandText(command), 0});
+    const wchar_t* text = BarCommandText(command, language);
+    AppendMenuW(m_menu.get(), MF_STRING, kBarCommandId, text);
+    m_items.push_back({0, text, 0});
 }
 
-const wchar_t* CContextMenu::BarCommandText(BarCommand command) {
+const wchar_t* CContextMenu::BarCommandText(BarCommand command, LANGID language) {
+    const bool german = PRIMARYLANGID(language) == LANG_GERMAN;
     switch (command) {
-    case BarCommand::Delete: return L"Delete";
-    case BarCommand::Properties: return L"Properties";
+    case BarCommand::Delete: return german ? L"L\u00F6schen" : L"Delete";
+    case BarCommand::Properties: return german ? L"Eigenschaften" : L"Properties";
     default: return L"";
     }
 }

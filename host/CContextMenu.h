@@ -1,7 +1,8 @@
 // A button's context menu as the bar shows it: the button's own entries
 // (AddMenuItems, numbered from 1 for MenuCommand), a separator, then the
 // bar's own command for that kind of button: Delete for a history entry,
-// Properties for the button on the bar.
+// Properties for the button on the bar, in the bar's language (German or
+// English).
 #pragma once
 #include <windows.h>
 #include <string>
@@ -21,8 +22,9 @@ public:
     static constexpr UINT kFirstId = 100;
     // The bar's own command: below every id the button can use.
     static constexpr UINT kBarCommandId = 1;
+    static constexpr LANGID kEnglish = 1033;
 
-    CContextMenu(IDvlButton* button, BarCommand command);
+    CContextMenu(IDvlButton* button, BarCommand command, LANGID language = kEnglish);
 
     HMENU Handle() const { return m_menu.get(); }
     const std::vector<Item>& Items() const { return m_items; }
@@ -36,7 +38,7 @@ public:
     // As Choose, by the button's entry number.
     HRESULT ChooseNumber(UINT number) const;
 
-    static const wchar_t* BarCommandText(BarCommand command);
+    static const wchar_t* BarCommandText(BarCommand command, LANGID language = kEnglish);
 
 private:
     IDvlButton* m_button;

@@ -96,7 +96,8 @@ pictures() {
     "shot-context 3 out/context-entry.png" "shot-context 0 out/context-button.png" \
     2>&1 | tee out/pictures.txt
   echo "== dvlhost.exe script --lang 1031 (German)"
-  wine "$host" script --clsid "$clsid" --lang 1031 "render-menu out/menu-de.png" \
+  # Which entry is current is not kept across runs: the file list is chosen again.
+  wine "$host" script --clsid "$clsid" --lang 1031 "choose 4" "run 1" "render-menu out/menu-de.png" \
     "render-tip 2 out/tip-de.png" "shot-context 2 out/context-entry-de.png" 2>&1 | tee -a out/pictures.txt
 }
 # The two dialogs on screen, played as a person: the properties dialog on
