@@ -1,5 +1,6 @@
 #include "host/CBarMenus.h"
 #include <ole2.h>
+#include <cstdlib>
 #include <wrl/client.h>
 #include "base/Unique.h"
 #include "host/CButtonRunner.h"
@@ -51,7 +52,7 @@ bool CBarMenus::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         return true;
     case WM_MENUDRAG:
         if (!m_history || reinterpret_cast<HMENU>(lParam) != m_history || wParam >= menu.Count()) return false;
-        m_dragFrom = static_cast<int>(wParam);
+        DragOutSelected(static_cast<int>(wParam));
         result = MND_ENDMENU;
         return true;
     case WM_ENTERIDLE:
@@ -83,15 +84,47 @@ thread_local CBarMenus* CBarMenus::s_tracking = nullptr;
 
 // The entry's context menu comes once the history menu has closed.
 void CBarMenus::OpenContextOfSelected() {
-    if (m_selected < 0 || m_contextFor >= 0) return;
+    if (m_selected < 0 || m_contextFor >= 0 || m_dragFrom >= 0) return;
     m_contextFor = m_selected;
+    EndMenu();
+}
+
+void CBarMenus::DragOutSelected(int index) {
+    if (index < 0 || m_dragFrom >= 0 || m_contextFor >= 0) return;
+    m_dragFrom = index;
     EndMenu();
 }
 
 LRESULT CALLBACK CBarMenus::MenuLoopHook(int code, WPARAM wParam, LPARAM lParam) {
     const MSG* msg = reinterpret_cast<const MSG*>(lParam);
-    if (code == HC_ACTION && s_tracking && msg && msg->message == WM_RBUTTONUP) s_tracking->OpenContextOfSelected();
+    if (code == HC_ACTION && s_tracking && msg) s_tracking->OnMenuLoopMouse(*msg);
     return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The menu loop may look at a message several times before taking it: the
+// press is kept until the button goes up, and a drag starts only once.
+void CBarMenus::OnMenuLoopMouse(const MSG& msg) {
+    switch (msg.message) {
+    case WM_RBUTTONUP:
+        OpenContextOfSelected();
+        break;
+    case WM_LBUTTONDOWN:
+        if (m_pressedOn < 0 && m_selected >= 0) {
+            m_pressedOn = m_selected;
+            m_pressedAt = msg.pt;
+        }
+        break;
+    case WM_LBUTTONUP:
+        m_pressedOn = -1;
+        break;
+    case WM_MOUSEMOVE:
+        if (m_pressedOn >= 0 && (abs(msg.pt.x - m_pressedAt.x) > GetSystemMetrics(SM_CXDRAG) ||
+                                 abs(msg.pt.y - m_pressedAt.y) > GetSystemMetrics(SM_CYDRAG)))
+            DragOutSelected(m_pressedOn);
+        break;
+    default:
+        break;
+    }
 }
 
 void CBarMenus::OnMenuSelect(UINT item, UINT flags, HMENU menu) {
@@ -124,7 +157,7 @@ void CBarMenus::ShowHistory(POINT at) {
         PostMessageW(bar, WM_KEYDOWN, VK_DOWN, 0);
     m_history = popup.get();
     m_shown = false;
-    m_contextFor = m_dragFrom = m_selected = -1;
+    m_contextFor = m_dragFrom = m_selected = m_pressedOn = -1;
     SetForegroundWindow(bar);
     s_tracking = this;
     UINT chosen;

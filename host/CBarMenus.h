@@ -3,8 +3,9 @@
 // the highlighted one its tooltip. A right-click on an entry closes the menu
 // and shows the entry's context menu with the bar's Delete; a right-click on
 // the button shows the button's context menu with the bar's Properties. An
-// entry dragged out of the menu is handed to OLE's drag and drop as data,
-// where the system's menus report the drag.
+// entry dragged out of the menu is handed to OLE's drag and drop as data:
+// where the system's menus report the drag, and where they do not (Wine), a
+// press on an entry followed by a move beyond the drag distance.
 #pragma once
 #include <windows.h>
 #include <functional>
@@ -45,9 +46,13 @@ private:
     void OnMenuSelect(UINT item, UINT flags, HMENU menu);
     void OpenContextOfSelected();
     // Sees the messages the menu loop takes: a right-click while an entry is
-    // highlighted opens that entry's context menu, also where the system's
-    // menus do not report WM_MENURBUTTONUP.
+    // highlighted opens that entry's context menu, and a press on an entry
+    // that moves beyond the drag distance drags it out, also where the
+    // system's menus report neither (WM_MENURBUTTONUP, WM_MENUDRAG).
     static LRESULT CALLBACK MenuLoopHook(int code, WPARAM wParam, LPARAM lParam);
+    void OnMenuLoopMouse(const MSG& msg);
+    // Ends the menu; the entry's drag starts once the menu has closed.
+    void DragOutSelected(int index);
     void OnEnterIdle(HWND menuWindow);
     void StartDrag(size_t index);
     UINT TrackContext(const CContextMenu& menu, POINT at);
@@ -59,5 +64,7 @@ private:
     int m_contextFor = -1;      // an entry right-clicked in the history menu
     int m_dragFrom = -1;        // an entry dragged out of the history menu
     int m_selected = -1;        // the entry highlighted in the history menu
+    int m_pressedOn = -1;       // the entry the left button went down on
+    POINT m_pressedAt{};        // where, on the screen
     static thread_local CBarMenus* s_tracking;  // whose history menu is up
 };
