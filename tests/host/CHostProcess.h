@@ -25,6 +25,8 @@ public:
     // Waits until standard output holds the text; false on time-out or when
     // the program ended without printing it.
     bool WaitForText(const std::string& text, DWORD timeoutMs = 20000);
+    // True once the started program has ended (or none was started).
+    bool Ended() const { return !m_process || WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0; }
     // Waits for the end (killing the program after the time-out) and answers
     // the exit code, or -1.
     int Finish(DWORD timeoutMs = 60000);

@@ -85,6 +85,17 @@ protected:
         return L" --clsid " + CGuidText::Format(CLSID_Mirabex) + L" --name Mirabex --settings \"" +
                folder.File(L"mirabex.settings") + L"\"";
     }
+    // Settings with capture on and entries allowed to give their data object.
+    void AllowDragging() {
+        CPluginStream settings;
+        settings.BeginGroup(L"Settings");
+        settings.WriteInt(L"Enable", 1);
+        settings.WriteInt(L"allowDrag", 1);
+        settings.EndGroup();
+        std::vector<BYTE> bytes;
+        ASSERT_EQ(S_OK, CSettingsFile::ReadStream(StreamOf(settings).Get(), bytes));
+        ASSERT_FALSE(folder.Write(L"mirabex.settings", bytes).empty());
+    }
     // Starts a script and waits until its button watches the clipboard.
     void StartScript(const std::wstring& steps) {
         ASSERT_TRUE(host.Start(L"script " + steps + Options()));
@@ -282,14 +293,7 @@ TEST_F(RootInHost, TheHistoryMenuThroughTheBar) {
 // stays there as real data; the watcher takes the copy for the entry it
 // came from.
 TEST_F(RootInHost, AnEntryHandedToOlesClipboard) {
-    CPluginStream settings;
-    settings.BeginGroup(L"Settings");
-    settings.WriteInt(L"Enable", 1);
-    settings.WriteInt(L"allowDrag", 1);
-    settings.EndGroup();
-    std::vector<BYTE> bytes;
-    ASSERT_EQ(S_OK, CSettingsFile::ReadStream(StreamOf(settings).Get(), bytes));
-    ASSERT_FALSE(folder.Write(L"mirabex.settings", bytes).empty());
+    AllowDragging();
     StartScript(L"\"wait-items 1 20\" \"wait-items 2 20\" \"ole-copy 1\" clipboard \"wait-clipboard <i>older</i>\" entries");
     ASSERT_TRUE(RunOtherApp({L"texthtml:<i>older</i>"}));
     ASSERT_TRUE(host.WaitForText("items: 1\n")) << host.Out() << host.Err();
@@ -323,4 +327,185 @@ TEST_F(RootInHost, PropertiesAndSaveThroughTheBar) {
     const std::wstring text = L"through the bar";
     auto bytes = reinterpret_cast<const BYTE*>(text.data());
     EXPECT_EQ(std::vector<BYTE>(bytes, bytes + text.size() * sizeof(wchar_t)), mxtest::ReadFileBytes(saved));
+}
+
+namespace {
+
+// A window of this process that takes what is dropped on it and keeps the
+// text of the drop.
+class CDropWindow : public IDropTarget {
+public:
+    explicit CDropWindow(RECT at) {
+        OleInitialize(nullptr);
+        WNDCLASSW type{};
+        type.lpfnWndProc = DefWindowProcW;
+        type.lpszClassName = L"mx drop window";
+        type.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+        RegisterClassW(&type);
+        m_window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, type.lpszClassName, L"drop here",
+                                   WS_POPUP | WS_BORDER | WS_VISIBLE, at.left, at.top, at.right - at.left,
+                                   at.bottom - at.top, nullptr, nullptr, nullptr, nullptr);
+        m_registered = m_window && RegisterDragDrop(m_window, this) == S_OK;
+    }
+    ~CDropWindow() {
+        if (m_registered) RevokeDragDrop(m_window);
+        if (m_window) DestroyWindow(m_window);
+        OleUninitialize();
+    }
+    bool Ready() const { return m_registered; }
+    bool Dropped() const { return m_dropped; }
+    const std::wstring& Text() const { return m_text; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        *out = riid == IID_IUnknown || riid == IID_IDropTarget ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    // Lives on the test's stack, longer than any holder.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+        *effect = DROPEFFECT_COPY;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
+        *effect = DROPEFFECT_COPY;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+        FORMATETC format = {CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        STGMEDIUM medium{};
+        if (data->GetData(&format, &medium) == S_OK) {
+            if (auto text = static_cast<const wchar_t*>(GlobalLock(medium.hGlobal))) m_text = text;
+            GlobalUnlock(medium.hGlobal);
+            ReleaseStgMedium(&medium);
+        }
+        *effect = DROPEFFECT_COPY;
+        m_dropped = true;
+        return S_OK;
+    }
+
+private:
+    HWND m_window = nullptr;
+    bool m_registered = false;
+    bool m_dropped = false;
+    std::wstring m_text;
+};
+
+// Mouse input as a person's hand makes it, at screen points.
+void MouseAt(POINT at, DWORD buttons = 0) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = at.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = at.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | buttons;
+    SendInput(1, &input, sizeof(input));
+}
+
+// The left button pressed for the scope: a test that stops early leaves no
+// button down behind it.
+class ButtonHeld {
+public:
+    explicit ButtonHeld(POINT at) : m_at(at) { MouseAt(at, MOUSEEVENTF_LEFTDOWN); }
+    ~ButtonHeld() { ReleaseAt(m_at); }
+    void ReleaseAt(POINT at) {
+        if (m_held) MouseAt(at, MOUSEEVENTF_LEFTUP);
+        m_held = false;
+    }
+
+private:
+    POINT m_at;
+    bool m_held = true;
+};
+
+COLORREF ScreenPixel(POINT at) {
+    HDC screen = GetDC(nullptr);
+    COLORREF colour = GetPixel(screen, at.x, at.y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+// The class of the thread's window that has the mouse captured; empty when none has.
+std::string CaptureClass(DWORD thread) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    char name[64] = "";
+    if (GetGUIThreadInfo(thread, &info) && info.hwndCapture) GetClassNameA(info.hwndCapture, name, 64);
+    return name;
+}
+
+// True while a window of the thread other than the bar and its menu (the
+// drag's own) has the mouse captured.
+bool DragHoldsTheMouse(DWORD thread) {
+    const std::string name = CaptureClass(thread);
+    return !name.empty() && name != "DVLHOST_BAR" && name != "#32768";
+}
+
+// The bar's popup menu window, once it shows.
+HWND ShownMenuOf(DWORD process) {
+    for (HWND menu = FindWindowW(L"#32768", nullptr); menu; menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(menu, &owner);
+        if (owner == process && IsWindowVisible(menu)) return menu;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// A person presses on an entry of the open menu and drags it onto a window
+// of another program: that program receives the entry's data (also where
+// the system's menus do not report the drag).
+TEST_F(RootInHost, AnEntryDraggedOutOfTheMenu) {
+    AllowDragging();
+    const std::wstring dragged = L"dragged out of the menu";
+    StartScript(L"\"wait-items 1 20\"");
+    ASSERT_TRUE(RunOtherApp({L"text:" + dragged}));
+    ASSERT_EQ(0, host.Finish()) << host.Out() << host.Err();
+    CDropWindow target({600, 500, 800, 620});
+    ASSERT_TRUE(target.Ready());
+    // The bar as a person sees it, with the history saved by the run before.
+    ASSERT_TRUE(host.Start(L"show --seconds 60" + Options()));
+    HWND bar = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (bar = FindWindowW(L"DVLHOST_BAR", nullptr)) && IsWindowVisible(bar); }, 20000));
+    DWORD barProcess = 0;
+    const DWORD barThread = GetWindowThreadProcessId(bar, &barProcess);
+
+    RECT frame{};
+    GetWindowRect(bar, &frame);
+    const POINT button = {frame.left + 20, (frame.top + frame.bottom) / 2};
+    MouseAt(button);
+    MouseAt(button, MOUSEEVENTF_LEFTDOWN);
+    MouseAt(button, MOUSEEVENTF_LEFTUP);
+    HWND menu = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (menu = ShownMenuOf(barProcess)) != nullptr; }));
+    RECT shown{};
+    GetWindowRect(menu, &shown);
+    // The entry is pressed once the menu has painted it and then highlighted
+    // it, and the press moves a little further: the menu closes and the drag
+    // begins.
+    const POINT entry = {shown.left + 80, shown.top + 15}, margin = {shown.left + 4, entry.y};
+    const COLORREF unlit = GetSysColor(COLOR_MENU);
+    ASSERT_TRUE(WaitUntil([&] { return ScreenPixel(margin) == unlit; })) << "painted";
+    MouseAt({entry.x - 5, entry.y});
+    MouseAt(entry);
+    ASSERT_TRUE(WaitUntil([&] { return ScreenPixel(margin) != unlit; })) << "highlighted";
+    ButtonHeld press(entry);
+    MouseAt({entry.x + 12, entry.y});
+    // Moves made before the drag holds the mouse would go to the windows
+    // under it, and the drag would never see its button go up.
+    ASSERT_TRUE(WaitUntil([&] { return !ShownMenuOf(barProcess) && DragHoldsTheMouse(barThread); }))
+        << "the menu closes and the drag begins; menu " << (ShownMenuOf(barProcess) ? "shown" : "gone")
+        << ", capture " << CaptureClass(barThread);
+    for (int step = 1; step <= 10; ++step)
+        MouseAt({entry.x + (700 - entry.x) * step / 10, entry.y + (560 - entry.y) * step / 10});
+    press.ReleaseAt({700, 560});
+    ASSERT_TRUE(WaitUntil([&] { return target.Dropped(); }, 20000));
+    EXPECT_EQ(dragged, target.Text());
+
+    // The bar's OLE lets go of this window's proxy only while this thread
+    // answers its messages.
+    PostMessageW(bar, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return host.Ended(); }, 30000)) << host.Out() << host.Err();
+    EXPECT_EQ(0, host.Finish()) << host.Out() << host.Err();
 }
