@@ -159,6 +159,7 @@ bool CObClipboard::RestoreItem(int id) {
 // busy clipboard) goes into the history before a restore replaces it; false
 // while it still waits.
 bool CObClipboard::CaptureUnseenChange() {
+    if (!m_captureOn) return true;
     if (m_capturePending) return false;
     const DWORD sequence = GetClipboardSequenceNumber();
     if (sequence == m_lastSequence || (m_ownSequence && sequence == m_ownSequence)) return true;
@@ -197,19 +198,25 @@ void CObClipboard::DeleteAllItems(bool includeLocked) {
 // ---- watcher thread ------------------------------------------------------------------------
 
 void CObClipboard::SetWatching(bool on) {
-    if (GetThreadHandle()) {
-        SetEvent(m_quitEvent.get());
-        PostThreadMessageW(GetThreadID(), WM_QUIT, 0, 0);
-        WaitForWatcherEnd();
-        StopThread();
-    }
-    if (on) {
-        ResetEvent(m_quitEvent.get());
-        ResetEvent(m_readyEvent.get());
-        StartThread();
-        // A restore asked for right after the start needs the window to go to.
-        WaitForWatcher(m_readyEvent.get());
-    }
+    StopWatcher();
+    m_captureOn = on;
+    if (on) StartWatcher();
+}
+
+void CObClipboard::StopWatcher() {
+    if (!GetThreadHandle()) return;
+    SetEvent(m_quitEvent.get());
+    PostThreadMessageW(GetThreadID(), WM_QUIT, 0, 0);
+    WaitForWatcherEnd();
+    StopThread();
+}
+
+void CObClipboard::StartWatcher() {
+    ResetEvent(m_quitEvent.get());
+    ResetEvent(m_readyEvent.get());
+    StartThread();
+    // A restore asked for right after the start needs the window to go to.
+    WaitForWatcher(m_readyEvent.get());
 }
 
 // The watcher may be sending a message to a window of this thread (a viewer
@@ -232,6 +239,7 @@ void CObClipboard::WaitForWatcher(HANDLE event) {
 }
 
 void CObClipboard::PostRestore(int id) {
+    if (!GetThreadHandle()) StartWatcher();
     if (HWND window = m_window) PostMessageW(window, WM_OB_RESTORE_ITEM, static_cast<WPARAM>(id), 0);
 }
 
@@ -305,13 +313,14 @@ LRESULT CObClipboard::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-// Content that was on the clipboard before the watcher joined (copied while
-// capture was paused) is not captured, however the join's notification
-// arrives.
+// Content that was on the clipboard before the watcher joined (copied or
+// restored while capture was paused) is not captured, however the join's
+// notification arrives.
 void CObClipboard::OnCreate(HWND hwnd) {
     SetPropW(hwnd, kThisProperty, this);
     m_window = hwnd;
     m_lastSequence = GetClipboardSequenceNumber();
+    if (!m_captureOn) return;
     m_busy = true;
     m_nextViewer = SetClipboardViewer(hwnd);
     m_busy = false;
@@ -321,7 +330,7 @@ void CObClipboard::OnCreate(HWND hwnd) {
 
 void CObClipboard::OnDestroy(HWND hwnd) {
     RemovePropW(hwnd, kThisProperty);
-    ChangeClipboardChain(hwnd, m_nextViewer);
+    if (m_captureOn) ChangeClipboardChain(hwnd, m_nextViewer);
     m_nextViewer = nullptr;
     m_window = nullptr;
 }
@@ -343,6 +352,7 @@ void CObClipboard::Forward(UINT msg, WPARAM wParam, LPARAM lParam) {
 // dropped.
 void CObClipboard::OnDrawClipboard(WPARAM wParam, LPARAM lParam) {
     MX_PROFILE_NOTIFIED();
+    if (!m_captureOn) return;
     if (m_busy || m_capturing) {
         m_recheck = true;
         return;

@@ -37,12 +37,16 @@ public:
     void SetEventHandler(ObClipEventHandler* handler) { m_handler = handler; }
 
     // ---- watcher (user-interface thread) ----
-    // On: starts the watcher thread (a running one is stopped first) and
-    // returns once its window is there to take restores.
+    // On: starts capturing on the watcher thread (a running one is stopped
+    // first) and returns once its window is there to take restores.
     // Off: ends the thread and waits for it.
     void SetWatching(bool on);
-    bool IsWatching() const { return GetThreadHandle() != nullptr; }
-    // Asks the watcher thread to put the item back on the clipboard.
+    // Capture runs (its thread may still be starting).
+    bool IsWatching() const { return m_captureOn; }
+    // Asks the watcher thread to put the item back on the clipboard. While
+    // capture is off this starts a watcher that only restores: it stays out
+    // of the viewer chain, so nothing copied meanwhile (nor the restore
+    // itself) becomes an entry. Owner's thread.
     void PostRestore(int id);
     // The viewer window; null while the watcher does not run.
     HWND GetWindow() const { return m_window; }
@@ -108,6 +112,8 @@ private:
     void RequestRestore(int id);
     void ScheduleRetry();
     void Forward(UINT msg, WPARAM wParam, LPARAM lParam);
+    void StartWatcher();
+    void StopWatcher();
     void RunMessageLoop();
     void WaitForWatcherEnd();
     void WaitForWatcher(HANDLE event);
@@ -116,6 +122,9 @@ private:
 
     // Watcher fields.
     std::atomic<HWND> m_window{nullptr};
+    // The watcher joins the viewer chain and captures; without it the
+    // watcher only restores. Set before its thread starts.
+    std::atomic<bool> m_captureOn{false};
     HWND m_nextViewer = nullptr;
     bool m_busy = false;
     // A capture runs; notifications that arrive meanwhile are deferred.

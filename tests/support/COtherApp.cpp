@@ -112,6 +112,22 @@ bool COtherApp::Copy(const std::string& line) {
     return true;
 }
 
+std::wstring COtherApp::PastedText() {
+    if (!Post("dump 13") || !WaitUntil([this] { return HasReply(); })) return std::wstring();
+    // "ok <size> <hex bytes>"
+    const std::string reply = Reply();
+    const size_t hex = reply.rfind(' ');
+    if (reply.compare(0, 3, "ok ") != 0 || hex == std::string::npos) return std::wstring();
+    std::wstring text;
+    for (size_t at = hex + 1; at + 4 <= reply.size(); at += 4) {
+        const unsigned low = std::stoul(reply.substr(at, 2), nullptr, 16);
+        const unsigned high = std::stoul(reply.substr(at + 2, 2), nullptr, 16);
+        if (!low && !high) break;
+        text += static_cast<wchar_t>(low | (high << 8));
+    }
+    return text;
+}
+
 bool COtherApp::HasReply() {
     if (m_pending.find('\n') != std::string::npos) return true;
     DWORD available = 0;

@@ -43,6 +43,11 @@ public:
     // number after the change and the counter value at the close are kept.
     bool Copy(const std::string& line);
 
+    // The Unicode text this program reads from the clipboard, up to its
+    // terminator; empty when there is none. This thread answers its
+    // messages meanwhile.
+    std::wstring PastedText();
+
     DWORD LastSequence() const { return m_sequence; }
     LONGLONG LastClosedAt() const { return m_closedAt; }
 

@@ -7,11 +7,13 @@
 #include "base/CPluginStream.h"
 #include "base/Unique.h"
 #include "clipdata/CClipboardItem.h"
+#include "clipdata/CHGLOBALTextformatBase.h"
 #include "host/CDvlHostSite.h"
 #include "host/CHistoryMenu.h"
 #include "host/CMessageBoxAnswerer.h"
 #include "host/HostOptions.h"
 #include "plugin/CPlugin.h"
+#include "tests/support/COtherApp.h"
 #include "tests/ui/CGermanBarFolder.h"
 #include "tests/ui/CMenuTestBar.h"
 #include "tests/ui/RootTestSupport.h"
@@ -53,6 +55,11 @@ std::wstring LocalTime(const CClipboardItem* item) {
     GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, date, 255);
     GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &local, nullptr, time, 255);
     return std::wstring(date) + L" " + time;
+}
+
+std::wstring PreviewOf(const CClipboardItem* item) {
+    auto* text = item ? dynamic_cast<CHGLOBALTextformatBase*>(item->GetMainFormat()) : nullptr;
+    return text && text->GetPreview() ? text->GetPreview() : L"";
 }
 
 bool EndsWith(const std::wstring& text, const std::wstring& tail) {
@@ -329,6 +336,37 @@ TEST_F(MenuItem, ChoosingAnEntryPutsItBackWithoutANewEntry) {
     PumpFor(200);
     EXPECT_EQ(2, bar.Count());
     EXPECT_EQ(2u, SnapshotFileCount());
+}
+
+// One pauses to copy a password: choosing and swapping still put entries
+// back, and nothing of the pause ends up in the history.
+TEST_F(MenuItem, ChoosingAndSwappingWorkWhileCaptureIsPaused) {
+    ASSERT_TRUE(bar.CopyText(L"one", 1));
+    ASSERT_TRUE(bar.CopyText(L"two", 2));
+    mxtest::COtherApp other;
+    ASSERT_TRUE(other.IsRunning());
+    ASSERT_EQ(S_OK, bar.Root()->MenuCommand(CClipBoardButton::PauseCommand, 0, 0));
+    ASSERT_FALSE(bar.Button()->GetStore().IsWatching());
+    std::vector<Entry> menu = bar.Menu();
+    ASSERT_EQ(2u, menu.size());
+    ASSERT_EQ(S_OK, menu[0]->Execute(0, 0, 0));
+    EXPECT_TRUE(WaitUntil([&] { return other.PastedText() == L"one"; }));
+    CClipboardItem* one = CMenuTestBar::ItemOf(menu[0].Get());
+    ASSERT_TRUE(WaitUntil([&] { return one->IsCurrent(); }));
+    bar.Root()->HandleMessage(25, 0, reinterpret_cast<void*>(CClipBoardButton::SwapHotKey));
+    EXPECT_TRUE(WaitUntil([&] { return other.PastedText() == L"two"; }));
+    ASSERT_TRUE(other.Copy("text copied while paused"));
+    EXPECT_EQ(2, bar.Count());
+
+    ASSERT_EQ(S_OK, bar.Root()->MenuCommand(CClipBoardButton::PauseCommand, 0, 0));
+    ASSERT_TRUE(WaitUntil([&] { return GetClipboardViewer() == bar.Button()->GetStore().GetWindow(); }));
+    ASSERT_TRUE(other.Copy("text after the pause"));
+    ASSERT_TRUE(WaitUntil([&] { return bar.Button()->GetStore().GetLastSequence() >= other.LastSequence(); }));
+    ASSERT_EQ(3, bar.Count());
+    EXPECT_EQ(L"one", PreviewOf(bar.Button()->GetStore().GetItem(0).get()));
+    EXPECT_EQ(L"two", PreviewOf(bar.Button()->GetStore().GetItem(1).get()));
+    EXPECT_EQ(L"after the pause", PreviewOf(bar.Button()->GetStore().GetItem(2).get()));
+    EXPECT_EQ(3u, SnapshotFileCount());
 }
 
 TEST_F(MenuItem, LockSaveAndDelete) {
