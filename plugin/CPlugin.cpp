@@ -376,10 +376,13 @@ void* CPlugin::DeletingDestructor(UINT deleteFlag) {
 // CDvlContainer: each operation reaches the bar through its stored site; a
 // wrapper without a site answers with the defaults and sends nothing.
 
-bool CPlugin::QueryMetrics(DVLMETRICS* metrics) {
-    *metrics = {};
-    metrics->cbSize = sizeof(DVLMETRICS);
-    return m_site && SUCCEEDED(m_site->GetMetrics(metrics));
+// Bars differ in what their metrics slot answers: whatever it answers, the
+// fields it filled count, and one it left zero keeps its default.
+DVLMETRICS CPlugin::QueryMetrics() {
+    DVLMETRICS metrics = {};
+    metrics.cbSize = sizeof(DVLMETRICS);
+    if (m_site) m_site->GetMetrics(&metrics);
+    return metrics;
 }
 
 HRESULT CPlugin::Request(UINT code, UINT_PTR arg, void* ptr) {
@@ -395,8 +398,8 @@ HRESULT CPlugin::GetIconOffset(POINT* offset, const RECT* rect, DWORD flags) {
 }
 
 DWORD CPlugin::GetIconSize() {
-    DVLMETRICS metrics;
-    return QueryMetrics(&metrics) ? metrics.iconSize : 16;
+    const DWORD size = QueryMetrics().iconSize;
+    return size ? size : 16;
 }
 
 DWORD CPlugin::GetIconFlags() {
@@ -406,13 +409,11 @@ DWORD CPlugin::GetIconFlags() {
 }
 
 DWORD CPlugin::GetMetricsValue4() {
-    DVLMETRICS metrics;
-    return QueryMetrics(&metrics) ? metrics.value4 : 0;
+    return QueryMetrics().value4;
 }
 
 HFONT CPlugin::GetMenuFont() {
-    DVLMETRICS metrics;
-    return QueryMetrics(&metrics) ? metrics.menuFont : nullptr;
+    return QueryMetrics().menuFont;
 }
 
 COLORREF CPlugin::GetEntryTextColor() {

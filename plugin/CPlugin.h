@@ -85,7 +85,7 @@ private:
     CPlugin(const CPlugin&) = delete;
     CPlugin& operator=(const CPlugin&) = delete;
 
-    bool QueryMetrics(DVLMETRICS* metrics);
+    DVLMETRICS QueryMetrics();
     HRESULT Request(UINT code, UINT_PTR arg, void* ptr);
     HRESULT HandleValueMessage(UINT code, UINT arg, void* out);
     HRESULT HandleRecordMessage(UINT code, UINT arg, void* out);

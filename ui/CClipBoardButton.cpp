@@ -1,5 +1,6 @@
 #include "ui/CClipBoardButton.h"
 #include <shlwapi.h>
+#include <algorithm>
 #include <cwchar>
 #include <new>
 #include <string>
@@ -56,6 +57,9 @@ CClipBoardButton::~CClipBoardButton() {
     ReleaseEnumeration();
     m_enabled = 0;
     m_store.SetWatching(false);
+    // References the bar never gave back.
+    for (CClipboardItem* item : m_handedOut) ItemRef::adopt(item);
+    m_handedOut.clear();
     {
         std::lock_guard<std::mutex> guard(m_eventGuard);
         m_updateEvent.reset();
@@ -181,7 +185,7 @@ BOOL CClipBoardButton::GetChildFirst(DVLENUMCHILD* record) {
         return FALSE;
     }
     PutChildText(record, item.get());
-    record->item = item.detach();
+    record->item = HandOut(std::move(item));
     record->next = 1;
     return TRUE;
 }
@@ -199,18 +203,33 @@ BOOL CClipBoardButton::GetChildNext(DVLENUMCHILD* record) {
         return FALSE;
     }
     PutChildText(record, item.get());
-    record->item = item.detach();
+    record->item = HandOut(std::move(item));
     record->next = static_cast<UINT>(index + 1);
     return TRUE;
 }
 
-// The bar hands back the enumeration record whose item it is done with.
-BOOL CClipBoardButton::ReleaseChild(void* record) {
-    auto child = static_cast<DVLENUMCHILD*>(record);
-    if (!child || !child->item) return FALSE;
-    ItemRef::adopt(static_cast<CClipboardItem*>(child->item));
-    child->item = nullptr;
+// Bars hand back either the item or the enumeration record that held it.
+// Only a reference this button handed out and has not had back is released;
+// the bar's record is left as it is.
+BOOL CClipBoardButton::ReleaseChild(void* itemOrRecord) {
+    if (!itemOrRecord) return FALSE;
+    auto handed = FindHandedOut(itemOrRecord);
+    if (handed == m_handedOut.end())
+        handed = FindHandedOut(static_cast<DVLENUMCHILD*>(itemOrRecord)->item);
+    if (handed == m_handedOut.end()) return FALSE;
+    CClipboardItem* item = *handed;
+    m_handedOut.erase(handed);
+    ItemRef::adopt(item);
     return TRUE;
+}
+
+void* CClipBoardButton::HandOut(ItemRef item) {
+    m_handedOut.push_back(item.get());
+    return item.detach();
+}
+
+std::vector<CClipboardItem*>::iterator CClipBoardButton::FindHandedOut(const void* item) {
+    return std::find(m_handedOut.begin(), m_handedOut.end(), item);
 }
 
 // The bar passes only items it got from this button's walk.

@@ -34,7 +34,7 @@ public:
     DWORD OnMessage9() override;
     BOOL GetChildFirst(DVLENUMCHILD* record) override;
     BOOL GetChildNext(DVLENUMCHILD* record) override;
-    BOOL ReleaseChild(void* record) override;
+    BOOL ReleaseChild(void* itemOrRecord) override;
     BOOL CreateChildButton(DvlCreateChild* record) override;
     HANDLE CreateUpdateEvent() override;
     void CloseUpdateEvent(HANDLE event) override;
@@ -106,6 +106,9 @@ private:
     bool RunProperties();
     void NotifyHost();
     static void PutChildText(DVLENUMCHILD* record, const CClipboardItem* item);
+    // The walk's reference, passed to the bar and remembered until it comes back.
+    void* HandOut(ItemRef item);
+    std::vector<CClipboardItem*>::iterator FindHandedOut(const void* item);
     static CClipboardItem* EntryItem(CDvlButton* button);
     static bool IsRealIcon(HICON icon);
 
@@ -124,5 +127,7 @@ private:
     // The enumeration's shared hold on the store's lock, from message 13 to
     // the message 14 that runs past the end (the bar's thread only).
     std::optional<CObReadWriteLock::SharedHold> m_walkHold;
+    // Items whose walk reference the bar holds, once per reference.
+    std::vector<CClipboardItem*> m_handedOut;
     CMyEngine m_engine;
 };

@@ -45,6 +45,18 @@ TEST(Container, MetricsQueriesUseOneThirtyTwoByteRecord) {
     ASSERT_EQ(3u, calls.size());
     for (auto& call : calls) EXPECT_EQ(32u, call.initial);
     EXPECT_EQ(3u, sited.host.calls.size());
+
+    // A bar whose slot answers no success code still gave its fields; one it
+    // left zero keeps its default.
+    for (HRESULT answer : {S_FALSE, E_NOTIMPL}) {
+        sited.host.metricsAnswer = answer;
+        sited.host.iconSize = 32;
+        EXPECT_EQ(32u, sited.container->GetIconSize()) << answer;
+        EXPECT_EQ(0x44u, sited.container->GetMetricsValue4()) << answer;
+        EXPECT_EQ(font, sited.container->GetMenuFont()) << answer;
+        sited.host.iconSize = 0;
+        EXPECT_EQ(16u, sited.container->GetIconSize()) << answer;
+    }
 }
 
 TEST(Container, EveryOperationReachesItsSlotOrRequest) {

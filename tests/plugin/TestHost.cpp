@@ -46,7 +46,7 @@ HRESULT TestHost::GetMetrics(void* self, DVLMETRICS* metrics) {
     metrics->value4 = host->metricsValue4;
     metrics->menuFont = host->menuFont;
     metrics->iconSize = host->iconSize;
-    return S_OK;
+    return host->metricsAnswer;
 }
 
 HWND TestHost::GetBarWindow(void* self) {

@@ -32,6 +32,7 @@ struct TestHost {
 
     // Answers.
     DWORD iconSize = 16;
+    HRESULT metricsAnswer = S_OK;  // what slot 3 answers, whatever it filled
     DWORD metricsValue4 = 0;
     HFONT menuFont = nullptr;
     HWND barWindow = nullptr;

@@ -484,6 +484,60 @@ TEST_F(RootButton, TheWalkHoldsTheLockUntilItRunsPastTheEnd) {
     EXPECT_EQ(0, SharedHolds());
 }
 
+LONG References(CClipboardItem* item) {
+    const LONG count = item->AddRef();
+    item->Release();
+    return count - 1;
+}
+
+void ExpectRecord(const DVLENUMCHILD& record, const WCHAR* text, void* item, UINT next) {
+    EXPECT_EQ(text, record.text);
+    EXPECT_EQ(item, record.item);
+    EXPECT_EQ(next, record.next);
+}
+
+// Bars hand back the item itself or the enumeration record that held it.
+TEST_F(RootButton, ReleasingAChildTakesTheItemOrItsRecordAndNothingElse) {
+    LoadEmpty();
+    ASSERT_TRUE(CopyAndWait(L"first", 1));
+    ASSERT_TRUE(CopyAndWait(L"second", 2));
+    ItemRef first = button->GetStore().GetItem(0), second = button->GetStore().GetItem(1);
+    ASSERT_TRUE(first && second);
+    const LONG firstRefs = References(first.get()), secondRefs = References(second.get());
+    WCHAR text[MAX_PATH] = L"";
+    DVLENUMCHILD record{text, nullptr, 0};
+    ASSERT_EQ(S_OK, plugin->HandleMessage(13, 0, &record));
+    ASSERT_EQ(first.get(), record.item);
+    EXPECT_EQ(firstRefs + 1, References(first.get()));
+
+    // The record: its item goes back once; the bar's record stays as it was.
+    EXPECT_EQ(S_OK, plugin->HandleMessage(15, 0, &record));
+    EXPECT_EQ(firstRefs, References(first.get()));
+    ExpectRecord(record, text, first.get(), 1);
+    EXPECT_EQ(S_FALSE, plugin->HandleMessage(15, 0, &record));
+    EXPECT_EQ(S_FALSE, plugin->HandleMessage(15, 0, first.get()));
+    EXPECT_EQ(firstRefs, References(first.get()));
+
+    // Pointers that name nothing handed out release nothing.
+    ASSERT_EQ(S_OK, plugin->HandleMessage(14, 0, &record));
+    ASSERT_EQ(second.get(), record.item);
+    DVLENUMCHILD stranger{nullptr, first.get(), 0};
+    EXPECT_EQ(S_FALSE, plugin->HandleMessage(15, 0, &stranger));
+    void* zeros[4] = {};
+    EXPECT_EQ(S_FALSE, plugin->HandleMessage(15, 0, zeros));
+    EXPECT_EQ(firstRefs, References(first.get()));
+    EXPECT_EQ(secondRefs + 1, References(second.get()));
+
+    // The item itself.
+    EXPECT_EQ(S_OK, plugin->HandleMessage(15, 0, second.get()));
+    EXPECT_EQ(secondRefs, References(second.get()));
+    ExpectRecord(record, text, second.get(), 2);
+    EXPECT_EQ(S_FALSE, plugin->HandleMessage(15, 0, &record));
+    EXPECT_EQ(secondRefs, References(second.get()));
+    EXPECT_EQ(S_FALSE, plugin->HandleMessage(14, 0, &record));
+    EXPECT_EQ(0, SharedHolds());
+}
+
 TEST_F(RootButton, ReleasingTheButtonInTheMiddleOfAWalkDoesNotHang) {
     LoadEmpty();
     ASSERT_TRUE(CopyAndWait(L"one", 1));
