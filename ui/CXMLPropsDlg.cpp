@@ -78,6 +78,7 @@ void CXMLPropsDlg::OnInitDialog() {
     SetControlValue(kOpenMenuHotKey, m_values.openMenuHotKey);
     SetControlValue(kSwapHotKey, m_values.swapHotKey);
     SetControlValue(kQueueSize, m_values.queueSize);
+    if (CZABElement* field = FindById(kQueueSize)) m_shownQueueSize = field->GetTextOr(L"");
     SetControlValue(kConfirmDeleteOne, m_values.confirmDeleteOne);
     SetControlValue(kConfirmDeleteAll, m_values.confirmDeleteAll);
     SetControlValue(kAllowDrag, m_values.allowDrag);
@@ -88,6 +89,9 @@ void CXMLPropsDlg::OnInitDialog() {
 bool CXMLPropsDlg::ReadQueueSize() {
     CZABElement* field = FindById(kQueueSize);
     if (!field) return true;
+    // Only what the user typed is refused or brought down: the size the
+    // dialog opened with stays as it is, however large.
+    if (m_shownQueueSize == field->GetTextOr(L"")) return true;
     int size = ParseCount(field->GetText(), kMaxQueueSize);
     if (size < 0) {
         PointUserAt(m_window, field);

@@ -23,8 +23,9 @@ public:
     explicit CXMLPropsDlg(CZABEngine* engine);
 
     void OnInitDialog() override;
-    // OK keeps the dialog open while the queue size is no number, or a
-    // negative one, and brings one above the largest down to it.
+    // OK keeps the dialog open while a typed queue size is no number, or a
+    // negative one, and brings one above the largest down to it; the size
+    // the dialog opened with, left as it was, is kept.
     BOOL OnClose(int reason) override;
 
     Values& GetValues() { return m_values; }
@@ -44,4 +45,6 @@ private:
     bool ReadQueueSize();
 
     Values m_values;
+    // The queue size field's text as the dialog opened.
+    std::wstring m_shownQueueSize;
 };

@@ -220,6 +220,28 @@ TEST_F(Dialogs, OkRefusesAQueueSizeThatIsNoCount) {
     EXPECT_EQ(CXMLPropsDlg::kMaxQueueSize, store.GetQueueSize());
 }
 
+// A size the dialog showed and the user left alone is no typing to mend:
+// the first OK takes it exactly, however large.
+TEST_F(Dialogs, OkKeepsAQueueSizeShownUnchanged) {
+    LoadHotKeys();
+    CObClipboard& store = button->GetStore();
+    const int stored = CXMLPropsDlg::kMaxQueueSize * 3 + 7;
+    store.SetQueueSize(stored);
+    std::wstring shown;
+    bool stayedOpen = true;
+    CDialogPlayer player(kPropertiesCaption, [&](HWND dialog) {
+        shown = CDialogPlayer::Text(CDialogPlayer::Control(dialog, L"Edit", 0));
+        CDialogPlayer::Click(GetDlgItem(dialog, IDOK));
+        stayedOpen = IsWindow(dialog) && IsWindowVisible(dialog);
+    });
+    EXPECT_EQ(S_OK, plugin->Command(DVLCMD_PROPERTIES, 0, 0));
+    player.Finish();
+    ASSERT_TRUE(player.Played());
+    EXPECT_EQ(std::to_wstring(stored), shown);
+    EXPECT_FALSE(stayedOpen);
+    EXPECT_EQ(stored, store.GetQueueSize());
+}
+
 TEST_F(Dialogs, EditPropertiesSavesWhatOkTook) {
     LoadHotKeys();
     CDialogPlayer player(kPropertiesCaption, [&](HWND dialog) {
