@@ -251,7 +251,8 @@ ULONG CMenuItem::Release() {
 }
 
 bool CMenuItem::IsDragRecordRequest(const FORMATETC* format) {
-    return format && format->cfFormat == DragRecordFormat() && (format->tymed & TYMED_HGLOBAL);
+    // The medium as every stored format takes it: global memory and nothing else.
+    return format && format->cfFormat == DragRecordFormat() && format->tymed == TYMED_HGLOBAL;
 }
 
 HRESULT CMenuItem::GetData(FORMATETC* format, STGMEDIUM* medium) {

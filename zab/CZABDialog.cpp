@@ -134,6 +134,10 @@ INT_PTR CALLBACK CZABDialog::ZABDialogProc(HWND window, UINT message, WPARAM wPa
 INT_PTR CZABDialog::Route(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* dialog = reinterpret_cast<CZABDialog*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_INITDIALOG) {
+        // Only the dialog manager's first one sets the dialog up: a later one
+        // (anyone can send it) would take lParam for the element and make
+        // every control again.
+        if (dialog) return FALSE;
         dialog = reinterpret_cast<CZABDialog*>(lParam);
         if (!dialog) return FALSE;
         ::SetWindowLongPtrW(window, GWLP_USERDATA, lParam);

@@ -153,13 +153,23 @@ HINSTANCE CZABEngine::GetInstance() const {
     return m_instance;
 }
 
+// Language documents lie beside the bar, where anyone who may write there
+// can change them: a document too large, or one with a document type (it
+// needs none, and its entities could grow without end), is not parsed at
+// all, and the table never grows beyond a bound. It is parsed from the bytes
+// checked, not from the file again.
 BOOL CZABEngine::LoadStrings(const WCHAR* path) {
-    ComPtr<IXMLDOMDocument> document = ZABLoadXmlFile(path);
+    std::vector<BYTE> bytes;
+    if (!ZABReadFile(path, kMaxLanguageBytes, &bytes) || ZABDeclaresDocumentType(bytes))
+        return FALSE;
+    ComPtr<IXMLDOMDocument> document = ZABLoadXmlBytes(bytes);
     if (!document) return FALSE;
+    ComPtr<IXMLDOMDocumentType> type;
+    if (document->get_doctype(&type) == S_OK && type) return FALSE;
     ComPtr<IXMLDOMNode> strings = SelectNode(document.Get(), L"strings");
     if (!strings) return FALSE;
-    for (ComPtr<IXMLDOMNode> row = SelectNode(strings.Get(), L"string"); row;
-         row = NextSibling(row.Get())) {
+    for (ComPtr<IXMLDOMNode> row = SelectNode(strings.Get(), L"string");
+         row && m_strings.size() < kMaxStrings; row = NextSibling(row.Get())) {
         AddRow(row.Get());
     }
     return TRUE;

@@ -32,8 +32,14 @@ public:
 
     HINSTANCE GetInstance() const;
 
+    // The largest language document read, and the most rows the table holds.
+    static constexpr size_t kMaxLanguageBytes = 4 << 20;
+    static constexpr size_t kMaxStrings = 10000;
+
     // Appends the rows of the language document at `path`; returns whether
-    // the document was read. Rows without an id are skipped.
+    // the document was read. Rows without an id are skipped, and so are the
+    // rows beyond the table's bound. A document above the size bound, or
+    // one that declares a document type, is refused and adds nothing.
     BOOL LoadStrings(const WCHAR* path);
     void ClearStrings();
     int GetStringCount() const;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include "zab/CZABEngine.h"
+#include "zab/CZABGrid.h"
 #include "zab/CZABPaint.h"
 #include "zab/CZABTab.h"
 #include "zab/ZABHotTracking.h"
@@ -80,7 +81,8 @@ BOOL CZABTabSwitcher::QueryElement(const WCHAR* type, CZABElement** out) {
 BOOL CZABTabSwitcher::LoadFromXml(IXMLDOMNode* node) {
     CZABElement::LoadFromXml(node);
     m_imageAlign = CZABEngine::GetAttrEnum(node, L"imageAlign", {L"left", L"top"}, 0);
-    m_imageSize = CZABEngine::GetAttrInt(node, L"imageSize", 16);
+    // Bounded like every size the layout takes: the tab sizes are sums of it.
+    m_imageSize = std::max(0, CZABGrid::Bounded(CZABEngine::GetAttrInt(node, L"imageSize", 16)));
     return TRUE;
 }
 
@@ -148,7 +150,7 @@ void CZABTabSwitcher::MeasureTabs() {
         m_tabHeight = std::max(m_tabHeight, height);
     }
     m_listWidth = widest + 2;
-    m_listHeight = count * (m_tabHeight + 2) + 4;
+    m_listHeight = CZABGrid::Bounded(static_cast<long long>(count) * (m_tabHeight + 2) + 4);
 }
 
 void CZABTabSwitcher::GetMinSize(SIZE* size) {

@@ -35,10 +35,13 @@ private:
 // The procedure of a window that keeps its object in the property
 // T::kProperty: the object comes as the creation parameter and is stored on
 // WM_CREATE; the property goes on WM_DESTROY. A window without the property
-// gets the default behaviour. Nothing thrown passes back into the system.
+// gets the default behaviour. A WM_CREATE sent to a window already made
+// (anyone can send one) is ignored: it would hand the window another object
+// and set it up twice. Nothing thrown passes back into the system.
 template <class T, LRESULT (T::*Handle)(HWND, UINT, WPARAM, LPARAM)>
 LRESULT CALLBACK ZABWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     T* self = nullptr;
+    if (message == WM_CREATE && ::GetPropW(window, T::kProperty)) return 0;
     if (message == WM_CREATE) {
         self = static_cast<T*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         if (self) ::SetPropW(window, T::kProperty, self);

@@ -1,8 +1,10 @@
 #include "zab/ZABXml.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
 using Microsoft::WRL::ComPtr;
 
@@ -63,6 +65,67 @@ ComPtr<IXMLDOMDocument> ZABLoadXmlFile(const WCHAR* path) {
     VARIANT source;
     V_VT(&source) = VT_BSTR;
     V_BSTR(&source) = location.get();
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    HRESULT hr = document->load(source, &ok);
+    if (hr != S_OK || ok != VARIANT_TRUE) return nullptr;
+    return document;
+}
+
+bool ZABReadFile(const WCHAR* path, size_t maxBytes, std::vector<BYTE>* bytes) {
+    if (!path || !bytes) return false;
+    mx::unique_file file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    LARGE_INTEGER size = {};
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+        static_cast<unsigned long long>(size.QuadPart) > maxBytes)
+        return false;
+    // One byte more than allowed shows a file that grew after its size was taken.
+    try {
+        bytes->assign(static_cast<size_t>(size.QuadPart) + 1, 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    size_t filled = 0;
+    for (;;) {
+        DWORD read = 0;
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes->size() - filled, 1 << 20));
+        if (!want || !::ReadFile(file.get(), bytes->data() + filled, want, &read, nullptr)) break;
+        if (!read) break;
+        filled += read;
+    }
+    if (filled > maxBytes || filled == bytes->size()) return false;
+    bytes->resize(filled);
+    return true;
+}
+
+bool ZABDeclaresDocumentType(const std::vector<BYTE>& bytes) {
+    const std::string narrow = "<!DOCTYPE";
+    std::string forms[3] = {narrow, "", ""};  // 8-bit, UTF-16LE, UTF-16BE
+    for (char c : narrow) {
+        forms[1] += {c, '\0'};
+        forms[2] += {'\0', c};
+    }
+    for (const std::string& form : forms) {
+        if (std::search(bytes.begin(), bytes.end(), form.begin(), form.end()) != bytes.end())
+            return true;
+    }
+    return false;
+}
+
+ComPtr<IXMLDOMDocument> ZABLoadXmlBytes(const std::vector<BYTE>& bytes) {
+    if (bytes.empty() || bytes.size() > 0x7FFFFFFF) return nullptr;
+    ComPtr<IXMLDOMDocument> document = ZABCreateDocument();
+    if (!document) return nullptr;
+    mx::unique_safearray array(::SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size())));
+    if (!array) return nullptr;
+    void* data = nullptr;
+    if (FAILED(::SafeArrayAccessData(array.get(), &data))) return nullptr;
+    std::memcpy(data, bytes.data(), bytes.size());
+    ::SafeArrayUnaccessData(array.get());
+    VARIANT source;
+    V_VT(&source) = VT_ARRAY | VT_UI1;
+    V_ARRAY(&source) = array.get();
     VARIANT_BOOL ok = VARIANT_FALSE;
     HRESULT hr = document->load(source, &ok);
     if (hr != S_OK || ok != VARIANT_TRUE) return nullptr;

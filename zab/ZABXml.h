@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <msxml2.h>
 #include <wrl/client.h>
+#include <vector>
 #include "base/Unique.h"
 
 __CRT_UUID_DECL(IXMLDOMNode, 0x2933bf80, 0x7b36, 0x11d2, 0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60)
@@ -13,6 +14,7 @@ __CRT_UUID_DECL(IXMLDOMElement, 0x2933bf86, 0x7b36, 0x11d2, 0xb2, 0x0e, 0x00, 0x
 
 namespace mx {
 using unique_bstr = unique_any<api_traits<BSTR, void, ::SysFreeString>>;
+using unique_safearray = unique_any<api_traits<SAFEARRAY*, HRESULT, ::SafeArrayDestroy>>;
 
 // A VARIANT that is cleared when it goes out of scope.
 class unique_variant {
@@ -37,6 +39,18 @@ Microsoft::WRL::ComPtr<IXMLDOMDocument> ZABCreateDocument();
 
 // Parses the file (or URL) at `path`; none if it is missing or not XML.
 Microsoft::WRL::ComPtr<IXMLDOMDocument> ZABLoadXmlFile(const WCHAR* path);
+
+// The whole file at `path`, read through one handle; false when it cannot
+// be read or holds more than `maxBytes`.
+bool ZABReadFile(const WCHAR* path, size_t maxBytes, std::vector<BYTE>* bytes);
+
+// Whether the document bytes declare a document type ("<!DOCTYPE"), in an
+// 8-bit encoding or in UTF-16 of either byte order.
+bool ZABDeclaresDocumentType(const std::vector<BYTE>& bytes);
+
+// Parses document bytes in whatever encoding they declare or begin with,
+// as a file would be parsed; none if they are not XML.
+Microsoft::WRL::ComPtr<IXMLDOMDocument> ZABLoadXmlBytes(const std::vector<BYTE>& bytes);
 
 // Parses UTF-16 text held in memory; a leading byte-order mark is skipped.
 // None if the text is not XML.

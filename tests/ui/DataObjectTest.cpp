@@ -149,6 +149,17 @@ TEST_F(DataObject, TheBarsDragRecordAndTheFixedAnswers) {
     medium = {};
     EXPECT_NE(S_OK, data->GetData(&stream, &medium));
     EXPECT_EQ(nullptr, medium.hGlobal);
+    // A medium mask that only includes global memory: as the stored formats answer it.
+    FORMATETC mixed = Request(record, TYMED_HGLOBAL | TYMED_ISTREAM);
+    FORMATETC mixedText = Request(CF_UNICODETEXT, TYMED_HGLOBAL | TYMED_ISTREAM);
+    EXPECT_NE(S_OK, data->QueryGetData(&mixedText));
+    EXPECT_NE(S_OK, data->QueryGetData(&mixed));
+    EXPECT_EQ(item->QueryGetData(&mixed), data->QueryGetData(&mixed));
+    medium = {};
+    EXPECT_NE(S_OK, data->GetData(&mixed, &medium));
+    in.hGlobal = BlockOf(values, sizeof(values));
+    EXPECT_EQ(E_NOTIMPL, data->SetData(&mixed, &in, FALSE));
+    GlobalFree(in.hGlobal);
     FORMATETC text = Request(CF_UNICODETEXT);
     in.hGlobal = BlockOf(values, sizeof(values));
     EXPECT_EQ(E_NOTIMPL, data->SetData(&text, &in, FALSE));

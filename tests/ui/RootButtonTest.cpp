@@ -413,6 +413,27 @@ TEST_F(RootButton, TheLanguageDocumentBesideTheBarsProgram) {
             << std::string(answerer.Question().begin(), answerer.Question().end());
         EXPECT_EQ(1, Count());
 
+        // An older document that has no text of its own for the question: a
+        // whole English question, never the translated menu caption.
+        {
+            mx::unique_file older(CreateFileW(bar.Document().c_str(), GENERIC_WRITE, 0, nullptr,
+                                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            ASSERT_TRUE(older);
+            const char text[] = "<strings><string id='menu-delall' loc='Verlauf leeren'/></strings>";
+            DWORD written = 0;
+            ASSERT_TRUE(WriteFile(older.get(), text, sizeof text - 1, &written, nullptr));
+        }
+        ASSERT_EQ(S_OK, plugin->SetLanguage(1031, nullptr));
+        EXPECT_EQ(L"Verlauf leeren", ContextMenu()[1].text);
+        CMessageBoxAnswerer english(kCaption, IDNO);
+        EXPECT_EQ(S_OK, plugin->MenuCommand(2, 0, 0));
+        english.Finish();
+        ASSERT_TRUE(english.Answered());
+        EXPECT_EQ(L"Do you want to clear the Clipboard History? The deleting is a permanent operation, you "
+                  L"cannot to return back the deleted item. The locked items will not be deleted.",
+                  english.Question());
+        EXPECT_EQ(1, Count());
+
         // A language without a document: every text at its default again.
         ASSERT_EQ(S_OK, plugin->SetLanguage(1036, nullptr));
         EXPECT_EQ(L"Pause", ContextMenu()[0].text);

@@ -2,9 +2,11 @@
 // the messages a user's keys and clicks send, and looked at in pixels.
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 #include "tests/zab/CModelessDialog.h"
 #include "tests/zab/CProbeElement.h"
 #include "tests/zab/CProbeEngine.h"
@@ -502,6 +504,52 @@ TEST_F(CustomControls, ColourButtonShowsNoColourAndItsPaletteStaysOpenUntilAChoi
     ::GetWindowRect(picker.GetWindow(), &paletteRect);
     EXPECT_EQ(buttonRect.top, paletteRect.bottom);
     EXPECT_EQ(buttonRect.left, paletteRect.left);
+}
+
+int ChildCount(HWND window) {
+    int count = 0;
+    ::EnumChildWindows(window, [](HWND, LPARAM counter) {
+        ++*reinterpret_cast<int*>(counter);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// Anyone can send a set-up message to a window that is long set up: the
+// dialog and its controls stay as they were made.
+TEST_F(CustomControls, LaterSetUpMessagesFromAnotherThreadAreIgnored) {
+    CModelessDialog& dialog = Show(
+        L"<dialog><menubar><menuitem label='Help'/></menubar>"
+        L"<url id='web' text='a link' url='x'/><hotkey id='hk'/></dialog>");
+    HWND window = dialog.GetWindow();
+    ASSERT_TRUE(window);
+    HWND link = dialog.FindById(L"web")->GetWindow();
+    CZABElement* hotkey = dialog.FindById(L"hk");
+    const int children = ChildCount(window);
+    HMENU menu = ::GetMenu(window);
+    ASSERT_TRUE(menu);
+    HANDLE linkObject = ::GetPropW(link, CZABUrl::kProperty);
+    ASSERT_TRUE(linkObject);
+    ASSERT_EQ(DLGC_STATIC, ::SendMessageW(link, WM_GETDLGCODE, 0, 0));
+
+    std::atomic<bool> sent{false};
+    std::thread other([&] {
+        ::SendMessageW(window, WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(&dialog));
+        CREATESTRUCTW create = {};
+        create.lpCreateParams = hotkey;
+        ::SendMessageW(link, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create));
+        sent = true;
+    });
+    const bool answered = mxtest::WaitUntil([&] { return sent.load(); });
+    // A window that never answered would keep the sender waiting for good.
+    if (answered) other.join(); else other.detach();
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(children, ChildCount(window));
+    EXPECT_EQ(menu, ::GetMenu(window));
+    EXPECT_EQ(link, dialog.FindById(L"web")->GetWindow());
+    EXPECT_EQ(linkObject, ::GetPropW(link, CZABUrl::kProperty));
+    // Still the link that answers, not the hotkey field it was offered.
+    EXPECT_EQ(DLGC_STATIC, ::SendMessageW(link, WM_GETDLGCODE, 0, 0));
 }
 
 }  // namespace

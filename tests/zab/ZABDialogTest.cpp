@@ -480,4 +480,47 @@ TEST_F(Dialogs, DeepestAndLargestTreesTheEngineTakesRunAsDialogs) {
     EXPECT_GT(lastRect.top, 0);
 }
 
+// Language documents lie where anyone who may write there can change them.
+// One with a document type, one too large, one with a million rows: none of
+// them changes the table, and a dialog still shows the texts it had.
+TEST_F(Dialogs, HostileLanguageDocumentsLeaveTheTextsAsTheyWere) {
+    ASSERT_TRUE(engine.LoadStrings(folder.WriteUtf8(L"good.xml",
+        "<strings><string id='greet' attr='value' loc='Guten Tag'/></strings>").c_str()));
+    const std::string withType =
+        "<?xml version='1.0'?><!DOCTYPE strings [<!ENTITY g 'Hallo'>]>"
+        "<strings><string id='greet' attr='value' loc='&g;'/></strings>";
+    EXPECT_FALSE(engine.LoadStrings(folder.WriteUtf8(L"type8.xml", withType).c_str()));
+    EXPECT_FALSE(engine.LoadStrings(
+        folder.WriteUtf16(L"type16.xml", std::wstring(withType.begin(), withType.end())).c_str()));
+    // Just over the bound, with one row and a long comment.
+    std::string large = "<strings><string id='greet' attr='value' loc='Gross'/><!--";
+    large.append(CZABEngine::kMaxLanguageBytes + 1 - large.size() - 13, 'x');
+    large += "--></strings>";
+    ASSERT_EQ(CZABEngine::kMaxLanguageBytes + 1, large.size());
+    EXPECT_FALSE(engine.LoadStrings(folder.WriteUtf8(L"large.xml", large).c_str()));
+    std::string million = "<strings>";
+    for (int i = 0; i < 1000000; ++i) million += "<string id='r'/>";
+    million += "</strings>";
+    EXPECT_FALSE(engine.LoadStrings(folder.WriteUtf8(L"million.xml", million).c_str()));
+    EXPECT_EQ(1, engine.GetStringCount());
+
+    // As many rows as fit within the size bound: the table stops at its own.
+    std::string many = "<strings>";
+    while (many.size() + 40 < CZABEngine::kMaxLanguageBytes) many += "<string id='r' loc='row'/>";
+    many += "</strings>";
+    EXPECT_TRUE(engine.LoadStrings(folder.WriteUtf8(L"many.xml", many).c_str()));
+    EXPECT_EQ(static_cast<int>(CZABEngine::kMaxStrings), engine.GetStringCount());
+
+    CTestDialog dialog(&engine);
+    std::wstring shown;
+    EXPECT_EQ(2, Run(dialog, L"<dialog><label id='l' value='Hello' locid='greet'/></dialog>",
+                     {WhenShown(dialog, [&](HWND w) {
+                         WCHAR text[64] = L"";
+                         ::GetWindowTextW(dialog.FindById(L"l")->GetWindow(), text, 64);
+                         shown = text;
+                         Key(w, VK_ESCAPE);
+                     })}));
+    EXPECT_EQ(L"Guten Tag", shown);
+}
+
 }  // namespace

@@ -2,9 +2,12 @@
 // windows, so every cell can be compared with the value worked out by hand.
 #include <gtest/gtest.h>
 #include <memory>
+#include <string>
 #include "tests/zab/CProbeElement.h"
 #include "tests/zab/CProbeEngine.h"
 #include "tests/zab/ZabTestSupport.h"
+#include "zab/CZABTab.h"
+#include "zab/ZABMeasure.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -193,6 +196,34 @@ TEST_F(Layout, HostileNumbersStayBoundedAndNeverCrash) {
     ASSERT_TRUE(tree);
     tree->Layout(0, 0, MinSize(tree).cx, MinSize(tree).cy);
     ExpectCell(L"x", 7, 8, 3, 0);
+}
+
+// A tab switcher's image size enters the sums its tabs are measured with:
+// one near the largest number stays a large size, a negative one none.
+TEST_F(Layout, TabImageSizesStayBounded) {
+    const SIZE label = ZABMeasureText(L"First");
+    struct Case {
+        const wchar_t* size;
+        long long least, most;
+    };
+    for (const Case& test : {Case{L"2147483600", 1 << 20, 4 << 20}, Case{L"-50", 0, 0}}) {
+        std::wstring xml = std::wstring(L"<probe><tabswitcher id='sw' imageAlign='top' imageSize='") +
+                           test.size + L"'><tab id='t' label='First' selected='true'/></tabswitcher></probe>";
+        CProbeElement* tree = Build(xml.c_str());
+        ASSERT_TRUE(tree);
+        SIZE size = MinSize(tree->FindById(L"sw"));
+        tree->Layout(0, 0, MinSize(tree).cx, MinSize(tree).cy);
+        const RECT tab = static_cast<CZABTab*>(tree->FindById(L"t"))->GetRect();
+        const long long height = tab.bottom - tab.top;
+        EXPECT_GE(height, test.least + label.cy + 6) << test.size;
+        EXPECT_GE(size.cx, test.least + label.cx) << test.size;
+        if (test.most) {
+            EXPECT_LE(height, test.most) << test.size;
+            EXPECT_LE(size.cx, test.most) << test.size;
+        } else {
+            EXPECT_EQ(label.cy + 6, height) << test.size;
+        }
+    }
 }
 
 }  // namespace
