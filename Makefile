@@ -1,9 +1,11 @@
 # make demo  - set up, build, and run the plug-in in the stand-in host
 # make test  - set up, build, and run every test under Wine
+# make package - the setup and the portable zip in out/
+# make run   - the stand-in bar with the plug-in on your display, until you close it
 BUILD ?= build
 DEPS_PREFIX ?= $(CURDIR)/build/deps/prefix
 
-.PHONY: all setup configure build test demo bench clean
+.PHONY: all setup configure build test demo bench package run clean
 
 all: build
 
@@ -25,6 +27,12 @@ test: build
 
 demo: build
 	scripts/demo.sh $(BUILD)
+
+package: configure
+	cmake --build $(BUILD) --target mx_package
+
+run: build
+	scripts/run.sh $(BUILD)
 
 bench: build
 	scripts/run-bench.sh $(BUILD)

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build make dpkg-dev g++-mingw-w64-x86-64-posix
   gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
-  googletest wine wine64 xvfb xauth xclip x11-apps imagemagick)
+  googletest wine wine64 xvfb xauth xclip x11-apps imagemagick nsis)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
