@@ -11,7 +11,7 @@ namespace {
 // The moves that take a value, and the ones that do not.
 const wchar_t* const kValued[] = {L"queue", L"open", L"swap", L"ask-one", L"ask-all", L"drag",
                                   L"tab", L"format", L"name", L"shot"};
-const wchar_t* const kPlain[] = {L"ok", L"cancel", L"close"};
+const wchar_t* const kPlain[] = {L"ok", L"cancel", L"close", L"labels"};
 // The check boxes of the properties dialog, in the order it makes them.
 const wchar_t* const kChecks[] = {L"ask-one", L"ask-all", L"drag"};
 // Pictures of the tabs are this tall; their texts come below.
@@ -78,7 +78,7 @@ bool CDialogMoves::Check(const std::vector<std::wstring>& words, std::wstring& e
         std::wstring name, value;
         bool valued = Split(word, name, value);
         std::vector<UINT> keys;
-        if (!valued && IsOneOf(name, kPlain, 3)) continue;
+        if (!valued && IsOneOf(name, kPlain, sizeof(kPlain) / sizeof(kPlain[0]))) continue;
         if (!valued || !IsOneOf(name, kValued, sizeof(kValued) / sizeof(kValued[0])))
             return error = L"unknown dialog move: " + word, false;
         bool onOff = value == L"on" || value == L"off";
@@ -119,6 +119,7 @@ bool CDialogMoves::Make(HWND dialog, const std::wstring& name, const std::wstrin
         return WaitClosed(dialog);
     }
     if (name == L"shot") return Shoot(dialog, value);
+    if (name == L"labels") return PrintLabels(dialog);
     if (name == L"tab") return ClickTab(dialog, Number(value) - 1);
     for (int i = 0; i < 3; ++i)
         if (name == kChecks[i]) return SetCheck(dialog, i, value);
@@ -189,4 +190,13 @@ bool CDialogMoves::Shoot(HWND dialog, const std::wstring& path) {
     if (FAILED(hr)) return false;
     CTextOut::Out(CTextOut::Format(L"dialog shot: %u x %u, %ls", width, height, path.c_str()));
     return true;
+}
+
+bool CDialogMoves::PrintLabels(HWND dialog) {
+    for (int i = 0;; ++i) {
+        HWND label = CDialogPlayer::Control(dialog, L"Static", i);
+        if (!label) return true;
+        std::wstring text = CDialogPlayer::Text(label);
+        if (IsWindowVisible(label) && !text.empty()) CTextOut::Out(L"label: " + CTextOut::Escape(text));
+    }
 }

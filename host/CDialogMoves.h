@@ -7,6 +7,7 @@
 //   format=N           chooses the Nth file type (from 1)
 //   name=PATH          types the file name
 //   shot=FILE          writes what the screen shows of the dialog as a PNG file
+//   labels             prints the texts of the labels on show ("label: TEXT")
 //   ok cancel close    the OK or Cancel button, or the close box
 // A dialog that an OK leaves open says so ("dialog: still open") and takes
 // the next moves; one still open after the last move is closed.
@@ -35,6 +36,7 @@ private:
     bool ClickTab(HWND dialog, int nth);
     bool Shoot(HWND dialog, const std::wstring& path);
     bool Press(HWND dialog, const wchar_t* buttonId);
+    bool PrintLabels(HWND dialog);
 
     std::vector<std::wstring> m_words;
     bool m_succeeded = false;

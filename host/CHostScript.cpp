@@ -69,7 +69,7 @@ const CHostScript::Step* CHostScript::Table(size_t& count) {
         {L"unlock", L"unlock N", L"unlock entry N through its context menu (nothing when it is not locked)", 1, 1, &CHostScript::Unlock},
         {L"delete", L"delete N [yes|no]", L"the bar's Delete on entry N, answering its confirmation (default yes)", 1, 2, &CHostScript::Delete},
         {L"save", L"save N [MOVE...]", L"choose \"Save...\" in entry N's context menu and play the save dialog with the moves of the properties step (without moves: cancel)", 1, 100, &CHostScript::Save},
-        {L"properties", L"properties MOVE...", L"choose Properties in the button's context menu and play the dialog: queue=N open=KEYS swap=KEYS ask-one=on|off ask-all=on|off drag=on|off tab=N format=N name=PATH shot=FILE, then ok, cancel or close", 1, 100, &CHostScript::Properties},
+        {L"properties", L"properties MOVE...", L"choose Properties in the button's context menu and play the dialog: queue=N open=KEYS swap=KEYS ask-one=on|off ask-all=on|off drag=on|off tab=N format=N name=PATH shot=FILE labels, then ok, cancel or close", 1, 100, &CHostScript::Properties},
         {L"ole-copy", L"ole-copy N", L"hand entry N's data object to OLE's clipboard and flush it (needs dragging allowed)", 1, 1, &CHostScript::OleCopy},
         {L"render-menu", L"render-menu FILE [N]", L"draw the menu as the bar draws it, entry N highlighted, into a PNG file", 1, 2, &CHostScript::RenderMenu},
         {L"render-tip", L"render-tip N FILE", L"draw entry N's tooltip as the bar draws it into a PNG file", 2, 2, &CHostScript::RenderTip},

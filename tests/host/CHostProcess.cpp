@@ -41,7 +41,7 @@ bool CHostProcess::Start(const std::wstring& arguments) {
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = outWrite;
     startup.hStdError = errWrite;
-    std::wstring command = L"\"" + ProgramPath() + L"\" " + arguments;
+    std::wstring command = L"\"" + (m_program.empty() ? ProgramPath() : m_program) + L"\" " + arguments;
     PROCESS_INFORMATION process{};
     BOOL started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
                                   nullptr, &startup, &process);

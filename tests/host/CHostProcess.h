@@ -10,6 +10,8 @@
 class CHostProcess {
 public:
     CHostProcess() = default;
+    // Runs that copy of the program instead (an installed bar).
+    explicit CHostProcess(std::wstring program) : m_program(std::move(program)) {}
     CHostProcess(const CHostProcess&) = delete;
     CHostProcess& operator=(const CHostProcess&) = delete;
     ~CHostProcess();
@@ -41,6 +43,7 @@ public:
 private:
     void Drain(HANDLE pipe, std::string* into);
 
+    std::wstring m_program;
     mutable std::mutex m_guard;
     std::string m_out;
     std::string m_err;
