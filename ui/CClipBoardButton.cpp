@@ -22,6 +22,7 @@ const WCHAR kEnable[] = L"Enable";
 const WCHAR kAskDelAllItems[] = L"AskDelAllItems";
 const WCHAR kAskDelOneItem[] = L"AskDelOneItem";
 const WCHAR kAllowDrag[] = L"allowDrag";
+const WCHAR kMenuEntries[] = L"MenuEntries";
 const WCHAR kIcon[] = L"icon";
 
 const WCHAR kDefaultPause[] = L"Pause";
@@ -143,7 +144,8 @@ bool CClipBoardButton::RunProperties() {
     CHotKeysOff off(*this);
     CXMLPropsDlg dialog(&m_engine);
     CXMLPropsDlg::Values& values = dialog.GetValues();
-    values = {m_openMenuHotKey, m_swapHotKey, m_store.GetQueueSize(), m_confirmClear, m_confirmDelete, m_allowDrag};
+    values = {m_openMenuHotKey, m_swapHotKey, m_store.GetQueueSize(), m_confirmClear, m_confirmDelete, m_allowDrag,
+              m_menuEntries};
     CDvlContainer* container = GetContainer();
     HWND owner = container ? container->GetBarWindow() : nullptr;
     if (dialog.DoModal(GetModuleInstance(), L"res:properties.xml", owner) != 1) return false;
@@ -151,6 +153,7 @@ bool CClipBoardButton::RunProperties() {
     m_confirmClear = Flag(values.confirmDeleteAll);
     m_confirmDelete = Flag(values.confirmDeleteOne);
     m_allowDrag = Flag(values.allowDrag);
+    m_menuEntries = values.menuEntries;
     // A smaller queue trims the history, which waits for every shared hold.
     ReleaseEnumeration();
     m_store.SetQueueSize(values.queueSize);
@@ -174,19 +177,33 @@ void CClipBoardButton::ReleaseEnumeration() {
     m_walkHold.reset();
 }
 
+// The menu lists the newest "MenuEntries" entries and every locked one; the
+// rest stay in the history. Called with the walk's hold.
+int CClipBoardButton::ShownFrom(int index) {
+    const int count = m_store.GetItemCount();
+    const int newest = m_menuEntries > 0 && m_menuEntries < count ? count - m_menuEntries : 0;
+    for (; index >= 0 && index < count; ++index) {
+        if (index >= newest) return index;
+        ItemRef item = m_store.GetItem(index);
+        if (item && item->IsLocked()) return index;
+    }
+    return -1;
+}
+
 BOOL CClipBoardButton::GetChildFirst(DVLENUMCHILD* record) {
     if (!record) return FALSE;
     // A walk begun again before the last one ended keeps the one hold it has:
     // a second would never be given back.
     if (!m_walkHold) m_walkHold.emplace(m_store.GetLock());
-    ItemRef item = m_store.GetItem(0);
+    const int index = ShownFrom(0);
+    ItemRef item = m_store.GetItem(index);
     if (!item) {
         ReleaseEnumeration();
         return FALSE;
     }
     PutChildText(record, item.get());
     record->item = HandOut(std::move(item));
-    record->next = 1;
+    record->next = static_cast<UINT>(index + 1);
     return TRUE;
 }
 
@@ -197,7 +214,10 @@ BOOL CClipBoardButton::GetChildNext(DVLENUMCHILD* record) {
     }
     int index = static_cast<int>(record->next);
     ItemRef item;
-    if (m_walkHold && index > 0) item = m_store.GetItem(index);
+    if (m_walkHold && index > 0) {
+        index = ShownFrom(index);
+        item = m_store.GetItem(index);
+    }
     if (!item) {
         ReleaseEnumeration();
         return FALSE;
@@ -346,6 +366,7 @@ BOOL CClipBoardButton::SaveSettings(IStream* stream) {
     settings.WriteInt(kAskDelAllItems, m_confirmClear);
     settings.WriteInt(kAskDelOneItem, m_confirmDelete);
     settings.WriteInt(kAllowDrag, m_allowDrag);
+    settings.WriteInt(kMenuEntries, m_menuEntries);
     if (const WCHAR* icon = GetStoredIconLocation()) settings.WriteString(kIcon, icon);
     settings.EndGroup();
     settings.BeginGroup(kHistoryGroup);
@@ -362,6 +383,9 @@ void CClipBoardButton::ReadSettingsGroup(CPluginStream& settings) {
     m_confirmClear = Flag(settings.ReadInt(kAskDelAllItems, 0));
     m_confirmDelete = Flag(settings.ReadInt(kAskDelOneItem, 0));
     m_allowDrag = Flag(settings.ReadInt(kAllowDrag, 0));
+    // Settings saved before the menu had a bound have none: the default.
+    m_menuEntries = settings.ReadInt(kMenuEntries, kDefaultMenuEntries);
+    if (m_menuEntries < 0) m_menuEntries = kDefaultMenuEntries;
     // Set directly: loading is no change the bar must hear of.
     StoreIconLocation(settings.ReadString(kIcon, nullptr));
 }

@@ -25,6 +25,8 @@ public:
     enum MenuNumber : UINT { PauseCommand = 1, ClearCommand = 2 };
     // Resource icons: the plug-in, and the entry kinds 1 (text), 2 (files), 3 (picture).
     enum IconId : int { PluginIcon = 117, TextIcon = 107, FilesIcon = 120, PictureIcon = 109 };
+    // How many of the newest entries the menu lists when the settings say nothing.
+    static constexpr int kDefaultMenuEntries = 30;
 
     CClipBoardButton();
     ~CClipBoardButton() override;
@@ -83,6 +85,8 @@ public:
     void SetConfirmDelete(BOOL on) { m_confirmDelete = on ? 1 : 0; }
     BOOL IsDragAllowed() const { return m_allowDrag; }
     void SetDragAllowed(BOOL on) { m_allowDrag = on ? 1 : 0; }
+    // 0: the menu lists every entry.
+    int GetMenuEntries() const { return m_menuEntries; }
     // Hands both hotkeys to the bar.
     void RegisterHotKeys();
 
@@ -106,6 +110,8 @@ private:
     bool RunProperties();
     void NotifyHost();
     static void PutChildText(DVLENUMCHILD* record, const CClipboardItem* item);
+    // The first index from `index` on that the menu lists, or -1.
+    int ShownFrom(int index);
     // The walk's reference, passed to the bar and remembered until it comes back.
     void* HandOut(ItemRef item);
     std::vector<CClipboardItem*>::iterator FindHandedOut(const void* item);
@@ -123,6 +129,7 @@ private:
     BOOL m_confirmClear = 1;
     BOOL m_confirmDelete = 1;
     BOOL m_allowDrag = 0;
+    int m_menuEntries = kDefaultMenuEntries;
     std::vector<KindIcon> m_kindIcons;
     // The enumeration's shared hold on the store's lock, from message 13 to
     // the message 14 that runs past the end (the bar's thread only).

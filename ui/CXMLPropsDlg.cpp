@@ -8,6 +8,7 @@ namespace {
 const WCHAR kOpenMenuHotKey[] = L"hk-open";
 const WCHAR kSwapHotKey[] = L"hk-swap";
 const WCHAR kQueueSize[] = L"queue-size";
+const WCHAR kMenuEntries[] = L"menu-entries";
 const WCHAR kConfirmDeleteOne[] = L"ask-del-one";
 const WCHAR kConfirmDeleteAll[] = L"ask-del-all";
 const WCHAR kAllowDrag[] = L"allow-drag";
@@ -29,7 +30,9 @@ int ParseCount(const WCHAR* text, int limit) {
 
 }  // namespace
 
-CXMLPropsDlg::CXMLPropsDlg(CZABEngine* engine) : CZABDialog(nullptr, engine) {}
+CXMLPropsDlg::CXMLPropsDlg(CZABEngine* engine)
+    : CZABDialog(nullptr, engine),
+      m_counts{{kQueueSize, &Values::queueSize, {}}, {kMenuEntries, &Values::menuEntries, {}}} {}
 
 std::wstring CXMLPropsDlg::VersionText(const WORD parts[4]) {
     int shown = 4;
@@ -77,8 +80,10 @@ void CXMLPropsDlg::OnInitDialog() {
     CZABDialog::OnInitDialog();
     SetControlValue(kOpenMenuHotKey, m_values.openMenuHotKey);
     SetControlValue(kSwapHotKey, m_values.swapHotKey);
-    SetControlValue(kQueueSize, m_values.queueSize);
-    if (CZABElement* field = FindById(kQueueSize)) m_shownQueueSize = field->GetTextOr(L"");
+    for (CountField& count : m_counts) {
+        SetControlValue(count.id, m_values.*count.value);
+        if (CZABElement* field = FindById(count.id)) count.shown = field->GetTextOr(L"");
+    }
     SetControlValue(kConfirmDeleteOne, m_values.confirmDeleteOne);
     SetControlValue(kConfirmDeleteAll, m_values.confirmDeleteAll);
     SetControlValue(kAllowDrag, m_values.allowDrag);
@@ -86,30 +91,31 @@ void CXMLPropsDlg::OnInitDialog() {
         version->SetText((L"v" + VersionText(GetModuleInstance())).c_str());
 }
 
-bool CXMLPropsDlg::ReadQueueSize() {
-    CZABElement* field = FindById(kQueueSize);
+bool CXMLPropsDlg::ReadCount(CountField& count) {
+    CZABElement* field = FindById(count.id);
     if (!field) return true;
-    // Only what the user typed is refused or brought down: the size the
+    // Only what the user typed is refused or brought down: the number the
     // dialog opened with stays as it is, however large.
-    if (m_shownQueueSize == field->GetTextOr(L"")) return true;
-    int size = ParseCount(field->GetText(), kMaxQueueSize);
-    if (size < 0) {
+    if (count.shown == field->GetTextOr(L"")) return true;
+    int value = ParseCount(field->GetText(), kMaxQueueSize);
+    if (value < 0) {
         PointUserAt(m_window, field);
         return false;
     }
-    if (size > kMaxQueueSize) {
+    if (value > kMaxQueueSize) {
         // Shown brought down, for the user to see before a second OK takes it.
         field->SetValue(kMaxQueueSize);
         PointUserAt(m_window, field);
         return false;
     }
-    m_values.queueSize = size;
+    m_values.*count.value = value;
     return true;
 }
 
 BOOL CXMLPropsDlg::OnClose(int reason) {
     if (reason != kAccepted) return TRUE;
-    if (!ReadQueueSize()) return FALSE;
+    for (CountField& count : m_counts)
+        if (!ReadCount(count)) return FALSE;
     m_values.openMenuHotKey = static_cast<WORD>(ControlValue(kOpenMenuHotKey, m_values.openMenuHotKey));
     m_values.swapHotKey = static_cast<WORD>(ControlValue(kSwapHotKey, m_values.swapHotKey));
     m_values.confirmDeleteOne = ControlValue(kConfirmDeleteOne, m_values.confirmDeleteOne) != 0;

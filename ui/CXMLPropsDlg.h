@@ -16,16 +16,20 @@ public:
         BOOL confirmDeleteAll = 0;
         BOOL confirmDeleteOne = 0;
         BOOL allowDrag = 0;
+        // How many of the newest entries the menu lists; 0: all.
+        int menuEntries = 0;
     };
-    // The largest history a user can ask for; more is brought down to it.
-    static constexpr int kMaxQueueSize = 10000;
+    // The largest history a user can ask for (and the most menu entries);
+    // more is brought down to it.
+    static constexpr int kMaxQueueSize = 100000;
 
     explicit CXMLPropsDlg(CZABEngine* engine);
 
     void OnInitDialog() override;
-    // OK keeps the dialog open while a typed queue size is no number, or a
-    // negative one, and brings one above the largest down to it; the size
-    // the dialog opened with, left as it was, is kept.
+    // OK keeps the dialog open while a typed queue size or number of menu
+    // entries is no number, or a negative one, and brings one above the
+    // largest down to it; a number the dialog opened with, left as it was,
+    // is kept.
     BOOL OnClose(int reason) override;
 
     Values& GetValues() { return m_values; }
@@ -40,11 +44,16 @@ private:
     void SetControlValue(const WCHAR* id, int value);
     // The control's value, or `current` when the document has no such control.
     int ControlValue(const WCHAR* id, int current);
-    // False (the field chosen for the user to mend) when the queue size
+    // A count field: its text shown and the value it stands for.
+    struct CountField {
+        const WCHAR* id;
+        int Values::*value;
+        std::wstring shown;  // the field's text as the dialog opened
+    };
+    // False (the field chosen for the user to mend) when the field's count
     // cannot be taken.
-    bool ReadQueueSize();
+    bool ReadCount(CountField& field);
 
     Values m_values;
-    // The queue size field's text as the dialog opened.
-    std::wstring m_shownQueueSize;
+    CountField m_counts[2];
 };

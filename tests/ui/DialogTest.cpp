@@ -193,7 +193,7 @@ TEST_F(Dialogs, OkTakesTheValuesAQueueSizeOf0Gives10) {
 }
 
 // A queue size that is no number, or a negative one, is refused; one above
-// 10,000 is brought down to it. Each time the dialog stays open, the
+// 100,000 is brought down to it. Each time the dialog stays open, the
 // history as it was.
 TEST_F(Dialogs, OkRefusesAQueueSizeThatIsNoCount) {
     LoadHotKeys();
@@ -203,7 +203,7 @@ TEST_F(Dialogs, OkRefusesAQueueSizeThatIsNoCount) {
     CDialogPlayer player(kPropertiesCaption, [&](HWND dialog) {
         HWND queue = CDialogPlayer::Control(dialog, L"Edit", 0);
         HWND ok = GetDlgItem(dialog, IDOK);
-        for (const wchar_t* text : {L"", L"ten", L"-5", L"12abc", L"99999"}) {
+        for (const wchar_t* text : {L"", L"ten", L"-5", L"12abc", L"999999"}) {
             CDialogPlayer::Paste(queue, text);
             CDialogPlayer::Click(ok);
             openAfter.push_back(IsWindow(dialog) && IsWindowVisible(dialog));
@@ -216,7 +216,7 @@ TEST_F(Dialogs, OkRefusesAQueueSizeThatIsNoCount) {
     player.Finish();
     ASSERT_TRUE(player.Played());
     EXPECT_EQ((std::vector<bool>{true, true, true, true, true, false}), openAfter);
-    EXPECT_EQ(L"10000", clamped);
+    EXPECT_EQ(L"100000", clamped);
     EXPECT_EQ(CXMLPropsDlg::kMaxQueueSize, store.GetQueueSize());
 }
 
@@ -240,6 +240,56 @@ TEST_F(Dialogs, OkKeepsAQueueSizeShownUnchanged) {
     EXPECT_EQ(std::to_wstring(stored), shown);
     EXPECT_FALSE(stayedOpen);
     EXPECT_EQ(stored, store.GetQueueSize());
+}
+
+// The menu's number of entries: shown, typed, taken on OK and saved; a
+// typed one is checked as the queue size is.
+TEST_F(Dialogs, MenuEntriesRoundTrip) {
+    LoadHotKeys();
+    EXPECT_EQ(CClipBoardButton::kDefaultMenuEntries, button->GetMenuEntries());
+    button->GetStore().SetQueueSize(CXMLPropsDlg::kMaxQueueSize);
+    std::wstring shown, shownQueue;
+    std::vector<bool> openAfter;
+    CDialogPlayer player(kPropertiesCaption, [&](HWND dialog) {
+        HWND entries = CDialogPlayer::Control(dialog, L"Edit", 1);
+        shownQueue = CDialogPlayer::Text(CDialogPlayer::Control(dialog, L"Edit", 0));
+        shown = CDialogPlayer::Text(entries);
+        HWND ok = GetDlgItem(dialog, IDOK);
+        for (const wchar_t* text : {L"-1", L"0"}) {
+            CDialogPlayer::Paste(entries, text);
+            CDialogPlayer::Click(ok);
+            openAfter.push_back(IsWindow(dialog) && IsWindowVisible(dialog));
+        }
+    });
+    EXPECT_EQ(S_OK, plugin->Command(DVLCMD_PROPERTIES, 0, 0));
+    player.Finish();
+    ASSERT_TRUE(player.Played());
+    EXPECT_EQ(L"30", shown);
+    EXPECT_EQ(L"100000", shownQueue);
+    EXPECT_EQ((std::vector<bool>{true, false}), openAfter);
+    EXPECT_EQ(0, button->GetMenuEntries());
+    EXPECT_EQ(CXMLPropsDlg::kMaxQueueSize, button->GetStore().GetQueueSize());
+
+    CDialogPlayer again(kPropertiesCaption, [&](HWND dialog) {
+        shown = CDialogPlayer::Text(CDialogPlayer::Control(dialog, L"Edit", 1));
+        CDialogPlayer::Type(CDialogPlayer::Control(dialog, L"Edit", 1), L"12");
+        CDialogPlayer::Click(GetDlgItem(dialog, IDOK));
+    });
+    EXPECT_EQ(S_OK, plugin->Command(DVLCMD_PROPERTIES, 0, 0));
+    again.Finish();
+    ASSERT_TRUE(again.Played());
+    EXPECT_EQ(L"0", shown);
+    EXPECT_EQ(12, button->GetMenuEntries());
+    ComPtr<IStream> stream;
+    ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &stream));
+    ASSERT_EQ(S_OK, plugin->SaveSettings(stream.Get()));
+    CPluginStream saved;
+    ASSERT_TRUE(ReadRecords(stream.Get(), saved));
+    ASSERT_TRUE(saved.EnterGroup(L"Settings"));
+    EXPECT_EQ(12, saved.ReadInt(L"MenuEntries", 7));
+    saved.LeaveGroup();
+    ASSERT_TRUE(saved.EnterGroup(L"clipboard"));
+    EXPECT_EQ(CXMLPropsDlg::kMaxQueueSize, saved.ReadInt(L"queueSize", 7));
 }
 
 TEST_F(Dialogs, EditPropertiesSavesWhatOkTook) {
@@ -271,6 +321,7 @@ TEST_F(Dialogs, GermanTextsInThePropertiesDialog) {
         {L"Static", L"Men\u00fc \u00f6ffnen:"},
         {L"Static", L"Letzte tauschen:"},
         {L"Static", L"Verlaufsgr\u00f6\u00dfe:"},
+        {L"Static", L"Men\u00fceintr\u00e4ge:"},
         {L"Button", L"L\u00f6schen eines Eintrags best\u00e4tigen"},
         {L"Button", L"L\u00f6schen aller Eintr\u00e4ge best\u00e4tigen"},
         {L"Button", L"Drag&&Drop erlauben"},

@@ -186,7 +186,8 @@ TEST_F(RootButton, SavingWritesTheKeysInOrderAndIconOnlyWhenSet) {
     std::vector<std::wstring> names = RecordNames(saved);
     std::vector<std::wstring> head(names.begin(), names.begin() + std::min<size_t>(names.size(), 10));
     EXPECT_EQ((std::vector<std::wstring>{L"+Settings", L"HotKeySwap", L"HotKey", L"Enable", L"AskDelAllItems",
-                                         L"AskDelOneItem", L"allowDrag", L"-Settings", L"+clipboard", L"id1"}),
+                                         L"AskDelOneItem", L"allowDrag", L"MenuEntries", L"-Settings",
+                                         L"+clipboard"}),
               head);
     EXPECT_EQ(L"-clipboard", names.back());
     ASSERT_TRUE(saved.EnterGroup(L"Settings"));
@@ -196,6 +197,8 @@ TEST_F(RootButton, SavingWritesTheKeysInOrderAndIconOnlyWhenSet) {
     EXPECT_EQ(1, saved.ReadInt(L"AskDelAllItems", 7));
     EXPECT_EQ(0, saved.ReadInt(L"AskDelOneItem", 7));
     EXPECT_EQ(1, saved.ReadInt(L"allowDrag", 7));
+    // Settings from before the menu had a bound load with the default.
+    EXPECT_EQ(CClipBoardButton::kDefaultMenuEntries, saved.ReadInt(L"MenuEntries", 7));
     saved.LeaveGroup();
 
     // With an icon location, "icon" follows the flags inside the group.
@@ -203,10 +206,10 @@ TEST_F(RootButton, SavingWritesTheKeysInOrderAndIconOnlyWhenSet) {
     CPluginStream withIcon;
     ASSERT_TRUE(ReadRecords(Save().Get(), withIcon));
     names = RecordNames(withIcon);
-    ASSERT_GT(names.size(), 8u);
-    EXPECT_EQ(L"allowDrag", names[6]);
-    EXPECT_EQ(L"icon", names[7]);
-    EXPECT_EQ(L"-Settings", names[8]);
+    ASSERT_GT(names.size(), 9u);
+    EXPECT_EQ(L"MenuEntries", names[7]);
+    EXPECT_EQ(L"icon", names[8]);
+    EXPECT_EQ(L"-Settings", names[9]);
     ASSERT_TRUE(withIcon.EnterGroup(L"Settings"));
     EXPECT_STREQ(L"C:\\icons\\clip.ico,3", withIcon.ReadString(L"icon", L""));
 }
@@ -557,6 +560,45 @@ TEST_F(RootButton, ReleasingAChildTakesTheItemOrItsRecordAndNothingElse) {
     EXPECT_EQ(secondRefs, References(second.get()));
     EXPECT_EQ(S_FALSE, plugin->HandleMessage(14, 0, &record));
     EXPECT_EQ(0, SharedHolds());
+}
+
+// The menu lists the newest "MenuEntries" entries and every locked one, in
+// history order; 0 lists them all, and so does the default for a history
+// of the default size.
+TEST_F(RootButton, TheMenuListsTheNewestEntriesAndEveryLockedOne) {
+    auto loadWithMenuEntries = [&](const int* entries) {
+        CPluginStream settings;
+        settings.BeginGroup(L"Settings");
+        settings.WriteInt(L"Enable", 1);
+        if (entries) settings.WriteInt(L"MenuEntries", *entries);
+        settings.EndGroup();
+        Load(settings);
+    };
+    const int three = 3;
+    loadWithMenuEntries(&three);
+    for (int i = 1; i <= 6; ++i) ASSERT_TRUE(CopyAndWait(L"entry " + std::to_wstring(i), i));
+    for (int index : {0, 2, 4}) button->GetStore().GetItem(index)->SetLocked(true);
+    EXPECT_EQ((std::vector<std::wstring>{L"clip:1", L"clip:3", L"clip:4", L"clip:5", L"clip:6"}), Walk());
+    // A bar's record may name any index: the next one listed follows it.
+    WCHAR text[MAX_PATH] = L"";
+    DVLENUMCHILD record{text, nullptr, 0};
+    ASSERT_EQ(S_OK, plugin->HandleMessage(13, 0, &record));
+    ASSERT_EQ(S_OK, plugin->HandleMessage(15, 0, &record));
+    record.next = 1;
+    ASSERT_EQ(S_OK, plugin->HandleMessage(14, 0, &record));
+    EXPECT_STREQ(L"clip:3", text);
+    EXPECT_EQ(3u, record.next);
+    ASSERT_EQ(S_OK, plugin->HandleMessage(15, 0, &record));
+    record.next = 6;
+    EXPECT_EQ(S_FALSE, plugin->HandleMessage(14, 0, &record));
+    EXPECT_EQ(0, SharedHolds());
+
+    const int all = 0;
+    loadWithMenuEntries(&all);
+    EXPECT_EQ(6u, Walk().size());
+    loadWithMenuEntries(nullptr);
+    EXPECT_EQ(CClipBoardButton::kDefaultMenuEntries, button->GetMenuEntries());
+    EXPECT_EQ(6u, Walk().size());
 }
 
 TEST_F(RootButton, ReleasingTheButtonInTheMiddleOfAWalkDoesNotHang) {

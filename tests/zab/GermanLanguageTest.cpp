@@ -47,6 +47,7 @@ const Text kTexts[] = {
     {L"prop-5", L"value", L"Open menu:"},
     {L"prop-6", L"value", L"Swap last:"},
     {L"prop-7", L"value", L"Queue size:"},
+    {L"prop-17", L"value", L"Menu entries:"},
     {L"prop-8", L"label", L"Confirm for deleting single item"},
     {L"prop-9", L"label", L"Confirm for deleting all items"},
     {L"prop-A", L"label", L"Allow Drag&&Drop"},
@@ -81,6 +82,7 @@ TEST_F(GermanLanguage, TranslatesEveryTextOfThePlugin) {
                  engine.GetString(L"menu-delall", nullptr, L"Clear Clipboard History"));
     EXPECT_STREQ(L"Bild (PNG-Format)", engine.GetString(L"IDS_SAVE_FORMAT_PNG", nullptr, L""));
     EXPECT_STREQ(L"Verlaufsgr\u00F6\u00DFe:", engine.FindString(L"prop-7", L"value"));
+    EXPECT_STREQ(L"Men\u00FCeintr\u00E4ge:", engine.FindString(L"prop-17", L"value"));
     EXPECT_STREQ(L"Drag&&Drop erlauben", engine.FindString(L"prop-a", L"label"));
     EXPECT_STREQ(L"OK", engine.FindString(L"prop-15", L"label"));
     // Texts of the dialogs are bound to their attribute, the plug-in's are not.

@@ -296,16 +296,18 @@ TEST_F(BuiltInDocuments, PropertiesAndSaveHoldTheirTrees) {
     CZABDialog properties(nullptr, &engine);
     ASSERT_TRUE(properties.LoadDocument(L"res:properties.xml", L"dialog", library.get()));
     EXPECT_EQ(L"dialog(tabswitcher(tab(groupbox(label hotkey label hotkey) "
-              L"box(label box(textbox(spin)) spacer checkbox spacer checkbox spacer checkbox)) "
+              L"box(label box(textbox(spin)) label box(textbox(spin)) spacer checkbox spacer checkbox spacer "
+              L"checkbox)) "
               L"tab(picture box(box(label label) url url))) line box(spacer button button))",
               Shape(&properties));
     EXPECT_STREQ(L"dlg-properties", properties.GetId());
     EXPECT_EQ(1, properties.GetOrientation());
-    for (const wchar_t* id : {L"hk-open", L"hk-swap", L"queue-size", L"ask-del-one",
+    for (const wchar_t* id : {L"hk-open", L"hk-swap", L"queue-size", L"menu-entries", L"ask-del-one",
                               L"ask-del-all", L"allow-drag", L"version"}) {
         EXPECT_TRUE(properties.FindById(id)) << id;
     }
     EXPECT_TRUE(properties.FindById(L"queue-size")->QueryElement(L"textbox", nullptr));
+    EXPECT_TRUE(properties.FindById(L"menu-entries")->QueryElement(L"textbox", nullptr));
     EXPECT_STREQ(L"Version X", properties.FindById(L"version")->GetText());
 
     CZABDialog save(nullptr, &engine);
