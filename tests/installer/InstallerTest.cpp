@@ -290,5 +290,16 @@ TEST_F(Setup, APluginInUseIsReplacedAtTheNextRestart) {
     auto move = std::find(moves.begin(), moves.end(), L"\\??\\" + InstalledDll() + L".new");
     ASSERT_TRUE(move != moves.end() && move + 1 != moves.end());
     EXPECT_EQ(L"!\\??\\" + InstalledDll(), *(move + 1));
+
+    // Removed while still loaded: unregistered now, the file goes at the restart.
+    ASSERT_EQ(0, RunUninstaller());
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ClassKey()));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, PluginKey()));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(FileExists(InstalledDll() + L".new"));
+    moves = PendingMoves();
+    move = std::find(moves.begin(), moves.end(), L"\\??\\" + InstalledDll());
+    ASSERT_TRUE(move != moves.end() && move + 1 != moves.end());
+    EXPECT_EQ(L"", *(move + 1));
     bar.Finish(0);
 }
