@@ -1,6 +1,5 @@
 #include "ui/CClipBoardButton.h"
 #include <shlwapi.h>
-#include <algorithm>
 #include <cwchar>
 #include <new>
 #include <string>
@@ -233,9 +232,9 @@ BOOL CClipBoardButton::GetChildNext(DVLENUMCHILD* record) {
 // the bar's record is left as it is.
 BOOL CClipBoardButton::ReleaseChild(void* itemOrRecord) {
     if (!itemOrRecord) return FALSE;
-    auto handed = FindHandedOut(itemOrRecord);
+    auto handed = m_handedOut.find(static_cast<CClipboardItem*>(itemOrRecord));
     if (handed == m_handedOut.end())
-        handed = FindHandedOut(static_cast<DVLENUMCHILD*>(itemOrRecord)->item);
+        handed = m_handedOut.find(static_cast<CClipboardItem*>(static_cast<DVLENUMCHILD*>(itemOrRecord)->item));
     if (handed == m_handedOut.end()) return FALSE;
     CClipboardItem* item = *handed;
     m_handedOut.erase(handed);
@@ -244,13 +243,10 @@ BOOL CClipBoardButton::ReleaseChild(void* itemOrRecord) {
 }
 
 void* CClipBoardButton::HandOut(ItemRef item) {
-    m_handedOut.push_back(item.get());
+    m_handedOut.insert(item.get());
     return item.detach();
 }
 
-std::vector<CClipboardItem*>::iterator CClipBoardButton::FindHandedOut(const void* item) {
-    return std::find(m_handedOut.begin(), m_handedOut.end(), item);
-}
 
 // The bar passes only items it got from this button's walk.
 BOOL CClipBoardButton::CreateChildButton(DvlCreateChild* record) {

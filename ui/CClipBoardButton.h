@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <mutex>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 #include "base/Unique.h"
 #include "ui/CDvlButton.h"
@@ -114,7 +115,6 @@ private:
     int ShownFrom(int index);
     // The walk's reference, passed to the bar and remembered until it comes back.
     void* HandOut(ItemRef item);
-    std::vector<CClipboardItem*>::iterator FindHandedOut(const void* item);
     static CClipboardItem* EntryItem(CDvlButton* button);
     static bool IsRealIcon(HICON icon);
 
@@ -135,6 +135,6 @@ private:
     // the message 14 that runs past the end (the bar's thread only).
     std::optional<CObReadWriteLock::SharedHold> m_walkHold;
     // Items whose walk reference the bar holds, once per reference.
-    std::vector<CClipboardItem*> m_handedOut;
+    std::unordered_multiset<CClipboardItem*> m_handedOut;
     CMyEngine m_engine;
 };
