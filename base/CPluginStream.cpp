@@ -163,21 +163,35 @@ BOOL CPluginStream::WriteBinary(const WCHAR* name, const void* data, DWORD size)
     return Append(name, Value, data, size);
 }
 
+// One write of the whole stream: a host stream that grows with every small
+// write may copy itself each time.
 BOOL CPluginStream::WriteTo(IStream* stream) {
     if (!stream) return FALSE;
-    DWORD count = static_cast<DWORD>(m_records.size());
-    if (!WriteAll(stream, &count, sizeof(count))) return FALSE;
-    for (const Record& record : m_records) {
-        DWORD nameBytes = static_cast<DWORD>((::wcslen(record.name.get()) + 1) * sizeof(WCHAR));
-        DWORD type = static_cast<DWORD>(record.type);
-        if (!WriteAll(stream, &nameBytes, sizeof(nameBytes)) ||
-            !WriteAll(stream, record.name.get(), nameBytes) ||
-            !WriteAll(stream, &type, sizeof(type)) ||
-            !WriteAll(stream, &record.size, sizeof(record.size)))
-            return FALSE;
-        if (record.size && !WriteAll(stream, record.data.get(), record.size)) return FALSE;
+    std::vector<BYTE> out;
+    try {
+        size_t total = sizeof(DWORD);
+        for (const Record& record : m_records)
+            total += 4 * sizeof(DWORD) + (::wcslen(record.name.get()) + 1) * sizeof(WCHAR) + record.size;
+        out.reserve(total);
+        auto put = [&out](const void* data, size_t bytes) {
+            const BYTE* in = static_cast<const BYTE*>(data);
+            out.insert(out.end(), in, in + bytes);
+        };
+        DWORD count = static_cast<DWORD>(m_records.size());
+        put(&count, sizeof(count));
+        for (const Record& record : m_records) {
+            DWORD nameBytes = static_cast<DWORD>((::wcslen(record.name.get()) + 1) * sizeof(WCHAR));
+            DWORD type = static_cast<DWORD>(record.type);
+            put(&nameBytes, sizeof(nameBytes));
+            put(record.name.get(), nameBytes);
+            put(&type, sizeof(type));
+            put(&record.size, sizeof(record.size));
+            if (record.size) put(record.data.get(), record.size);
+        }
+    } catch (const std::bad_alloc&) {
+        return FALSE;
     }
-    return TRUE;
+    return WriteAll(stream, out.data(), static_cast<ULONG>(out.size()));
 }
 
 BOOL CPluginStream::ReadFrom(IStream* stream) {
@@ -235,6 +249,16 @@ BOOL CPluginStream::EnterGroup(const WCHAR* name) {
     if (index < 0) return FALSE;
     try {
         m_groups.push_back(index);
+    } catch (const std::bad_alloc&) {
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CPluginStream::EnterGroupAt(DWORD index) {
+    if (index >= m_records.size() || m_records[index].type != GroupBegin) return FALSE;
+    try {
+        m_groups.push_back(static_cast<int>(index));
     } catch (const std::bad_alloc&) {
         return FALSE;
     }

@@ -37,7 +37,13 @@ public:
     // then answers 0. An empty stream reads as no records and answers 1.
     BOOL ReadFrom(IStream* stream);
     BOOL EnterGroup(const WCHAR* name);
+    // Enters the group whose begin record is at the index; 0 when there is
+    // none there.
+    BOOL EnterGroupAt(DWORD index);
     BOOL LeaveGroup();
+    // The index of the begin record of the group being read or written, or
+    // -1 at the top level.
+    int GetCurrentGroup() const { return m_groups.empty() ? -1 : m_groups.back(); }
     int ReadInt(const WCHAR* name, int defaultValue);
     WORD ReadWord(const WCHAR* name, WORD defaultValue);
     // The pointer is owned by this object and valid while it lives. Any value's

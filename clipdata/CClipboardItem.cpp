@@ -13,6 +13,7 @@
 #include "clipdata/CCaptureProfile.h"
 #include "clipdata/CClipboardFormat.h"
 #include "clipdata/CFormatFactory.h"
+#include "clipdata/CHGLOBALTextformatBase.h"
 #include "clipdata/CSnapshotWriter.h"
 #include "zab/CZABEngine.h"
 
@@ -34,6 +35,15 @@ const ULONGLONG kRoomAskedFrom = 1024 * 1024;
 // first is no help: under Wine the count waits while another program holds
 // the clipboard open.
 const size_t kMaxFormats = 256;
+// Characters of the main format's text that an item keeps beside its
+// formats, for lists of many entries.
+const size_t kPreviewChars = 40;
+
+ULONGLONG TicksOf(const SYSTEMTIME& time) {
+    FILETIME file = {};
+    SystemTimeToFileTime(&time, &file);
+    return (ULONGLONG(file.dwHighDateTime) << 32) | file.dwLowDateTime;
+}
 
 // A stored file name must stay inside the history folder: the item deletes
 // that file one day.
@@ -55,6 +65,8 @@ bool ReadClipboardDword(UINT format, DWORD* value) {
 }
 
 }  // namespace
+
+std::atomic<long> CClipboardItem::s_snapshotOpens{0};
 
 CClipboardItem::CClipboardItem(CObClipboard* owner, const WCHAR* folder, const WCHAR* file,
                                int id)
@@ -107,8 +119,20 @@ void CClipboardItem::FinishDeletion() const {
 }
 
 void CClipboardItem::SetTimeNow() {
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    SetTime(now);
+}
+
+void CClipboardItem::SetTime(const SYSTEMTIME& time) {
     std::lock_guard<std::mutex> hold(m_timeGuard);
-    GetSystemTime(&m_time);
+    m_time = time;
+    m_timeTicks = TicksOf(time);
+}
+
+void CClipboardItem::SetLocked(bool locked) {
+    if (m_locked.exchange(locked) == locked) return;
+    if (ItemObserver* observer = m_observer) observer->OnItemChanged(this);
 }
 
 void CClipboardItem::Touch() {
@@ -123,7 +147,13 @@ SYSTEMTIME CClipboardItem::GetTime() const {
     return m_time;
 }
 
+int CClipboardItem::GetFormatCount() const {
+    EnsureFormats();
+    return static_cast<int>(m_formats.size());
+}
+
 CClipboardFormat* CClipboardItem::GetFormat(int index) const {
+    EnsureFormats();
     if (index < 0 || index >= GetFormatCount()) return nullptr;
     return m_formats[index].get();
 }
@@ -182,6 +212,7 @@ bool CClipboardItem::CopyFromClipboard(HWND window, CaptureStatus* status) {
         m_formats.clear();
         m_copies.clear();
     }
+    SummariseFormats();
     if (status) *status = result;
     return result == CaptureStatus::Stored;
 }
@@ -239,8 +270,17 @@ bool CClipboardItem::WriteSnapshot() {
     const bool written = mx::barrier(false, [this] { return WriteCopies(); });
     m_copies.clear();
     if (!written) m_formats.clear();
+    SummariseFormats();
     return written;
 }
+
+size_t CClipboardItem::GetCopiedBytes() const {
+    size_t bytes = 0;
+    for (const CopiedBlock& copy : m_copies) bytes += copy.size;
+    return bytes;
+}
+
+
 
 bool CClipboardItem::WriteCopies() {
     ULONGLONG total = 0;
@@ -301,6 +341,7 @@ bool CClipboardItem::WithSnapshot(Use use) const {
     ++m_readers;
     bool opened = false;
     if (m_fileState == FilePresent) {
+        ++s_snapshotOpens;
         ComPtr<IStorage> storage;
         if (SUCCEEDED(StgOpenStorage(m_path.c_str(), nullptr, kOpenFile, nullptr, 0, &storage))) {
             opened = true;
@@ -317,6 +358,7 @@ bool CClipboardItem::OpenStream(IStorage* storage, const WCHAR* name, IStream** 
 }
 
 CClipboardFormat* CClipboardItem::FindFormat(const WCHAR* streamName) const {
+    EnsureFormats();
     WCHAR name[256];
     for (const auto& format : m_formats) {
         format->GetStreamName(name);
@@ -327,6 +369,7 @@ CClipboardFormat* CClipboardItem::FindFormat(const WCHAR* streamName) const {
 
 std::vector<CClipboardItem::RestoreBlock> CClipboardItem::ReadRestoreBlocks() const {
     std::vector<RestoreBlock> blocks;
+    EnsureFormats();
     WithSnapshot([&](IStorage* storage) {
         WCHAR name[256];
         for (const auto& format : m_formats) {
@@ -363,6 +406,17 @@ void CClipboardItem::Save(CPluginStream& settings) const {
 }
 
 bool CClipboardItem::Load(CPluginStream& settings) {
+    return LoadRecord(settings) && LoadFormatsFromFile();
+}
+
+bool CClipboardItem::LoadFormatsFromFile() {
+    const bool loaded = LoadFormats();
+    m_formatsReady = true;
+    SummariseFormats();
+    return loaded;
+}
+
+bool CClipboardItem::LoadRecord(CPluginStream& settings) {
     DWORD size = 0;
     const void* time = settings.ReadBinary(L"time", &size);
     if (!time || size != sizeof(SYSTEMTIME)) return false;
@@ -370,10 +424,9 @@ bool CClipboardItem::Load(CPluginStream& settings) {
     if (!IsPlainFileName(file)) return false;
     const int id = settings.ReadInt(L"ID", 0);
     if (id <= 0) return false;
-    {
-        std::lock_guard<std::mutex> hold(m_timeGuard);
-        memcpy(&m_time, time, sizeof(m_time));
-    }
+    SYSTEMTIME stored;
+    memcpy(&stored, time, sizeof(stored));
+    SetTime(stored);
     m_file = file;
     m_id = id;
     m_locked = settings.ReadInt(L"locked", 0) != 0;
@@ -381,12 +434,73 @@ bool CClipboardItem::Load(CPluginStream& settings) {
     m_hasIcon = icon != nullptr;
     m_icon = icon ? icon : L"";
     BuildPath();
-    return LoadFormats();
+    return true;
+}
+
+ItemSummary CClipboardItem::GetSummary() const {
+    ItemSummary summary;
+    summary.file = m_file;
+    summary.id = m_id;
+    summary.time = GetTime();
+    summary.locked = m_locked;
+    summary.hasIcon = m_hasIcon;
+    summary.icon = m_icon;
+    summary.preview = m_preview;
+    summary.formats = m_summaries;
+    return summary;
+}
+
+bool CClipboardItem::SetSummary(const ItemSummary& summary) {
+    if (summary.formats.empty() || !IsPlainFileName(summary.file.c_str()) || summary.id <= 0)
+        return false;
+    m_file = summary.file;
+    m_id = summary.id;
+    SetTime(summary.time);
+    m_locked = summary.locked;
+    m_hasIcon = summary.hasIcon;
+    m_icon = summary.icon;
+    m_preview = summary.preview;
+    m_summaries = summary.formats;
+    m_formats.clear();
+    m_formatsReady = false;
+    BuildPath();
+    return true;
+}
+
+std::wstring CClipboardItem::GetPreviewText() const { return m_preview; }
+
+// Only while the item is not yet shared, or from its own capture: readers
+// on other threads see the summaries of a listed item unchanged.
+void CClipboardItem::SummariseFormats() {
+    m_summaries.clear();
+    WCHAR name[256];
+    for (const auto& format : m_formats) {
+        FormatSummary summary;
+        format->GetStreamName(name);
+        summary.streamName = name;
+        memcpy(summary.digest, format->GetDigest(), sizeof(summary.digest));
+        m_summaries.push_back(std::move(summary));
+    }
+    m_preview.clear();
+    auto* text = dynamic_cast<CHGLOBALTextformatBase*>(GetMainFormat());
+    if (const WCHAR* preview = text ? text->GetPreview() : nullptr)
+        m_preview.assign(preview, wcsnlen(preview, kPreviewChars));
+}
+
+// An item made from a summary reads its formats on first use; a file that
+// is gone leaves it without formats, as a deleted item is.
+void CClipboardItem::EnsureFormats() const {
+    if (m_formatsReady) return;
+    std::lock_guard<std::mutex> hold(m_formatsGuard);
+    if (m_formatsReady) return;
+    if (m_fileState == FilePresent) const_cast<CClipboardItem*>(this)->LoadFormats();
+    m_formatsReady = true;
 }
 
 bool CClipboardItem::LoadFormats() {
     m_formats.clear();
     ComPtr<IStorage> storage;
+    ++s_snapshotOpens;
     if (m_path.empty() ||
         FAILED(StgOpenStorage(m_path.c_str(), nullptr, kOpenFile, nullptr, 0, &storage)))
         return false;
@@ -417,27 +531,27 @@ bool CClipboardItem::LoadFormat(IStorage* storage, const WCHAR* name) {
 
 bool CClipboardItem::IsContainedIn(const CClipboardItem* other) const {
     if (!other) return false;
-    for (const auto& mine : m_formats) {
-        bool found = std::any_of(other->m_formats.begin(), other->m_formats.end(),
-                                 [&mine](const std::unique_ptr<CClipboardFormat>& theirs) {
-                                     return mine->HasSameDigest(*theirs);
+    for (const FormatSummary& mine : m_summaries) {
+        bool found = std::any_of(other->m_summaries.begin(), other->m_summaries.end(),
+                                 [&mine](const FormatSummary& theirs) {
+                                     return SameDigest(mine.digest, theirs.digest);
                                  });
         if (!found) return false;
     }
     return true;
 }
 
+bool CClipboardItem::SameDigest(const BYTE* a, const BYTE* b) { return memcmp(a, b, 16) == 0; }
+
 unsigned CClipboardItem::GetIconKind() const {
     int kind = 0;
-    WCHAR name[256];
-    for (const auto& format : m_formats) {
-        format->GetStreamName(name);
-        kind = std::max(kind, FormatFactory().GetFormatRank(name));
-    }
+    for (const FormatSummary& format : m_summaries)
+        kind = std::max(kind, FormatFactory().GetFormatRank(format.streamName.c_str()));
     return static_cast<unsigned>(kind);
 }
 
 CClipboardFormat* CClipboardItem::GetMainFormat() const {
+    EnsureFormats();
     CClipboardFormat* kept = nullptr;
     for (const auto& format : m_formats)
         kept = kept ? FormatFactory().PreferredFormat(kept, format.get()) : format.get();
@@ -456,6 +570,7 @@ void CClipboardItem::DrawPreview(HDC dc, const RECT* rect, COLORREF glowColour) 
 // ---- data object services ------------------------------------------------------
 
 HRESULT CClipboardItem::QueryGetData(const FORMATETC* formatEtc) const {
+    EnsureFormats();
     HRESULT answer = E_INVALIDARG;
     for (const auto& format : m_formats) {
         answer = format->QueryGetData(formatEtc);
@@ -465,6 +580,7 @@ HRESULT CClipboardItem::QueryGetData(const FORMATETC* formatEtc) const {
 }
 
 HRESULT CClipboardItem::GetData(const FORMATETC* formatEtc, STGMEDIUM* medium) const {
+    EnsureFormats();
     HRESULT answer = E_INVALIDARG;
     for (const auto& format : m_formats) {
         answer = format->QueryGetData(formatEtc);
@@ -483,10 +599,12 @@ HRESULT CClipboardItem::GetData(const FORMATETC* formatEtc, STGMEDIUM* medium) c
 }
 
 void CClipboardItem::AddFormatEtcs(IFormatEtcList& list) const {
+    EnsureFormats();
     for (const auto& format : m_formats) format->AddFormatEtcs(list);
 }
 
 void CClipboardItem::AddSaveFormats(SaveFormatList& list) const {
+    EnsureFormats();
     for (const auto& format : m_formats) format->AddSaveFormats(list);
 }
 
@@ -525,6 +643,7 @@ std::wstring LocalTimeText(const SYSTEMTIME& utc) {
 }  // namespace
 
 void CClipboardItem::GetDescription(std::wstring& text, const CZABEngine* engine) const {
+    EnsureFormats();
     text += Label(engine, L"IDS_TIP_FORMATS", L"Formats");
     text += L":\t<b>";
     WCHAR name[256];

@@ -21,10 +21,41 @@
 #include "base/Unique.h"
 
 class CClipboardFormat;
+class CClipboardItem;
 class CObClipboard;
 class CPluginStream;
 class CSnapshotWriter;
 class CZABEngine;
+
+// What the history keeps of one stored format without opening the snapshot
+// file: the stream's name and the digest of the data.
+struct FormatSummary {
+    std::wstring streamName;
+    BYTE digest[16];
+};
+
+// Everything the history and its catalogue keep of an item, the snapshot
+// file's data aside.
+struct ItemSummary {
+    std::wstring file;
+    int id = 0;
+    SYSTEMTIME time = {};
+    bool locked = false;
+    bool hasIcon = false;
+    std::wstring icon;
+    // The start of the main format's text, for lists that show many entries.
+    std::wstring preview;
+    std::vector<FormatSummary> formats;
+};
+
+// Told when a flag that the history keeps on disk changes.
+class ItemObserver {
+public:
+    virtual void OnItemChanged(CClipboardItem* item) = 0;
+
+protected:
+    ~ItemObserver() = default;
+};
 
 // Why a capture ended as it did.
 enum class CaptureStatus {
@@ -71,6 +102,8 @@ public:
     // once written. False, leaving no file and no formats, when nothing
     // could be stored.
     bool WriteSnapshot();
+    // The bytes of the copies still to be written.
+    size_t GetCopiedBytes() const;
 
     // A stored format read back as a clipboard block.
     struct RestoreBlock {
@@ -94,6 +127,27 @@ public:
     // time, file or id, a file name that is not a plain name, or a snapshot
     // without any loadable format.
     bool Load(CPluginStream& settings);
+    // Reads the record only; the snapshot file is not opened.
+    bool LoadRecord(CPluginStream& settings);
+    // Reads the formats from the snapshot file now; false when it holds none.
+    bool LoadFormatsFromFile();
+
+    // What the history keeps of the item. An item given a summary opens its
+    // snapshot file only once a format's data or object is needed.
+    ItemSummary GetSummary() const;
+    // False for a summary without formats or a file name that is not plain.
+    bool SetSummary(const ItemSummary& summary);
+    // The stored formats' names and digests, in list order.
+    const std::vector<FormatSummary>& GetFormatSummaries() const { return m_summaries; }
+    // The start of the main format's text; empty for other content.
+    std::wstring GetPreviewText() const;
+    // True while the formats have not been read from the snapshot file.
+    bool IsSummaryOnly() const { return !m_formatsReady; }
+    // Snapshot files opened for reading so far, by any item (a test seam).
+    static long GetSnapshotOpenCount() { return s_snapshotOpens; }
+    // Not owned; told of lock changes. Set by the store before the item is
+    // shared.
+    void SetObserver(ItemObserver* observer) { m_observer = observer; }
 
     // True when every format of this item has a format with an equal digest
     // in the other item (an item without formats is contained in any item).
@@ -125,15 +179,22 @@ public:
     // Only the store calls this, while the item is not yet shared.
     void SetId(int id) { m_id = id; }
     SYSTEMTIME GetTime() const;
+    // Only the store calls this, for an entry it recovers without a record.
+    void SetTime(const SYSTEMTIME& time);
+    // The time as FILETIME ticks, for comparisons.
+    ULONGLONG GetTimeTicks() const { return m_timeTicks; }
+    // The item's place in the list, rising from the oldest; the store sets it.
+    ULONGLONG GetListOrder() const { return m_listOrder; }
+    void SetListOrder(ULONGLONG order) { m_listOrder = order; }
     const WCHAR* GetFileName() const { return m_file.empty() ? nullptr : m_file.c_str(); }
     const WCHAR* GetPath() const { return m_path.c_str(); }
     const WCHAR* GetIcon() const { return m_hasIcon ? m_icon.c_str() : nullptr; }
     CObClipboard* GetOwner() const { return m_owner; }
-    int GetFormatCount() const { return static_cast<int>(m_formats.size()); }
+    int GetFormatCount() const;
     CClipboardFormat* GetFormat(int index) const;
 
     bool IsLocked() const { return m_locked; }
-    void SetLocked(bool locked) { m_locked = locked; }
+    void SetLocked(bool locked);
     bool IsCurrent() const { return m_current; }
     void SetCurrent(bool current) { m_current = current; }
     bool IsStateChanged() const { return m_stateChanged; }
@@ -162,6 +223,9 @@ private:
     static bool HasRoomFor(ULONGLONG bytes, ULONGLONG freeSpace);
     ULONGLONG FreeSpace() const;
     bool LoadFormats();
+    void EnsureFormats() const;
+    void SummariseFormats();
+    static bool SameDigest(const BYTE* a, const BYTE* b);
     bool LoadFormat(IStorage* storage, const WCHAR* name);
     CClipboardFormat* FindFormat(const WCHAR* streamName) const;
     // Runs use(storage) on the snapshot opened for reading; false when the
@@ -171,7 +235,17 @@ private:
     static bool OpenStream(IStorage* storage, const WCHAR* name, IStream** stream);
     void FinishDeletion() const;
 
-    std::vector<std::unique_ptr<CClipboardFormat>> m_formats;
+    // Filled by a capture or a load from the file, or read from the file on
+    // first use by an item made from a summary; never changed once ready.
+    mutable std::vector<std::unique_ptr<CClipboardFormat>> m_formats;
+    mutable std::atomic<bool> m_formatsReady{true};
+    mutable std::mutex m_formatsGuard;
+    std::vector<FormatSummary> m_summaries;
+    std::wstring m_preview;
+    std::atomic<ULONGLONG> m_timeTicks{0};
+    ULONGLONG m_listOrder = 0;
+    std::atomic<ItemObserver*> m_observer{nullptr};
+    static std::atomic<long> s_snapshotOpens;
     // A format's block copied out of the clipboard, until it is written.
     struct CopiedBlock {
         std::unique_ptr<BYTE[]> data;

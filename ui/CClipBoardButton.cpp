@@ -398,6 +398,8 @@ BOOL CClipBoardButton::LoadSettings(IStream* stream) {
     if (settings.EnterGroup(kHistoryGroup)) {
         m_store.LoadIndex(settings);
         settings.LeaveGroup();
+    } else {
+        m_store.LoadUnsaved();
     }
     m_store.SetWatching(m_enabled != 0);
     RegisterHotKeys();

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <cwchar>
 #include <new>
+#include <unordered_set>
 
 #include "base/CPluginStream.h"
 #include "clipdata/CSnapshotWriter.h"
@@ -19,28 +20,106 @@ DWORD RandomId() {
     return static_cast<DWORD>(rand() * (1.0 / 32768) * 4294967295.0);
 }
 
+std::wstring WithoutTrailingSlash(std::wstring folder) {
+    while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
+    return folder;
+}
+
+std::wstring Lowered(const WCHAR* text) {
+    std::wstring lowered = text ? text : L"";
+    if (!lowered.empty()) CharLowerBuffW(&lowered[0], static_cast<DWORD>(lowered.size()));
+    return lowered;
+}
+
+// One snapshot file of a history found in its folder.
+struct FoundFile {
+    int id;
+    std::wstring name;
+    FILETIME written;
+};
+
+// The snapshot files named with the three ids, by one walk of the folder.
+std::vector<FoundFile> FindSnapshots(const std::wstring& folder, const CHistoryCatalogue::Ids& ids) {
+    WCHAR prefix[48];
+    swprintf(prefix, 48, L"%X-%X-%X-", ids.id1, ids.id2, ids.id3);
+    const size_t prefixLength = wcslen(prefix);
+    std::vector<FoundFile> files;
+    WIN32_FIND_DATAW found;
+    mx::unique_find search(
+        FindFirstFileW((folder + L"\\" + prefix + L"*.dvlclip").c_str(), &found));
+    if (!search) return files;
+    do {
+        const WCHAR* name = found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            _wcsnicmp(name, prefix, prefixLength) != 0)
+            continue;
+        const WCHAR* digits = name + prefixLength;
+        WCHAR* end = nullptr;
+        const unsigned long id = wcstoul(digits, &end, 10);
+        if (end == digits || lstrcmpiW(end, L".dvlclip") != 0 || id == 0 || id > 0x7FFFFFFF) continue;
+        files.push_back({static_cast<int>(id), name, found.ftLastWriteTime});
+    } while (FindNextFileW(search.get(), &found));
+    return files;
+}
+
 }  // namespace
 
 CHistoryList::CHistoryList(CObClipboard* owner, const std::wstring& folder)
-    : m_owner(owner), m_folder(folder) {
-    while (m_folder.size() > 3 && (m_folder.back() == L'\\' || m_folder.back() == L'/'))
-        m_folder.pop_back();
+    : m_owner(owner), m_folder(WithoutTrailingSlash(folder)), m_catalogue(m_folder) {
     SHCreateDirectoryExW(nullptr, m_folder.c_str(), nullptr);
     CSnapshotWriter::RemoveLeftovers(m_folder);
-    MakeRandomIds();
+    CHistoryCatalogue::RemoveLeftovers(m_folder);
+    MakeUnusedIds();
 }
 
+// Entries that outlive the store (held by a menu entry) no longer tell it of
+// their locks.
 CHistoryList::~CHistoryList() {
+    if (m_catalogueActive && !(m_catalogueFlags & CHistoryCatalogue::kSavedByHost)) {
+        m_catalogueFlags |= CHistoryCatalogue::kClosedUnsaved;
+        Persist();
+    }
     CObReadWriteLock::ExclusiveHold hold(m_lock);
+    for (const ItemRef& item : m_items) item->SetObserver(nullptr);
     m_items.clear();
+    m_byId.clear();
+    m_byDigest.clear();
+    m_current = nullptr;
     m_count = 0;
 }
 
 void CHistoryList::MakeRandomIds() {
-    srand(static_cast<unsigned>(time(nullptr)));
     m_id1 = RandomId();
     m_id2 = RandomId();
     m_id3 = RandomId();
+}
+
+// Stores made in the same second draw the same ids from the same seed: ids
+// that another store holds, or that name a history in the folder, are drawn
+// again, so two bars never share file names.
+void CHistoryList::MakeUnusedIds() {
+    srand(static_cast<unsigned>(time(nullptr)));
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        MakeRandomIds();
+        m_catalogue.SetIds(GetIds());
+        if (!m_catalogue.Exists() && m_catalogue.TakeOwnership()) return;
+    }
+}
+
+CHistoryCatalogue::Ids CHistoryList::GetIds() const {
+    CHistoryCatalogue::Ids ids;
+    ids.id1 = m_id1;
+    ids.id2 = m_id2;
+    ids.id3 = m_id3;
+    return ids;
+}
+
+void CHistoryList::SetIds(const CHistoryCatalogue::Ids& ids) {
+    m_id1 = ids.id1;
+    m_id2 = ids.id2;
+    m_id3 = ids.id3;
+    m_catalogue.SetIds(ids);
+    m_folderScanned = false;
 }
 
 // ---- look-ups -------------------------------------------------------------------
@@ -53,64 +132,114 @@ ItemRef CHistoryList::GetItem(int index) {
 
 ItemRef CHistoryList::FindItem(int id) {
     CObReadWriteLock::SharedHold hold(m_lock);
-    for (const ItemRef& item : m_items)
-        if (item->GetId() == id) return item;
-    return nullptr;
+    auto found = m_byId.find(id);
+    return found == m_byId.end() ? nullptr : ItemRef(found->second);
 }
 
 ItemRef CHistoryList::FindCurrent() {
     CObReadWriteLock::SharedHold hold(m_lock);
-    for (const ItemRef& item : m_items)
-        if (item->IsCurrent()) return item;
-    return nullptr;
+    return m_current ? ItemRef(m_current) : nullptr;
 }
 
 int CHistoryList::CompareTimes(const CClipboardItem* a, const CClipboardItem* b) {
-    const SYSTEMTIME ta = a->GetTime(), tb = b->GetTime();
-    FILETIME fa = {}, fb = {};
-    SystemTimeToFileTime(&ta, &fa);
-    SystemTimeToFileTime(&tb, &fb);
-    return CompareFileTime(&fa, &fb);
+    const ULONGLONG ta = a->GetTimeTicks(), tb = b->GetTimeTicks();
+    return ta < tb ? -1 : ta > tb ? 1 : 0;
 }
 
-CClipboardItem* CHistoryList::FindContained(const std::vector<ItemRef>& items,
-                                            const CClipboardItem* newItem) {
-    for (const ItemRef& item : items)
-        if (item->IsContainedIn(newItem)) return item.get();
-    return nullptr;
+CHistoryList::DigestKey CHistoryList::KeyOf(const FormatSummary& format) {
+    DigestKey key;
+    memcpy(key.half, format.digest, sizeof key.half);
+    return key;
+}
+
+// Only entries that share a digest with the new item can be contained in
+// it; the first of them in list order wins.
+CClipboardItem* CHistoryList::FindContainedLocked(const CClipboardItem* newItem) const {
+    CClipboardItem* first = nullptr;
+    for (const FormatSummary& format : newItem->GetFormatSummaries()) {
+        auto holders = m_byDigest.find(KeyOf(format));
+        if (holders == m_byDigest.end()) continue;
+        for (CClipboardItem* item : holders->second) {
+            if (first && item->GetListOrder() >= first->GetListOrder()) continue;
+            if (item->IsContainedIn(newItem)) first = item;
+        }
+    }
+    return first;
+}
+
+void CHistoryList::IndexLocked(CClipboardItem* item) {
+    item->SetListOrder(m_nextOrder++);
+    m_byId[item->GetId()] = item;
+    for (const FormatSummary& format : item->GetFormatSummaries()) {
+        std::vector<CClipboardItem*>& holders = m_byDigest[KeyOf(format)];
+        if (std::find(holders.begin(), holders.end(), item) == holders.end()) holders.push_back(item);
+    }
+}
+
+void CHistoryList::UnindexLocked(CClipboardItem* item) {
+    auto byId = m_byId.find(item->GetId());
+    if (byId != m_byId.end() && byId->second == item) m_byId.erase(byId);
+    for (const FormatSummary& format : item->GetFormatSummaries()) {
+        auto holders = m_byDigest.find(KeyOf(format));
+        if (holders == m_byDigest.end()) continue;
+        auto& list = holders->second;
+        list.erase(std::remove(list.begin(), list.end(), item), list.end());
+        if (list.empty()) m_byDigest.erase(holders);
+    }
+    if (m_current == item) m_current = nullptr;
+}
+
+void CHistoryList::AppendLocked(ItemRef item) {
+    IndexLocked(item.get());
+    m_items.push_back(std::move(item));
+    ListChangedLocked();
 }
 
 // ---- capture ------------------------------------------------------------------------
 
-// "%X-%X-%X-%u.dvlclip" from the three ids and the next id; an id whose name
-// is taken on disk (a file no index lists) is stepped over.
-std::wstring CHistoryList::MakeFileName(int* id) const {
-    int candidate = std::max(1, m_nextId.load());
-    for (;; ++candidate) {
+// "%X-%X-%X-%u.dvlclip" from the three ids and the next id; the ids of this
+// history's files that no list holds are stepped over. The folder is walked
+// once for them; a name is still looked up before it is taken.
+std::wstring CHistoryList::MakeFileName(int* id) {
+    if (!m_folderScanned) {
+        for (const FoundFile& file : FindSnapshots(m_folder, GetIds()))
+            m_largestOnDisk = std::max(m_largestOnDisk, file.id);
+        m_folderScanned = true;
+    }
+    for (int candidate = std::max({1, m_nextId.load(), m_largestOnDisk + 1});; ++candidate) {
         WCHAR name[64];
         swprintf(name, 64, L"%X-%X-%X-%u.dvlclip", m_id1, m_id2, m_id3,
                  static_cast<unsigned>(candidate));
-        const std::wstring path = m_folder + L"\\" + name;
-        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-            *id = candidate;
-            return name;
-        }
+        // A file that appeared since (another bar of the same ids) is kept.
+        if (GetFileAttributesW((m_folder + L"\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES)
+            continue;
+        *id = candidate;
+        return name;
     }
+}
+
+ItemRef CHistoryList::NewItem(const WCHAR* file, int id) {
+    ItemRef item = ItemRef::adopt(new CClipboardItem(m_owner, m_folder.c_str(), file, id));
+    item->SetObserver(this);
+    return item;
 }
 
 ItemRef CHistoryList::CreateItem() {
     int id = 0;
     const std::wstring file = MakeFileName(&id);
-    return ItemRef::adopt(new CClipboardItem(m_owner, m_folder.c_str(), file.c_str(), id));
+    m_largestOnDisk = std::max(m_largestOnDisk, id);
+    return NewItem(file.c_str(), id);
 }
 
-// The longer list is put together outside the lock; under the one exclusive
-// hold the capture joins, the queue is trimmed and the capture made current.
-// A change that came in meanwhile makes it start over.
 CHistoryList::AddResult CHistoryList::BringBackContained(CClipboardItem* item) {
-    CObReadWriteLock::ExclusiveHold hold(m_lock);
-    CClipboardItem* found = FindContained(m_items, item);
-    return found ? BringBackLocked(found) : AddResult::Added;
+    AddResult result;
+    {
+        CObReadWriteLock::ExclusiveHold hold(m_lock);
+        CClipboardItem* found = FindContainedLocked(item);
+        result = found ? BringBackLocked(found) : AddResult::Added;
+    }
+    if (result == AddResult::BroughtBack) Persist();
+    return result;
 }
 
 CHistoryList::AddResult CHistoryList::BringBackLocked(CClipboardItem* found) {
@@ -121,81 +250,75 @@ CHistoryList::AddResult CHistoryList::BringBackLocked(CClipboardItem* found) {
 }
 
 CHistoryList::AddResult CHistoryList::AddCapture(CClipboardItem* item) {
-    for (;;) {
-        unsigned version = 0;
-        std::vector<ItemRef> next = Snapshot(&version);
-        CClipboardItem* found = FindContained(next, item);
-        if (!found) next.emplace_back(item);
+    AddResult result = AddResult::Added;
+    {
         CObReadWriteLock::ExclusiveHold hold(m_lock);
-        if (version != m_version) continue;
-        if (found) return BringBackLocked(found);
-        m_nextId = std::max(m_nextId.load(), item->GetId()) + 1;
-        m_items.swap(next);
-        ListChangedLocked();
-        TrimLocked();
-        MakeCurrentLocked(item);
-        return AddResult::Added;
+        if (CClipboardItem* found = FindContainedLocked(item)) {
+            result = BringBackLocked(found);
+        } else {
+            m_nextId = std::max(m_nextId.load(), item->GetId()) + 1;
+            AppendLocked(ItemRef(item));
+            TrimLocked();
+            MakeCurrentLocked(item);
+        }
     }
-}
-
-std::vector<ItemRef> CHistoryList::Snapshot(unsigned* version) {
-    std::vector<ItemRef> items;
-    items.reserve(m_count + 1);
-    CObReadWriteLock::SharedHold hold(m_lock);
-    items = m_items;
-    *version = m_version;
-    return items;
+    if (result != AddResult::AlreadyCurrent) Persist();
+    return result;
 }
 
 void CHistoryList::MakeCurrentLocked(CClipboardItem* item) {
-    for (const ItemRef& other : m_items) {
-        if (other.get() == item || !other->IsCurrent()) continue;
-        m_previousId = other->GetId();
-        other->SetCurrent(false);
-        other->SetStateChanged(true);
+    if (m_current && m_current != item && m_current->IsCurrent()) {
+        m_previousId = m_current->GetId();
+        m_current->SetCurrent(false);
+        m_current->SetStateChanged(true);
     }
     item->SetCurrent(true);
     item->SetStateChanged(true);
+    m_current = item;
 }
 
 bool CHistoryList::MakeCurrent(int id) {
     CObReadWriteLock::ExclusiveHold hold(m_lock);
-    for (const ItemRef& item : m_items) {
-        if (item->GetId() != id) continue;
-        MakeCurrentLocked(item.get());
-        return true;
-    }
-    return false;
+    auto found = m_byId.find(id);
+    if (found == m_byId.end()) return false;
+    MakeCurrentLocked(found->second);
+    return true;
 }
 
-void CHistoryList::ListChangedLocked() {
-    m_count = static_cast<int>(m_items.size());
-    ++m_version;
-}
+void CHistoryList::ListChangedLocked() { m_count = static_cast<int>(m_items.size()); }
 
 // ---- trimming and deletion --------------------------------------------------------------
 
+// The file stays until the catalogue no longer lists the entry (Persist).
 void CHistoryList::RemoveAt(size_t index) {
     ItemRef item = std::move(m_items[index]);
     m_items.erase(m_items.begin() + index);
+    UnindexLocked(item.get());
     ListChangedLocked();
-    item->DeleteFile();
+    item->SetObserver(nullptr);
+    std::lock_guard<std::mutex> hold(m_removedGuard);
+    m_removed.push_back(std::move(item));
 }
 
 // The unlocked item with the earliest time; on equal times the earlier
 // position. -1 when every item is locked.
 int CHistoryList::PickTrimVictim() const {
     int pick = -1;
+    ULONGLONG earliest = 0;
     for (size_t i = 0; i < m_items.size(); ++i) {
         if (m_items[i]->IsLocked()) continue;
-        if (pick < 0 || CompareTimes(m_items[pick].get(), m_items[i].get()) > 0)
+        const ULONGLONG ticks = m_items[i]->GetTimeTicks();
+        if (pick < 0 || ticks < earliest) {
             pick = static_cast<int>(i);
+            earliest = ticks;
+        }
     }
     return pick;
 }
 
 // Locked entries do not count against the queue size.
 bool CHistoryList::TrimLocked() {
+    if (static_cast<int>(m_items.size()) <= m_queueSize) return false;
     bool removed = false;
     for (;;) {
         const auto locked = std::count_if(m_items.begin(), m_items.end(),
@@ -211,38 +334,97 @@ bool CHistoryList::TrimLocked() {
 
 bool CHistoryList::Trim() {
     if (m_count <= m_queueSize) return false;
-    CObReadWriteLock::ExclusiveHold hold(m_lock);
-    return TrimLocked();
+    bool removed;
+    {
+        CObReadWriteLock::ExclusiveHold hold(m_lock);
+        removed = TrimLocked();
+    }
+    if (removed) Persist();
+    return removed;
 }
 
 bool CHistoryList::SetQueueSize(int size) {
-    m_queueSize = size > 0 ? size : kDefaultQueueSize;
-    return Trim();
+    const int queueSize = size > 0 ? size : kDefaultQueueSize;
+    const bool changed = m_queueSize.exchange(queueSize) != queueSize;
+    const bool removed = Trim();
+    if (changed && !removed && m_catalogueActive) Persist();
+    return removed;
 }
 
 bool CHistoryList::Delete(int id) {
-    CObReadWriteLock::ExclusiveHold hold(m_lock);
-    for (size_t i = 0; i < m_items.size(); ++i) {
-        if (m_items[i]->GetId() == id) {
-            RemoveAt(i);
-            return true;
+    bool removed = false;
+    {
+        CObReadWriteLock::ExclusiveHold hold(m_lock);
+        auto found = m_byId.find(id);
+        if (found != m_byId.end()) {
+            CClipboardItem* item = found->second;
+            auto at = std::find_if(m_items.begin(), m_items.end(),
+                                   [item](const ItemRef& listed) { return listed.get() == item; });
+            if (at != m_items.end()) {
+                RemoveAt(static_cast<size_t>(at - m_items.begin()));
+                removed = true;
+            }
         }
     }
-    return false;
+    if (removed) Persist();
+    return removed;
 }
 
 bool CHistoryList::DeleteAll(bool includeLocked) {
-    CObReadWriteLock::ExclusiveHold hold(m_lock);
     bool removed = false;
-    for (size_t i = 0; i < m_items.size();) {
-        if (includeLocked || !m_items[i]->IsLocked()) {
-            RemoveAt(i);
-            removed = true;
-        } else {
-            ++i;
+    {
+        CObReadWriteLock::ExclusiveHold hold(m_lock);
+        std::vector<ItemRef> kept;
+        for (ItemRef& item : m_items) {
+            if (includeLocked || !item->IsLocked()) {
+                UnindexLocked(item.get());
+                item->SetObserver(nullptr);
+                std::lock_guard<std::mutex> guard(m_removedGuard);
+                m_removed.push_back(std::move(item));
+                removed = true;
+            } else {
+                kept.push_back(std::move(item));
+            }
         }
+        m_items.swap(kept);
+        ListChangedLocked();
     }
+    if (removed) Persist();
     return removed;
+}
+
+// ---- catalogue ------------------------------------------------------------------------
+
+void CHistoryList::OnItemChanged(CClipboardItem*) { Persist(); }
+
+// A history whose owner file another running store holds is that store's
+// to write.
+bool CHistoryList::ActivateCatalogue() {
+    if (!m_catalogueActive) {
+        m_catalogue.SetIds(GetIds());
+        m_catalogueActive = true;
+    }
+    return m_catalogue.TakeOwnership();
+}
+
+void CHistoryList::Persist() {
+    std::lock_guard<std::mutex> hold(m_persistGuard);
+    std::vector<ItemRef> removed;
+    {
+        std::lock_guard<std::mutex> guard(m_removedGuard);
+        removed.swap(m_removed);
+    }
+    if (ActivateCatalogue()) {
+        std::vector<ItemSummary> entries;
+        {
+            CObReadWriteLock::SharedHold shared(m_lock);
+            entries.reserve(m_items.size());
+            for (const ItemRef& item : m_items) entries.push_back(item->GetSummary());
+        }
+        m_catalogue.Write(CHistoryCatalogue::Encode(GetIds(), m_catalogueFlags, m_nextId,
+                                                    m_queueSize, entries));
+    }
+    for (const ItemRef& item : removed) item->DeleteFile();
 }
 
 // ---- history index -----------------------------------------------------------------------
@@ -266,80 +448,175 @@ void CHistoryList::SaveIndex(CPluginStream& settings) {
         }
     }
     settings.EndGroup();
+    // From now on the bar's settings find this history, not a first start.
+    if (!(m_catalogueFlags.fetch_or(CHistoryCatalogue::kSavedByHost) &
+          CHistoryCatalogue::kSavedByHost))
+        Persist();
 }
 
 // A missing "id1" ... "id3" keeps this history's random ids, so file names
-// stay distinct from other histories'.
+// stay distinct from other histories'. The item groups are looked up by one
+// walk of the "items" group: a look-up by name per item would walk the
+// records before it each time.
 void CHistoryList::LoadIndex(CPluginStream& settings) {
-    m_id1 = static_cast<DWORD>(settings.ReadInt(L"id1", static_cast<int>(m_id1)));
-    m_id2 = static_cast<DWORD>(settings.ReadInt(L"id2", static_cast<int>(m_id2)));
-    m_id3 = static_cast<DWORD>(settings.ReadInt(L"id3", static_cast<int>(m_id3)));
+    const bool hasIds = settings.ReadInt(L"id1", 0) || settings.ReadInt(L"id2", 0) ||
+                        settings.ReadInt(L"id3", 0);
+    CHistoryCatalogue::Ids ids;
+    ids.id1 = static_cast<DWORD>(settings.ReadInt(L"id1", static_cast<int>(m_id1)));
+    ids.id2 = static_cast<DWORD>(settings.ReadInt(L"id2", static_cast<int>(m_id2)));
+    ids.id3 = static_cast<DWORD>(settings.ReadInt(L"id3", static_cast<int>(m_id3)));
+    SetIds(ids);
     const int storedNextId = settings.ReadInt(L"nextID", 0);
     const int queueSize = settings.ReadInt(L"queueSize", 0);
     m_queueSize = queueSize > 0 ? queueSize : kDefaultQueueSize;
-    std::vector<ItemRef> loaded;
+    std::vector<ItemRef> records;
     if (settings.EnterGroup(L"items")) {
         // Each item group takes at least two records: a larger count is corrupt.
         const int count = std::min<int>(settings.ReadInt(L"count", 0),
                                         static_cast<int>(settings.GetRecordCount() / 2));
+        std::unordered_map<std::wstring, DWORD> groups = ItemGroups(settings);
         for (int i = 0; i < count; ++i) {
             WCHAR group[32];
             swprintf(group, 32, L"item%d", i);
-            if (ItemRef item = LoadOneItem(settings, group)) loaded.push_back(std::move(item));
+            auto found = groups.find(group);
+            if (found == groups.end()) continue;
+            if (ItemRef item = LoadOneItem(settings, found->second)) records.push_back(std::move(item));
         }
         settings.LeaveGroup();
     }
-    AdoptLoaded(loaded, storedNextId);
+    if (hasIds) m_catalogueFlags |= CHistoryCatalogue::kSavedByHost;
+    CHistoryCatalogue::Contents contents;
+    const bool fromCatalogue = hasIds && m_catalogue.Read(&contents);
+    std::vector<ItemRef> listed;
+    int recoverFrom = std::max(1, storedNextId);
+    if (fromCatalogue) {
+        listed = FromCatalogue(contents);
+        recoverFrom = std::max(1, contents.nextId);
+    } else {
+        for (const ItemRef& item : records)
+            if (item->LoadFormatsFromFile()) listed.push_back(item);
+    }
+    std::vector<ItemRef> recovered = Recover(listed, recoverFrom, records);
+    listed.insert(listed.end(), recovered.begin(), recovered.end());
+    AdoptLoaded(listed, std::max(storedNextId, fromCatalogue ? contents.nextId : 0));
+    // The next load reads what this one had to put together.
+    if (!fromCatalogue || !recovered.empty()) Persist();
 }
 
-ItemRef CHistoryList::LoadOneItem(CPluginStream& settings, const WCHAR* group) {
-    if (!settings.EnterGroup(group)) return nullptr;
-    ItemRef item = ItemRef::adopt(new CClipboardItem(m_owner, m_folder.c_str(), nullptr, 0));
-    const bool loaded = item->Load(settings);
+// The first group begin record of each name among the records of the
+// group being read, lower-cased, as EnterGroup would find it.
+std::unordered_map<std::wstring, DWORD> CHistoryList::ItemGroups(CPluginStream& settings) {
+    std::unordered_map<std::wstring, DWORD> groups;
+    const int scope = settings.GetCurrentGroup();
+    for (DWORD i = static_cast<DWORD>(scope + 1); i < settings.GetRecordCount(); ++i) {
+        const int type = settings.GetRecordType(i);
+        if (type == CPluginStream::GroupEnd && settings.GetRecordSize(i) == sizeof(int)) {
+            int begin = 0;
+            memcpy(&begin, settings.GetRecordData(i), sizeof begin);
+            if (begin == scope) break;
+        }
+        if (type == CPluginStream::GroupBegin) groups.emplace(Lowered(settings.GetRecordName(i)), i);
+    }
+    return groups;
+}
+
+ItemRef CHistoryList::LoadOneItem(CPluginStream& settings, DWORD group) {
+    if (!settings.EnterGroupAt(group)) return nullptr;
+    ItemRef item = NewItem(nullptr, 0);
+    const bool loaded = item->LoadRecord(settings);
     settings.LeaveGroup();
     return loaded ? item : nullptr;
 }
 
-// The new list is put together outside the lock and swapped in, so nothing
-// that allocates runs under the exclusive hold; a change that came in
-// meanwhile makes it start over.
-void CHistoryList::AdoptLoaded(const std::vector<ItemRef>& loaded, int storedNextId) {
-    for (;;) {
-        unsigned version = 0;
-        std::vector<ItemRef> merged = Snapshot(&version);
-        for (const ItemRef& item : loaded)
-            if (!NameTaken(merged, item.get())) merged.push_back(item);
-        const int nextId = MakeIdsUnique(merged, storedNextId);
-        CObReadWriteLock::ExclusiveHold hold(m_lock);
-        if (version != m_version) continue;
-        m_items.swap(merged);
-        ListChangedLocked();
-        m_nextId = std::max(nextId, m_nextId.load());
-        if (!m_items.empty()) m_previousId = m_items.back()->GetId();
-        return;
+std::vector<ItemRef> CHistoryList::FromCatalogue(const CHistoryCatalogue::Contents& contents) {
+    std::vector<ItemRef> items;
+    items.reserve(contents.entries.size());
+    for (const ItemSummary& entry : contents.entries) {
+        ItemRef item = NewItem(nullptr, 0);
+        if (item->SetSummary(entry)) items.push_back(std::move(item));
     }
+    return items;
 }
 
-// A record naming a file that an earlier record already owns is dropped:
-// deleting either entry would take the other's data.
-bool CHistoryList::NameTaken(const std::vector<ItemRef>& items, const CClipboardItem* item) {
-    return std::any_of(items.begin(), items.end(), [item](const ItemRef& other) {
-        return lstrcmpiW(other->GetFileName(), item->GetFileName()) == 0;
-    });
+// Snapshot files of this history from the id on that no list holds: taken
+// after the catalogue (or the index) was last written, by a bar that then
+// died. They come back in the order they were taken, with the index's
+// record where it has one, else with the file's time.
+std::vector<ItemRef> CHistoryList::Recover(const std::vector<ItemRef>& listed, int fromId,
+                                           const std::vector<ItemRef>& records) {
+    std::unordered_set<std::wstring> names;
+    for (const ItemRef& item : listed) names.insert(Lowered(item->GetFileName()));
+    std::unordered_map<std::wstring, ItemRef> recordByName;
+    for (const ItemRef& record : records) recordByName.emplace(Lowered(record->GetFileName()), record);
+    std::vector<FoundFile> files = FindSnapshots(m_folder, GetIds());
+    m_folderScanned = true;
+    std::sort(files.begin(), files.end(),
+              [](const FoundFile& a, const FoundFile& b) { return a.id < b.id; });
+    std::vector<ItemRef> recovered;
+    for (const FoundFile& file : files) {
+        m_largestOnDisk = std::max(m_largestOnDisk, file.id);
+        const std::wstring name = Lowered(file.name.c_str());
+        if (file.id < fromId || names.count(name)) continue;
+        auto record = recordByName.find(name);
+        ItemRef item = record != recordByName.end() ? record->second : NewItem(file.name.c_str(), file.id);
+        if (record == recordByName.end()) {
+            SYSTEMTIME time;
+            FileTimeToSystemTime(&file.written, &time);
+            item->SetTime(time);
+        }
+        if (item->LoadFormatsFromFile()) recovered.push_back(std::move(item));
+    }
+    return recovered;
+}
+
+void CHistoryList::LoadUnsaved() {
+    CHistoryCatalogue::Ids ids;
+    if (!CHistoryCatalogue::FindUnsaved(m_folder, &ids)) return;
+    CHistoryCatalogue::Ids mine = GetIds();
+    SetIds(ids);
+    CHistoryCatalogue::Contents contents;
+    // Another first start may have taken it meanwhile.
+    if (!ActivateCatalogue() || !m_catalogue.Read(&contents)) {
+        SetIds(mine);
+        return;
+    }
+    if (contents.queueSize > 0) m_queueSize = contents.queueSize;
+    std::vector<ItemRef> listed = FromCatalogue(contents);
+    std::vector<ItemRef> recovered = Recover(listed, std::max(1, contents.nextId), {});
+    listed.insert(listed.end(), recovered.begin(), recovered.end());
+    AdoptLoaded(listed, contents.nextId);
+    if (!recovered.empty()) Persist();
+}
+
+// Items already listed (captured before the load) stay first.
+void CHistoryList::AdoptLoaded(const std::vector<ItemRef>& loaded, int storedNextId) {
+    CObReadWriteLock::ExclusiveHold hold(m_lock);
+    std::unordered_set<std::wstring> names;
+    for (const ItemRef& item : m_items) names.insert(Lowered(item->GetFileName()));
+    std::vector<ItemRef> added;
+    added.reserve(loaded.size());
+    for (const ItemRef& item : loaded)
+        if (names.insert(Lowered(item->GetFileName())).second) added.push_back(item);
+    const int nextId = MakeIdsUnique(added, storedNextId);
+    m_items.reserve(m_items.size() + added.size());
+    for (ItemRef& item : added) AppendLocked(std::move(item));
+    m_nextId = std::max(nextId, m_nextId.load());
+    if (!m_items.empty()) m_previousId = m_items.back()->GetId();
 }
 
 // Ids stay unique and above 0 even when the index lacks "nextID" or repeats
-// an id; the answer is the next id, above the largest one.
+// an id (also against the entries listed already); the answer is the next
+// id, above the largest one.
 int CHistoryList::MakeIdsUnique(const std::vector<ItemRef>& items, int storedNextId) {
     int largest = 0;
+    for (const auto& entry : m_byId) largest = std::max(largest, entry.first);
     for (const ItemRef& item : items) largest = std::max(largest, item->GetId());
-    for (size_t i = 0; i < items.size(); ++i) {
-        for (size_t j = 0; j < i; ++j) {
-            if (items[j]->GetId() == items[i]->GetId()) {
-                items[i]->SetId(++largest);
-                break;
-            }
-        }
+    std::unordered_set<int> seen;
+    for (const auto& entry : m_byId) seen.insert(entry.first);
+    for (const ItemRef& item : items) {
+        if (seen.insert(item->GetId()).second) continue;
+        item->SetId(++largest);
+        seen.insert(largest);
     }
     return std::max({storedNextId, largest + 1, 1});
 }

@@ -2,20 +2,29 @@
 // the ids and file names of new snapshots, the queue size, the history index,
 // and the read/write lock that guards them. Every change to the list happens
 // under one exclusive hold, so a reader never sees half of a change.
+//
+// After every change the history's catalogue is rewritten (outside the
+// lock) before the files of removed entries are deleted: what a killed bar
+// leaves on the disk always lists whole entries only. Snapshot files of
+// this history that the catalogue does not list yet (captured after its
+// last write) come back at the next load.
 #pragma once
 #include <windows.h>
 
 #include <atomic>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "clipdata/CClipboardItem.h"
+#include "watcher/CHistoryCatalogue.h"
 #include "watcher/CObReadWriteLock.h"
 
 class CObClipboard;
 class CPluginStream;
 
-class CHistoryList {
+class CHistoryList : private ItemObserver {
 public:
     // The folder is created when missing; items name the owner as theirs.
     CHistoryList(CObClipboard* owner, const std::wstring& folder);
@@ -55,9 +64,16 @@ public:
     bool SetQueueSize(int size);
     int GetQueueSize() const { return m_queueSize; }
 
-    // Into / from the group the caller has opened or entered.
+    // Into / from the group the caller has opened or entered. The load reads
+    // the catalogue when it is sound and opens no snapshot file then; else
+    // it opens the files the index lists.
     void SaveIndex(CPluginStream& settings);
     void LoadIndex(CPluginStream& settings);
+    // A start without a saved index: the history that a first run left
+    // without ever saving, when one is in the folder.
+    void LoadUnsaved();
+    // Rewrites the catalogue, then deletes the files of removed entries.
+    void Persist();
 
     CObReadWriteLock& GetLock() { return m_lock; }
     const WCHAR* GetFolder() const { return m_folder.c_str(); }
@@ -66,12 +82,32 @@ public:
     int GetNextId() const { return m_nextId; }
 
 private:
+    struct DigestKey {
+        UINT64 half[2];
+        bool operator==(const DigestKey& other) const {
+            return half[0] == other.half[0] && half[1] == other.half[1];
+        }
+    };
+    struct DigestHash {
+        size_t operator()(const DigestKey& key) const { return static_cast<size_t>(key.half[0]); }
+    };
+    static DigestKey KeyOf(const FormatSummary& format);
+
+    void OnItemChanged(CClipboardItem* item) override;
+    bool ActivateCatalogue();
+    CHistoryCatalogue::Ids GetIds() const;
+    void SetIds(const CHistoryCatalogue::Ids& ids);
+    std::vector<ItemRef> FromCatalogue(const CHistoryCatalogue::Contents& contents);
+    std::vector<ItemRef> Recover(const std::vector<ItemRef>& listed, int fromId,
+                                 const std::vector<ItemRef>& records);
+    void AdoptCatalogue(const CHistoryCatalogue::Contents& contents);
+    ItemRef NewItem(const WCHAR* file, int id);
+    void IndexLocked(CClipboardItem* item);
+    void UnindexLocked(CClipboardItem* item);
     void MakeRandomIds();
-    std::wstring MakeFileName(int* id) const;
-    static CClipboardItem* FindContained(const std::vector<ItemRef>& items,
-                                         const CClipboardItem* item);
-    // A copy of the list and the version it had.
-    std::vector<ItemRef> Snapshot(unsigned* version);
+    void MakeUnusedIds();
+    std::wstring MakeFileName(int* id);
+    CClipboardItem* FindContainedLocked(const CClipboardItem* item) const;
     // The helpers below expect the caller to hold the lock exclusive.
     void MakeCurrentLocked(CClipboardItem* item);
     AddResult BringBackLocked(CClipboardItem* found);
@@ -79,18 +115,31 @@ private:
     int PickTrimVictim() const;
     void RemoveAt(size_t index);
     void ListChangedLocked();
-    ItemRef LoadOneItem(CPluginStream& settings, const WCHAR* group);
+    ItemRef LoadOneItem(CPluginStream& settings, DWORD group);
     void AdoptLoaded(const std::vector<ItemRef>& loaded, int storedNextId);
-    static bool NameTaken(const std::vector<ItemRef>& items, const CClipboardItem* item);
-    static int MakeIdsUnique(const std::vector<ItemRef>& items, int storedNextId);
+    void AppendLocked(ItemRef item);
+    int MakeIdsUnique(const std::vector<ItemRef>& items, int storedNextId);
+    static std::unordered_map<std::wstring, DWORD> ItemGroups(CPluginStream& settings);
 
     CObClipboard* m_owner;
     std::wstring m_folder;
     std::vector<ItemRef> m_items;  // oldest first
     std::atomic<int> m_count{0};
-    // Counts the list's changes, so a list put together outside the lock can
-    // tell whether it is still up to date.
-    unsigned m_version = 0;
+    // Look-ups that cost the same at any size, kept with the list.
+    std::unordered_map<int, CClipboardItem*> m_byId;
+    std::unordered_map<DigestKey, std::vector<CClipboardItem*>, DigestHash> m_byDigest;
+    CClipboardItem* m_current = nullptr;
+    ULONGLONG m_nextOrder = 1;
+    // Removed entries whose files go once the catalogue no longer lists them.
+    std::mutex m_removedGuard;
+    std::vector<ItemRef> m_removed;
+    std::mutex m_persistGuard;
+    CHistoryCatalogue m_catalogue;
+    bool m_catalogueActive = false;
+    std::atomic<DWORD> m_catalogueFlags{0};
+    // The largest id among this history's files in the folder, once looked at.
+    bool m_folderScanned = false;
+    int m_largestOnDisk = 0;
     DWORD m_id1 = 0, m_id2 = 0, m_id3 = 0;
     std::atomic<int> m_nextId{1};
     std::atomic<int> m_queueSize{10};

@@ -82,6 +82,9 @@ public:
     // Into / from the group the caller has opened or entered.
     void SaveIndex(CPluginStream& settings) { m_history.SaveIndex(settings); }
     void LoadIndex(CPluginStream& settings) { m_history.LoadIndex(settings); }
+    // For settings without a history index: takes up the history that a
+    // first run of the bar left without ever saving.
+    void LoadUnsaved() { m_history.LoadUnsaved(); }
 
     CHistoryList& GetHistory() { return m_history; }
     CObReadWriteLock& GetLock() { return m_history.GetLock(); }

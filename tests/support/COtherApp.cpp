@@ -34,7 +34,7 @@ bool RunOtherApp(const std::vector<std::wstring>& steps) {
     return code == 0;
 }
 
-COtherApp::COtherApp() {
+COtherApp::COtherApp(const std::wstring& program, const std::wstring& arguments) {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE childIn = nullptr, parentOut = nullptr, parentIn = nullptr, childOut = nullptr;
     if (!CreatePipe(&childIn, &parentOut, &inherit, 0)) return;
@@ -52,7 +52,8 @@ COtherApp::COtherApp() {
     si.hStdInput = childIn;
     si.hStdOutput = childOut;
     si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    std::wstring command = L"\"" + OtherAppPath() + L"\"";
+    std::wstring command = L"\"" + program + L"\"";
+    if (!arguments.empty()) command += L" " + arguments;
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
         return;

@@ -20,8 +20,10 @@ bool RunOtherApp(const std::vector<std::wstring>& steps);
 
 class COtherApp {
 public:
-    // Starts the program and waits until its window exists.
-    COtherApp();
+    // Starts the program and waits until its window exists. Another program
+    // that answers steps the same way may stand in (its arguments follow).
+    explicit COtherApp(const std::wstring& program = OtherAppPath(),
+                       const std::wstring& arguments = std::wstring());
     ~COtherApp();
     COtherApp(const COtherApp&) = delete;
     COtherApp& operator=(const COtherApp&) = delete;

@@ -114,7 +114,7 @@ TEST_F(ClipboardItemTest, UnknownFormatsStoreNothingAndLeaveNoFile) {
     CObClipboard store(folder.Path().c_str());
     EXPECT_EQ(store.CaptureNewContent(), CaptureStatus::NothingStored);
     EXPECT_EQ(store.GetItemCount(), 0);
-    EXPECT_TRUE(folder.Files().empty());
+    EXPECT_TRUE(SnapshotFiles(folder).empty());
 }
 
 TEST_F(ClipboardItemTest, TextWithHtmlIsOneFileWithTwoStreams) {

@@ -55,7 +55,7 @@ TEST_F(ClipboardWatcherTest, RepeatedNotificationsOfOneChangeCaptureOnce) {
     SendMessageW(store.GetWindow(), WM_DRAWCLIPBOARD, 0, 0);
     SendMessageW(store.GetWindow(), WM_DRAWCLIPBOARD, 0, 0);
     EXPECT_EQ(store.GetItemCount(), 0);
-    EXPECT_TRUE(folder.Files().empty());
+    EXPECT_TRUE(SnapshotFiles(folder).empty());
 }
 
 TEST_F(ClipboardWatcherTest, AnotherViewerIsOvertakenAndStillServed) {
@@ -97,7 +97,7 @@ TEST_F(ClipboardWatcherTest, ARestoreMakesNoEntryAndIsNotPassedOn) {
     EXPECT_EQ(ClipboardText(), L"first");
     EXPECT_TRUE(first->IsCurrent());
     EXPECT_EQ(store.GetItemCount(), 2);
-    EXPECT_EQ(ListedFiles(store), folder.Files());
+    EXPECT_EQ(ListedFiles(store), SnapshotFiles(folder));
     // A later copy reaches the viewer; the restore before it did not.
     Copy("text third");
     ASSERT_TRUE(WaitUntil([&] { return ViewerCount(viewer) >= seen + 1; }, 3000));
@@ -114,7 +114,7 @@ TEST_F(ClipboardWatcherTest, PrivateContentLeavesTheHistoryAlone) {
     for (const char* kind : {"monitor", "ignore", "history0"}) {
         Copy(std::string("exclude ") + kind + " password");
         EXPECT_EQ(ItemTexts(store), L"public") << kind;
-        EXPECT_EQ(folder.Files().size(), 1u) << kind;
+        EXPECT_EQ(SnapshotFiles(folder).size(), 1u) << kind;
     }
     EXPECT_EQ(handler.Count(), notices);
     Copy("exclude history1 may keep");
@@ -132,7 +132,7 @@ TEST_F(ClipboardWatcherTest, AClipboardHeldOpenIsCapturedLater) {
     ASSERT_TRUE(WaitForSequence(store, source.LastSequence()));
     ASSERT_EQ(store.GetItemCount(), 2);
     EXPECT_EQ(ItemTexts(store), L"briefly held,long held");
-    EXPECT_EQ(ListedFiles(store), folder.Files());
+    EXPECT_EQ(ListedFiles(store), SnapshotFiles(folder));
 }
 
 // A program that copies several times in a row and answers no message
@@ -161,7 +161,7 @@ TEST_F(ClipboardWatcherTest, CopiesOfAProgramThatAnswersNoMessagesAreAllCaptured
     signaller.join();
     EXPECT_TRUE(ran);
     EXPECT_EQ(ItemTexts(store), L"silent A,silent B,silent C");
-    EXPECT_EQ(ListedFiles(store), folder.Files());
+    EXPECT_EQ(ListedFiles(store), SnapshotFiles(folder));
 }
 
 TEST_F(ClipboardWatcherTest, ARestoreWaitsForABusyClipboard) {
@@ -178,7 +178,7 @@ TEST_F(ClipboardWatcherTest, ARestoreWaitsForABusyClipboard) {
     ASSERT_TRUE(WaitUntil([&] { return wanted->IsCurrent(); }, 5000));
     EXPECT_EQ(ClipboardText(), L"wanted back");
     EXPECT_EQ(ItemTexts(store), L"wanted back,in between,copied while held");
-    EXPECT_EQ(ListedFiles(store), folder.Files());
+    EXPECT_EQ(ListedFiles(store), SnapshotFiles(folder));
 }
 
 TEST_F(ClipboardWatcherTest, AnX11CopyIsCaptured) {
@@ -209,8 +209,8 @@ TEST_F(ClipboardWatcherTest, AnX11CopyIsCaptured) {
     ASSERT_TRUE(WaitUntil([&] { return (item = FindByText(store, L"from X11")) != nullptr; }));
     EXPECT_TRUE(WaitUntil([&] { return currentText() == L"from X11"; }));
     // A later capture of the same copy may still be under way.
-    EXPECT_TRUE(WaitUntil([&] { return ListedFiles(store) == folder.Files(); }));
-    EXPECT_EQ(ListedFiles(store), folder.Files());
+    EXPECT_TRUE(WaitUntil([&] { return ListedFiles(store) == SnapshotFiles(folder); }));
+    EXPECT_EQ(ListedFiles(store), SnapshotFiles(folder));
 }
 
 // Windows of this class refuse to be made.

@@ -42,7 +42,7 @@ protected:
         item->SetLocked(true);
     }
     // Every listed file is on disk and nothing else is.
-    void ExpectFilesMatch() { EXPECT_EQ(ListedFiles(store), folder.Files()); }
+    void ExpectFilesMatch() { EXPECT_EQ(ListedFiles(store), SnapshotFiles(folder)); }
 };
 
 TEST_F(HistoryStoreTest, CopyingAnOlderContentAgainBringsItBack) {
@@ -88,7 +88,7 @@ TEST_F(HistoryStoreTest, CopyingAnOlderContentAgainBringsItBack) {
 TEST_F(HistoryStoreTest, AQueueOfThreeDropsTheEntryCopiedLongestAgo) {
     store.SetQueueSize(3);
     CopyTexts({"A", "B", "C"});
-    EXPECT_EQ(folder.Files().size(), 3u);
+    EXPECT_EQ(SnapshotFiles(folder).size(), 3u);
     Copy("text A");
     EXPECT_EQ(ItemTexts(store), L"A,B,C");
     ItemRef b = FindByText(store, L"B");
@@ -96,7 +96,7 @@ TEST_F(HistoryStoreTest, AQueueOfThreeDropsTheEntryCopiedLongestAgo) {
     const std::wstring bFile = b->GetFileName();
     Copy("text D");
     EXPECT_EQ(ItemTexts(store), L"A,C,D");
-    EXPECT_EQ(folder.Files().count(bFile), 0u);
+    EXPECT_EQ(SnapshotFiles(folder).count(bFile), 0u);
     ExpectFilesMatch();
 }
 
@@ -140,7 +140,7 @@ TEST_F(HistoryStoreTest, DeletingAllSparesLockedItemsUnlessAsked) {
 
     store.DeleteAllItems(true);
     EXPECT_EQ(store.GetItemCount(), 0);
-    EXPECT_TRUE(folder.Files().empty());
+    EXPECT_TRUE(SnapshotFiles(folder).empty());
     EXPECT_EQ(handler.Count(), notices + 2);
     store.DeleteAllItems(true);
     EXPECT_EQ(handler.Count(), notices + 2);

@@ -117,7 +117,7 @@ TEST(HistoryStressTest, ConcurrentChangesKeepTheHistoryConsistent) {
         }
         EXPECT_EQ(static_cast<int>(ids.size()), store.GetItemCount());
         EXPECT_LE(unlocked, kQueueSize);
-        EXPECT_EQ(ListedFiles(store), folder.Files());
+        EXPECT_EQ(ListedFiles(store), SnapshotFiles(folder));
         EXPECT_GT(handler.Count(), kCopies / 2);
 
         // The saved index reloads every entry.
@@ -128,7 +128,7 @@ TEST(HistoryStressTest, ConcurrentChangesKeepTheHistoryConsistent) {
         ASSERT_TRUE(settings.EnterGroup(L"clipboard"));
         reloaded.LoadIndex(settings);
         EXPECT_EQ(reloaded.GetItemCount(), store.GetItemCount());
-        EXPECT_EQ(ListedFiles(reloaded), folder.Files());
+        EXPECT_EQ(ListedFiles(reloaded), SnapshotFiles(folder));
     }
     CoUninitialize();
 }

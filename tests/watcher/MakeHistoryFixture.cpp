@@ -7,42 +7,13 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
-#include <wrl/client.h>
 
 #include <cstdio>
 #include <string>
 
-#include "base/CPluginStream.h"
 #include "tests/watcher/WatcherTestSupport.h"
 #include "watcher/CObClipboard.h"
 
-using Microsoft::WRL::ComPtr;
-
-namespace {
-
-bool WriteIndex(CObClipboard& store, const std::wstring& path) {
-    CPluginStream settings;
-    settings.BeginGroup(L"clipboard");
-    store.SaveIndex(settings);
-    settings.EndGroup();
-    ComPtr<IStream> stream;
-    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) || !settings.WriteTo(stream.Get()))
-        return false;
-    HGLOBAL block = nullptr;
-    GetHGlobalFromStream(stream.Get(), &block);
-    STATSTG stat = {};
-    stream->Stat(&stat, STATFLAG_NONAME);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file, GlobalLock(block), static_cast<DWORD>(stat.cbSize.QuadPart),
-                              &written, nullptr) != 0;
-    GlobalUnlock(block);
-    CloseHandle(file);
-    return ok;
-}
-
-}  // namespace
 
 int main() {
     int argc = 0;
@@ -66,7 +37,7 @@ int main() {
     }
     store.SetWatching(false);
     if (ItemRef second = store.GetItem(1)) second->SetLocked(true);
-    const bool ok = WriteIndex(store, folder + L"\\index.bin");
+    const bool ok = SaveIndexFile(store, folder + L"\\index.bin");
     printf("%d entries: %ls\n", store.GetItemCount(), ItemTexts(store).c_str());
     CoUninitialize();
     return ok ? 0 : 1;

@@ -1,6 +1,12 @@
 #include "tests/watcher/WatcherTestSupport.h"
 
+#include <objbase.h>
+#include <wrl/client.h>
+
 #include <cstdio>
+#include <vector>
+
+#include "base/CPluginStream.h"
 
 #include "base/Unique.h"
 #include "clipdata/CClipboardItem.h"
@@ -50,4 +56,48 @@ std::set<std::wstring> ListedFiles(CObClipboard& store) {
         names.insert(item->GetFileName());
     }
     return names;
+}
+
+std::set<std::wstring> SnapshotFiles(const CTempFolder& folder) {
+    std::set<std::wstring> names;
+    const std::wstring extension = L".dvlclip";
+    for (const std::wstring& name : folder.Files())
+        if (name.size() > extension.size() &&
+            _wcsicmp(name.c_str() + name.size() - extension.size(), extension.c_str()) == 0)
+            names.insert(name);
+    return names;
+}
+
+bool SaveIndexFile(CObClipboard& store, const std::wstring& path) {
+    CPluginStream settings;
+    settings.BeginGroup(L"clipboard");
+    store.SaveIndex(settings);
+    settings.EndGroup();
+    Microsoft::WRL::ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) || !settings.WriteTo(stream.Get()))
+        return false;
+    HGLOBAL block = nullptr;
+    STATSTG stat = {};
+    if (FAILED(GetHGlobalFromStream(stream.Get(), &block)) ||
+        FAILED(stream->Stat(&stat, STATFLAG_NONAME)))
+        return false;
+    mx::unique_hglobal_locked locked(block);
+    const BYTE* data = static_cast<const BYTE*>(locked.get());
+    return data && mxtest::WriteFileBytes(path, mxtest::Bytes(data, data + stat.cbSize.QuadPart));
+}
+
+bool LoadIndexFile(CObClipboard& store, const std::wstring& path) {
+    const mxtest::Bytes bytes = mxtest::ReadFileBytes(path);
+    if (bytes.empty()) return false;
+    Microsoft::WRL::ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return false;
+    ULONG written = 0;
+    stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
+    LARGE_INTEGER zero = {};
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    CPluginStream settings;
+    settings.ReadFrom(stream.Get());
+    if (!settings.EnterGroup(L"clipboard")) return false;
+    store.LoadIndex(settings);
+    return true;
 }

@@ -54,3 +54,10 @@ std::wstring PreviewOf(const CClipboardItem* item);
 ItemRef FindByText(CObClipboard& store, const std::wstring& text);
 // Files the store lists, for comparing with the folder.
 std::set<std::wstring> ListedFiles(CObClipboard& store);
+// The history index in a file holding a settings stream as the bar keeps
+// it (a "clipboard" group). The load answers false, loading nothing, when
+// the file cannot be read.
+bool SaveIndexFile(CObClipboard& store, const std::wstring& path);
+bool LoadIndexFile(CObClipboard& store, const std::wstring& path);
+// The snapshot files in the folder (the history's catalogue aside).
+std::set<std::wstring> SnapshotFiles(const CTempFolder& folder);

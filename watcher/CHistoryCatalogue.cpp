@@ -1,0 +1,324 @@
+#include "watcher/CHistoryCatalogue.h"
+
+#include <algorithm>
+#include <cstring>
+#include <cwchar>
+#include <map>
+#include <mutex>
+
+#include "clipdata/CMD5.h"
+#include "clipdata/CSnapshotWriter.h"
+
+// Layout, little-endian: "MXHC", version, flags, next id, queue size; the
+// table of stream names (count, then each as a string); the entry count and
+// the entries; the MD5 of all that. A string is a 16-bit length and as many
+// UTF-16 units. An entry: id, flag bits (locked, has an icon, file named as
+// the history names it), time (SYSTEMTIME), the file name unless named so,
+// the icon when there is one, the preview, the format count and per format
+// its name's place in the table and its digest.
+
+namespace {
+
+const char kMagic[4] = {'M', 'X', 'H', 'C'};
+const DWORD kVersion = 1;
+const WCHAR kCatalogueExtension[] = L".dvlcat";
+const WCHAR kOwnerExtension[] = L".dvlown";
+const BYTE kLocked = 1, kHasIcon = 2, kOwnName = 4;
+
+std::mutex g_hookGuard;
+std::function<void()> g_pauseHook;
+
+class Writer {
+public:
+    void Bytes(const void* data, size_t size) {
+        const BYTE* in = static_cast<const BYTE*>(data);
+        m_out.insert(m_out.end(), in, in + size);
+    }
+    template <typename T>
+    void Plain(T value) { Bytes(&value, sizeof value); }
+    void String(const std::wstring& text) {
+        const size_t length = std::min<size_t>(text.size(), 0xFFFF);
+        Plain(static_cast<WORD>(length));
+        Bytes(text.data(), length * sizeof(WCHAR));
+    }
+    std::vector<BYTE>& Out() { return m_out; }
+
+private:
+    std::vector<BYTE> m_out;
+};
+
+class Reader {
+public:
+    Reader(const BYTE* data, size_t size) : m_data(data), m_left(size) {}
+    bool Bytes(void* out, size_t size) {
+        if (size > m_left) return false;
+        memcpy(out, m_data, size);
+        m_data += size;
+        m_left -= size;
+        return true;
+    }
+    template <typename T>
+    bool Plain(T* value) { return Bytes(value, sizeof *value); }
+    bool String(std::wstring* text) {
+        WORD length = 0;
+        if (!Plain(&length) || size_t(length) * sizeof(WCHAR) > m_left) return false;
+        text->assign(reinterpret_cast<const WCHAR*>(m_data), length);
+        m_data += size_t(length) * sizeof(WCHAR);
+        m_left -= size_t(length) * sizeof(WCHAR);
+        return true;
+    }
+    bool AtEnd() const { return m_left == 0; }
+
+private:
+    const BYTE* m_data;
+    size_t m_left;
+};
+
+std::wstring SnapshotName(const CHistoryCatalogue::Ids& ids, int id) {
+    WCHAR name[64];
+    swprintf(name, 64, L"%X-%X-%X-%u.dvlclip", ids.id1, ids.id2, ids.id3, static_cast<unsigned>(id));
+    return name;
+}
+
+bool WriteAll(HANDLE file, const BYTE* data, size_t size) {
+    while (size) {
+        DWORD piece = static_cast<DWORD>(std::min<size_t>(size, 1u << 24)), written = 0;
+        if (!WriteFile(file, data, piece, &written, nullptr) || written == 0) return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool ReadWhole(const std::wstring& path, std::vector<BYTE>* bytes) {
+    mx::unique_file file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size = {};
+    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x40000000) return false;
+    bytes->resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    return ReadFile(file.get(), bytes->data(), static_cast<DWORD>(bytes->size()), &read, nullptr) &&
+           read == bytes->size();
+}
+
+void Pause() {
+    std::function<void()> hook;
+    {
+        std::lock_guard<std::mutex> hold(g_hookGuard);
+        hook = g_pauseHook;
+    }
+    if (hook) hook();
+}
+
+}  // namespace
+
+CHistoryCatalogue::CHistoryCatalogue(const std::wstring& folder) : m_folder(folder) {}
+
+CHistoryCatalogue::~CHistoryCatalogue() = default;
+
+std::wstring CHistoryCatalogue::BaseName(const Ids& ids) {
+    WCHAR name[64];
+    swprintf(name, 64, L"%X-%X-%X", ids.id1, ids.id2, ids.id3);
+    return name;
+}
+
+void CHistoryCatalogue::SetIds(const Ids& ids) {
+    if (ids.id1 != m_ids.id1 || ids.id2 != m_ids.id2 || ids.id3 != m_ids.id3) m_owner.reset();
+    m_ids = ids;
+}
+
+std::wstring CHistoryCatalogue::GetPath() const {
+    return m_folder + L"\\" + BaseName(m_ids) + kCatalogueExtension;
+}
+
+bool CHistoryCatalogue::Exists() const {
+    return GetFileAttributesW(GetPath().c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Delete-on-close: a store that ends, or a process that is killed, leaves
+// no owner file behind.
+bool CHistoryCatalogue::TakeOwnership() {
+    if (m_owner) return true;
+    const std::wstring path = m_folder + L"\\" + BaseName(m_ids) + kOwnerExtension;
+    m_owner.reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
+                              nullptr));
+    return m_owner.is_valid();
+}
+
+bool CHistoryCatalogue::IsOwnedByAnother(const std::wstring& folder, const Ids& ids) {
+    const std::wstring path = folder + L"\\" + BaseName(ids) + kOwnerExtension;
+    mx::unique_file probe(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !probe && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+std::vector<BYTE> CHistoryCatalogue::Encode(const Ids& ids, DWORD flags, int nextId, int queueSize,
+                                            const std::vector<ItemSummary>& entries) {
+    std::map<std::wstring, WORD> names;
+    std::vector<const std::wstring*> table;
+    for (const ItemSummary& entry : entries) {
+        for (const FormatSummary& format : entry.formats) {
+            auto placed = names.emplace(format.streamName, static_cast<WORD>(table.size()));
+            if (placed.second) table.push_back(&placed.first->first);
+        }
+    }
+    Writer out;
+    out.Out().reserve(64 + entries.size() * 120);
+    out.Bytes(kMagic, sizeof kMagic);
+    out.Plain(kVersion);
+    out.Plain(flags);
+    out.Plain(static_cast<INT32>(nextId));
+    out.Plain(static_cast<INT32>(queueSize));
+    out.Plain(static_cast<DWORD>(table.size()));
+    for (const std::wstring* name : table) out.String(*name);
+    out.Plain(static_cast<DWORD>(entries.size()));
+    for (const ItemSummary& entry : entries) {
+        const bool ownName = entry.file != SnapshotName(ids, entry.id);
+        out.Plain(static_cast<INT32>(entry.id));
+        out.Plain(static_cast<BYTE>((entry.locked ? kLocked : 0) | (entry.hasIcon ? kHasIcon : 0) |
+                                    (ownName ? kOwnName : 0)));
+        out.Plain(entry.time);
+        if (ownName) out.String(entry.file);
+        if (entry.hasIcon) out.String(entry.icon);
+        out.String(entry.preview);
+        const size_t count = std::min<size_t>(entry.formats.size(), 255);
+        out.Plain(static_cast<BYTE>(count));
+        for (size_t i = 0; i < count; ++i) {
+            out.Plain(names[entry.formats[i].streamName]);
+            out.Bytes(entry.formats[i].digest, sizeof entry.formats[i].digest);
+        }
+    }
+    uint8_t digest[CMD5::DigestSize];
+    CMD5::Compute(out.Out().data(), out.Out().size(), digest);
+    out.Bytes(digest, sizeof digest);
+    return std::move(out.Out());
+}
+
+bool CHistoryCatalogue::Decode(const Ids& ids, const BYTE* data, size_t size, Contents* contents) {
+    if (size < sizeof kMagic + CMD5::DigestSize) return false;
+    uint8_t digest[CMD5::DigestSize];
+    CMD5::Compute(data, size - sizeof digest, digest);
+    if (memcmp(digest, data + size - sizeof digest, sizeof digest) != 0) return false;
+    Reader in(data, size - sizeof digest);
+    char magic[4];
+    DWORD version = 0, nameCount = 0, entryCount = 0;
+    INT32 nextId = 0, queueSize = 0;
+    if (!in.Bytes(magic, sizeof magic) || memcmp(magic, kMagic, sizeof magic) != 0 ||
+        !in.Plain(&version) || version != kVersion || !in.Plain(&contents->flags) ||
+        !in.Plain(&nextId) || !in.Plain(&queueSize) || !in.Plain(&nameCount))
+        return false;
+    std::vector<std::wstring> table(std::min<DWORD>(nameCount, 0x10000));
+    if (table.size() != nameCount) return false;
+    for (std::wstring& name : table)
+        if (!in.String(&name)) return false;
+    if (!in.Plain(&entryCount)) return false;
+    contents->nextId = nextId;
+    contents->queueSize = queueSize;
+    contents->entries.clear();
+    contents->entries.reserve(std::min<DWORD>(entryCount, static_cast<DWORD>(size / 20)));
+    for (DWORD i = 0; i < entryCount; ++i) {
+        ItemSummary entry;
+        INT32 id = 0;
+        BYTE bits = 0, count = 0;
+        if (!in.Plain(&id) || !in.Plain(&bits) || !in.Plain(&entry.time)) return false;
+        entry.id = id;
+        entry.locked = (bits & kLocked) != 0;
+        entry.hasIcon = (bits & kHasIcon) != 0;
+        if (bits & kOwnName) {
+            if (!in.String(&entry.file)) return false;
+        } else {
+            entry.file = SnapshotName(ids, id);
+        }
+        if ((entry.hasIcon && !in.String(&entry.icon)) || !in.String(&entry.preview) ||
+            !in.Plain(&count))
+            return false;
+        entry.formats.resize(count);
+        for (FormatSummary& format : entry.formats) {
+            WORD name = 0;
+            if (!in.Plain(&name) || name >= table.size() ||
+                !in.Bytes(format.digest, sizeof format.digest))
+                return false;
+            format.streamName = table[name];
+        }
+        contents->entries.push_back(std::move(entry));
+    }
+    return in.AtEnd();
+}
+
+bool CHistoryCatalogue::Read(Contents* contents) const {
+    std::vector<BYTE> bytes;
+    return ReadWhole(GetPath(), &bytes) && Decode(m_ids, bytes.data(), bytes.size(), contents);
+}
+
+// The temporary file is held without sharing until it has its own name, so
+// the cleanup of another store never takes it from under the writer.
+bool CHistoryCatalogue::Write(const std::vector<BYTE>& bytes) {
+    const std::wstring path = GetPath();
+    const std::wstring temporary = path + CSnapshotWriter::kTemporarySuffix;
+    mx::unique_file file(CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    const size_t half = bytes.size() / 2;
+    bool written = WriteAll(file.get(), bytes.data(), half);
+    if (written) Pause();
+    written = written && WriteAll(file.get(), bytes.data() + half, bytes.size() - half);
+    const size_t nameBytes = path.size() * sizeof(WCHAR);
+    std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + nameBytes, 0);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = TRUE;
+    info->FileNameLength = static_cast<DWORD>(nameBytes);
+    memcpy(info->FileName, path.c_str(), nameBytes);
+    const bool renamed = written && SetFileInformationByHandle(file.get(), FileRenameInfo, info,
+                                                               static_cast<DWORD>(buffer.size()));
+    file.reset();
+    if (written && (renamed || MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)))
+        return true;
+    DeleteFileW(temporary.c_str());
+    return false;
+}
+
+bool CHistoryCatalogue::FindUnsaved(const std::wstring& folder, Ids* ids) {
+    WIN32_FIND_DATAW found;
+    mx::unique_find search(FindFirstFileW((folder + L"\\*" + kCatalogueExtension).c_str(), &found));
+    if (!search) return false;
+    bool any = false;
+    FILETIME newest = {};
+    do {
+        Ids candidate;
+        WCHAR tail[16] = {};
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ||
+            swscanf(found.cFileName, L"%lX-%lX-%lX%15ls", &candidate.id1, &candidate.id2,
+                    &candidate.id3, tail) != 4 ||
+            lstrcmpiW(tail, kCatalogueExtension) != 0 || IsOwnedByAnother(folder, candidate))
+            continue;
+        if (any && CompareFileTime(&found.ftLastWriteTime, &newest) <= 0) continue;
+        CHistoryCatalogue catalogue(folder);
+        catalogue.SetIds(candidate);
+        Contents contents;
+        if (!catalogue.Read(&contents) || (contents.flags & (kSavedByHost | kClosedUnsaved)) ||
+            contents.entries.empty())
+            continue;
+        *ids = candidate;
+        newest = found.ftLastWriteTime;
+        any = true;
+    } while (FindNextFileW(search.get(), &found));
+    return any;
+}
+
+void CHistoryCatalogue::RemoveLeftovers(const std::wstring& folder) {
+    const std::wstring pattern =
+        folder + L"\\*" + kCatalogueExtension + CSnapshotWriter::kTemporarySuffix;
+    WIN32_FIND_DATAW found;
+    mx::unique_find search(FindFirstFileW(pattern.c_str(), &found));
+    if (!search) return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+    } while (FindNextFileW(search.get(), &found));
+}
+
+void CHistoryCatalogue::SetPauseHook(std::function<void()> hook) {
+    std::lock_guard<std::mutex> hold(g_hookGuard);
+    g_pauseHook = std::move(hook);
+}
