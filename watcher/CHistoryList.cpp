@@ -238,7 +238,6 @@ CHistoryList::AddResult CHistoryList::BringBackContained(CClipboardItem* item) {
         CClipboardItem* found = FindContainedLocked(item);
         result = found ? BringBackLocked(found) : AddResult::Added;
     }
-    if (result == AddResult::BroughtBack) Persist();
     return result;
 }
 
@@ -262,7 +261,6 @@ CHistoryList::AddResult CHistoryList::AddCapture(CClipboardItem* item) {
             MakeCurrentLocked(item);
         }
     }
-    if (result != AddResult::AlreadyCurrent) Persist();
     return result;
 }
 

@@ -48,7 +48,7 @@ public:
     // Under one exclusive hold: an entry whose content the new item contains
     // becomes current again (its time renewed), or else the item is appended,
     // the queue trimmed and the item made current. The caller deletes the new
-    // item's file unless it was added.
+    // item's file unless it was added. The caller persists the change.
     AddResult AddCapture(CClipboardItem* item);
     // Under one exclusive hold: an entry whose content the new item contains
     // becomes current again, as AddCapture does it; Added when there is none

@@ -124,7 +124,10 @@ CaptureStatus CObClipboard::CaptureNewContent() {
         MX_PROFILE_STOP(Index);
         if (result != CHistoryList::AddResult::Added) item->DeleteFile();
     }
-    if (result != CHistoryList::AddResult::AlreadyCurrent) Notify();
+    if (result != CHistoryList::AddResult::AlreadyCurrent) {
+        Notify();
+        m_history.Persist();
+    }
     return status;
 }
 
