@@ -153,14 +153,16 @@ Section "${PRODUCT}" SecPlugin
   SectionIn RO
   Call WaitForFreePlugin
   SetOutPath "$INSTDIR"
-  ${If} $InUse == 1
-    ; Nothing is half replaced: the loaded plug-in stays registered as it is,
-    ; and the new one takes its place when Windows starts.
-    File "/oname=mirabex.dll.new" "${DLL}"
-    Rename /REBOOTOK "$INSTDIR\mirabex.dll.new" "$INSTDIR\mirabex.dll"
+  ; The new plug-in is whole on disk before the old one goes. A loaded one
+  ; stays registered as it is, and the new one takes its place when Windows
+  ; starts (so too if a bar loaded it since the question).
+  File "/oname=mirabex.dll.new" "${DLL}"
+  ${If} $InUse == 0
+    Delete "$INSTDIR\mirabex.dll"
+  ${EndIf}
+  Rename /REBOOTOK "$INSTDIR\mirabex.dll.new" "$INSTDIR\mirabex.dll"
+  ${If} ${RebootFlag}
     DetailPrint "${PRODUCT} is replaced when Windows restarts."
-  ${Else}
-    File "${DLL}"
   ${EndIf}
 
   ; The documents stay beside the plug-in too, for a bar installed later.
