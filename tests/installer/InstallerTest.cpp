@@ -7,6 +7,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 #include <wrl/client.h>
@@ -80,6 +81,19 @@ std::vector<std::wstring> PendingMoves() {
         at += moves.back().size() + 1;
     }
     return moves;
+}
+
+// Every file of a folder (not its subfolders) with its bytes.
+std::map<std::wstring, Bytes> FolderContents(const std::wstring& folder) {
+    std::map<std::wstring, Bytes> contents;
+    WIN32_FIND_DATAW found;
+    mx::unique_find search(FindFirstFileW((folder + L"\\*").c_str(), &found));
+    if (!search) return contents;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            contents[found.cFileName] = ReadFileBytes(folder + L"\\" + found.cFileName);
+    } while (FindNextFileW(search.get(), &found));
+    return contents;
 }
 
 bool FolderExists(const std::wstring& path) {
@@ -249,8 +263,10 @@ TEST_F(Setup, AnUpgradeKeepsTheHistoryAndTheSettings) {
     EXPECT_EQ(mxtest::Widen(MX_PREVIOUS_VERSION), Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion"));
     CHostProcess bar(BarProgram());
     ASSERT_EQ(0, bar.Run(L"script context pause")) << bar.Err();  // saved: the next run starts paused
-    std::wstring snapshot = HistoryFolder() + L"\\1-2-3-1.dvlclip";
-    ASSERT_TRUE(mxtest::WriteFileBytes(snapshot, Bytes{'s', 'n', 'a', 'p'}));
+    // A file of the person's own among what the plug-in keeps there.
+    std::wstring own = HistoryFolder() + L"\\notes.txt";
+    ASSERT_TRUE(mxtest::WriteFileBytes(own, Bytes{'m', 'i', 'n', 'e'}));
+    std::map<std::wstring, Bytes> history = FolderContents(HistoryFolder());
     Bytes settings = ReadFileBytes(SettingsFile());
     ASSERT_FALSE(settings.empty());
 
@@ -258,13 +274,13 @@ TEST_F(Setup, AnUpgradeKeepsTheHistoryAndTheSettings) {
     EXPECT_EQ(mxtest::Widen(MX_PROJECT_VERSION), Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion"));
     ExpectRegistered();
     EXPECT_EQ(settings, ReadFileBytes(SettingsFile()));
-    EXPECT_EQ((Bytes{'s', 'n', 'a', 'p'}), ReadFileBytes(snapshot));
+    EXPECT_EQ(history, FolderContents(HistoryFolder()));
     ASSERT_EQ(0, bar.Run(L"script context --no-save")) << bar.Err();
     EXPECT_TRUE(HasLine(bar, "context: 1 Pause [checked]")) << bar.Out();
 
     ASSERT_EQ(0, RunUninstaller());
     ExpectRemoved();
-    EXPECT_EQ((Bytes{'s', 'n', 'a', 'p'}), ReadFileBytes(snapshot));
+    EXPECT_EQ((Bytes{'m', 'i', 'n', 'e'}), ReadFileBytes(own));
     // Asked to, the uninstaller takes the history with it.
     ASSERT_EQ(0, RunSetup(MX_SETUP));
     ASSERT_EQ(0, RunUninstaller(L"/S /REMOVEHISTORY"));
