@@ -313,7 +313,9 @@ TEST_F(MenuItem, TheBarGivesEveryEntryTheRoomItDrawsIn) {
                 }
         ASSERT_GE(firstInk, 0) << i << ": a preview";
         EXPECT_LT(lastInk, rule - 3) << i << ": the preview stays clear of the rule";
-        if (i == 0) EXPECT_LE(lastInk - firstInk, font.tmHeight) << "the text on one line";
+        if (i == 0) {
+            EXPECT_LE(lastInk - firstInk, font.tmHeight) << "the text on one line";
+        }
         top += menu.Size(i).cy;
     }
 }
