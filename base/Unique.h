@@ -110,18 +110,60 @@ using unique_hgdiobj = unique_any<gdi_traits<HGDIOBJ>>;
 using unique_hkey = unique_any<hkey_traits>;
 using unique_cotaskmem = unique_any<task_mem_traits>;
 
-// A DC obtained with GetDC, given back with ReleaseDC.
+// A DC obtained with GetDC (the client area) or GetWindowDC (the whole
+// window, frame included), given back with ReleaseDC.
 class unique_window_dc {
 public:
     explicit unique_window_dc(HWND hwnd) noexcept : m_hwnd(hwnd), m_dc(::GetDC(hwnd)) {}
+    static unique_window_dc whole_window(HWND hwnd) noexcept {
+        return unique_window_dc(hwnd, ::GetWindowDC(hwnd));
+    }
     unique_window_dc(const unique_window_dc&) = delete;
     unique_window_dc& operator=(const unique_window_dc&) = delete;
     ~unique_window_dc() { if (m_dc) ::ReleaseDC(m_hwnd, m_dc); }
     HDC get() const noexcept { return m_dc; }
     explicit operator bool() const noexcept { return m_dc != nullptr; }
 private:
+    unique_window_dc(HWND hwnd, HDC dc) noexcept : m_hwnd(hwnd), m_dc(dc) {}
     HWND m_hwnd;
     HDC m_dc;
+};
+
+// One WM_PAINT's DC: BeginPaint on construction, EndPaint when it goes.
+class unique_paint_dc {
+public:
+    explicit unique_paint_dc(HWND hwnd) noexcept : m_hwnd(hwnd), m_dc(::BeginPaint(hwnd, &m_paint)) {}
+    unique_paint_dc(const unique_paint_dc&) = delete;
+    unique_paint_dc& operator=(const unique_paint_dc&) = delete;
+    ~unique_paint_dc() { if (m_dc) ::EndPaint(m_hwnd, &m_paint); }
+    HDC get() const noexcept { return m_dc; }
+    const RECT& area() const noexcept { return m_paint.rcPaint; }
+    explicit operator bool() const noexcept { return m_dc != nullptr; }
+private:
+    HWND m_hwnd;
+    PAINTSTRUCT m_paint = {};
+    HDC m_dc;
+};
+
+// An unnamed event, closed when the owner goes.
+class unique_event {
+public:
+    enum reset_mode : bool { auto_reset = false, manual_reset = true };
+    explicit unique_event(reset_mode mode) noexcept
+        : m_event(::CreateEventW(nullptr, mode, FALSE, nullptr)) {}
+    HANDLE get() const noexcept { return m_event.get(); }
+    explicit operator bool() const noexcept { return static_cast<bool>(m_event); }
+    void set() const noexcept { if (m_event) ::SetEvent(m_event.get()); }
+    void clear() const noexcept { if (m_event) ::ResetEvent(m_event.get()); }
+    // False only when the time ran out: an event that could not be made
+    // holds no one.
+    bool wait(DWORD milliseconds) const noexcept {
+        return !m_event || ::WaitForSingleObject(m_event.get(), milliseconds) != WAIT_TIMEOUT;
+    }
+    // Hands the handle to a new owner.
+    HANDLE release() noexcept { return m_event.release(); }
+private:
+    unique_any<api_traits<HANDLE, BOOL, ::CloseHandle>> m_event;
 };
 
 // A GDI object selected into a DC; the previous object is put back.

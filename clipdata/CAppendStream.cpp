@@ -5,21 +5,7 @@
 CAppendStream::CAppendStream(CCompoundFileWriter* writer) : m_writer(writer) {}
 
 HRESULT CAppendStream::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid != IID_IUnknown && riid != IID_ISequentialStream && riid != IID_IStream)
-        return E_NOINTERFACE;
-    *object = static_cast<IStream*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG CAppendStream::AddRef() { return ++m_refCount; }
-
-ULONG CAppendStream::Release() {
-    const ULONG count = --m_refCount;
-    if (count == 0) delete this;
-    return count;
+    return mx::query_interface(riid, object, {{IID_IStream, this}, {IID_ISequentialStream, this}});
 }
 
 HRESULT CAppendStream::Read(void*, ULONG, ULONG* read) {

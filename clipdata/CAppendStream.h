@@ -4,20 +4,17 @@
 #pragma once
 #include <windows.h>
 #include <objidl.h>
-
-#include <atomic>
+#include "base/ComObject.h"
 
 class CCompoundFileWriter;
 
-class CAppendStream final : public IStream {
+class CAppendStream final : public mx::com_object<IStream> {
 public:
     // The writer must outlive every use of the stream.
     explicit CAppendStream(CCompoundFileWriter* writer);
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     // ISequentialStream
     HRESULT STDMETHODCALLTYPE Read(void* data, ULONG size, ULONG* read) override;
     HRESULT STDMETHODCALLTYPE Write(const void* data, ULONG size, ULONG* written) override;
@@ -35,9 +32,8 @@ public:
     HRESULT STDMETHODCALLTYPE Clone(IStream** stream) override;
 
 private:
-    ~CAppendStream() = default;
+    ~CAppendStream() override = default;
 
-    std::atomic<ULONG> m_refCount{1};
     CCompoundFileWriter* m_writer;
     ULONGLONG m_size = 0;
 };

@@ -6,20 +6,7 @@ CEnumClipboardFormats::CEnumClipboardFormats() = default;
 CEnumClipboardFormats::~CEnumClipboardFormats() = default;
 
 HRESULT CEnumClipboardFormats::QueryInterface(REFIID riid, void** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (riid != IID_IEnumFORMATETC && riid != IID_IUnknown) return E_NOINTERFACE;
-    *out = static_cast<IEnumFORMATETC*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG CEnumClipboardFormats::AddRef() { return static_cast<ULONG>(++m_refs); }
-
-ULONG CEnumClipboardFormats::Release() {
-    LONG refs = --m_refs;
-    if (refs == 0) delete this;
-    return static_cast<ULONG>(refs);
+    return mx::query_interface(riid, out, {{IID_IEnumFORMATETC, this}});
 }
 
 HRESULT CEnumClipboardFormats::Next(ULONG count, FORMATETC* out, ULONG* fetched) {

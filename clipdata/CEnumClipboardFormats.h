@@ -4,21 +4,17 @@
 #pragma once
 #include <windows.h>
 #include <objidl.h>
-#include <atomic>
 #include <vector>
+#include "base/ComObject.h"
 #include "clipdata/IFormatEtcList.h"
 
-class CEnumClipboardFormats final : public IEnumFORMATETC, public IFormatEtcList {
+class CEnumClipboardFormats final : public mx::com_object<IEnumFORMATETC>, public IFormatEtcList {
 public:
     // One reference, owned by the caller.
     CEnumClipboardFormats();
-    CEnumClipboardFormats(const CEnumClipboardFormats&) = delete;
-    CEnumClipboardFormats& operator=(const CEnumClipboardFormats&) = delete;
 
     // IEnumFORMATETC, in slot order.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE Next(ULONG count, FORMATETC* out, ULONG* fetched) override;
     HRESULT STDMETHODCALLTYPE Skip(ULONG count) override;
     HRESULT STDMETHODCALLTYPE Reset() override;
@@ -31,7 +27,7 @@ public:
 
 private:
     // Only the last Release destroys the enumerator.
-    virtual ~CEnumClipboardFormats();
+    ~CEnumClipboardFormats() override;
 
     struct Entry {
         CLIPFORMAT format;
@@ -40,5 +36,4 @@ private:
 
     std::vector<Entry> m_entries;
     ULONG m_position = 0;
-    std::atomic<LONG> m_refs{1};
 };

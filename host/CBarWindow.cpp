@@ -1,4 +1,5 @@
 #include "host/CBarWindow.h"
+#include "base/Unique.h"
 #include "host/CDvlHostSite.h"
 
 CBarWindow::~CBarWindow() {
@@ -50,12 +51,10 @@ LRESULT CALLBACK CBarWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
 }
 
 void CBarWindow::Paint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(m_hwnd, &ps);
+    mx::unique_paint_dc dc(m_hwnd);
     RECT client;
     GetClientRect(m_hwnd, &client);
-    if (onPaint) onPaint(dc, client);
-    EndPaint(m_hwnd, &ps);
+    if (onPaint) onPaint(dc.get(), client);
 }
 
 LRESULT CBarWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,5 +1,6 @@
 #include "host/CDialogMoves.h"
 #include <cwctype>
+#include "base/Unique.h"
 #include "host/CCommandLine.h"
 #include "host/CDialogPlayer.h"
 #include "host/CPngWriter.h"
@@ -165,12 +166,12 @@ bool CDialogMoves::SetCheck(HWND dialog, int nth, const std::wstring& value) {
 bool CDialogMoves::ClickTab(HWND dialog, int nth) {
     HWND list = CDialogPlayer::Control(dialog, L"ZAB_TAB_SWITCHER_WINDOW", 0);
     if (!list) return false;
-    HDC dc = GetDC(list);
-    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     SIZE text{};
-    GetTextExtentPoint32W(dc, L"Ag", 2, &text);
-    SelectObject(dc, old);
-    ReleaseDC(list, dc);
+    {
+        mx::unique_window_dc dc(list);
+        mx::unique_select_object font(dc.get(), GetStockObject(DEFAULT_GUI_FONT));
+        GetTextExtentPoint32W(dc.get(), L"Ag", 2, &text);
+    }
     int height = kTabImageSize + text.cy + 6;
     RECT client{};
     GetClientRect(list, &client);

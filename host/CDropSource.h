@@ -3,18 +3,15 @@
 #pragma once
 #include <windows.h>
 #include <ole2.h>
-#include <atomic>
+#include "base/ComObject.h"
 
-class CDropSource final : public IDropSource {
+class CDropSource final : public mx::com_object<IDropSource> {
 public:
     CDropSource() = default;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escapePressed, DWORD keyState) override;
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD effect) override;
 
 private:
-    ~CDropSource() = default;
-    std::atomic<ULONG> m_refs{1};
+    ~CDropSource() override = default;
 };

@@ -32,22 +32,7 @@ void CDvlHostSite::Trace(const std::wstring& line) const {
 }
 
 HRESULT CDvlHostSite::QueryInterface(REFIID riid, void** out) {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDvlHost) {
-        *out = static_cast<IDvlHost*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG CDvlHostSite::AddRef() { return ++m_refs; }
-
-ULONG CDvlHostSite::Release() {
-    ULONG refs = --m_refs;
-    if (refs == 0) delete this;
-    return refs;
+    return mx::query_interface(riid, out, {{IID_IDvlHost, this}});
 }
 
 HRESULT CDvlHostSite::GetMetrics(DVLMETRICS* metrics) {

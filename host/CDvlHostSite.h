@@ -6,6 +6,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include "base/ComObject.h"
 #include "base/Unique.h"
 #include "host/CHotKeyTable.h"
 #include "host/HostOptions.h"
@@ -16,19 +17,15 @@ constexpr UINT WM_DVLHOST_CHANGED = WM_APP + 1;
 // Posted to the bar window when a button asks it to open its menu.
 constexpr UINT WM_DVLHOST_ACTIVATE = WM_APP + 2;
 
-class CDvlHostSite final : public IDvlHost {
+class CDvlHostSite final : public mx::com_object<IDvlHost> {
 public:
     static constexpr UINT kCountedCodes = 32;
     // The margins answered by slot 9: left, top, right, bottom.
     static constexpr LONG kEntryMargins[4] = {3, 2, 3, 2};
 
     CDvlHostSite(const HostOptions& options, HWND barWindow, const std::wstring& baseFolder);
-    CDvlHostSite(const CDvlHostSite&) = delete;
-    CDvlHostSite& operator=(const CDvlHostSite&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE GetMetrics(DVLMETRICS* metrics) override;
     HWND STDMETHODCALLTYPE GetBarWindow() override;
     HRESULT STDMETHODCALLTYPE NotifyChanged() override;
@@ -54,14 +51,13 @@ public:
     void HoldActivation(bool hold) { m_holdActivation = hold; }
 
 private:
-    ~CDvlHostSite() = default;
+    ~CDvlHostSite() override = default;
     HRESULT SetHotKey(UINT_PTR hotkey, void* id);
     HRESULT GetBaseFolder(UINT_PTR arg, void* buffer);
     static HRESULT WriteValue(void* ptr, DWORD value);
     void Trace(const std::wstring& line) const;
     void CreateMenuFont();
 
-    std::atomic<ULONG> m_refs{1};
     HWND m_bar;
     std::wstring m_baseFolder;
     UINT m_iconSize;

@@ -58,10 +58,8 @@ LRESULT CALLBACK CTipWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     auto* self = static_cast<CTipWindow*>(GetPropW(hwnd, kThisProperty));
     switch (message) {
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        if (self && self->m_layout) self->m_layout->Draw(dc, {0, 0});
-        EndPaint(hwnd, &ps);
+        mx::unique_paint_dc dc(hwnd);
+        if (self && self->m_layout) self->m_layout->Draw(dc.get(), {0, 0});
         return 0;
     }
     case WM_ERASEBKGND:

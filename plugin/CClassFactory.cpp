@@ -1,4 +1,5 @@
 #include "plugin/CClassFactory.h"
+#include <atomic>
 #include <new>
 #include "base/CountedRef.h"
 #include "base/ExceptionBarrier.h"
@@ -6,25 +7,19 @@
 #include "plugin/CPlugin.h"
 #include "plugin/Guids.h"
 
-CClassFactory::CClassFactory(REFCLSID clsid) : m_refs(1), m_clsid(clsid) { ModuleAddObject(); }
+namespace {
+
+// Locks the bar took and has not yet given back, over all factories.
+std::atomic<LONG> g_serverLocks{0};
+
+}  // namespace
+
+CClassFactory::CClassFactory(REFCLSID clsid) : m_clsid(clsid) { ModuleAddObject(); }
 
 CClassFactory::~CClassFactory() { ModuleReleaseObject(); }
 
 HRESULT CClassFactory::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
-    *ppv = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG CClassFactory::AddRef() { return static_cast<ULONG>(++m_refs); }
-
-ULONG CClassFactory::Release() {
-    LONG refs = --m_refs;
-    if (refs == 0) delete this;
-    return static_cast<ULONG>(refs);
+    return mx::query_interface(riid, ppv, {{IID_IClassFactory, this}});
 }
 
 HRESULT CClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
@@ -39,4 +34,17 @@ HRESULT CClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) 
     });
 }
 
-HRESULT CClassFactory::LockServer(BOOL lock) { return E_NOTIMPL; }
+// An unlock without a lock is ignored: it must not let the library go while
+// objects of it live.
+HRESULT CClassFactory::LockServer(BOOL lock) {
+    if (lock) {
+        ++g_serverLocks;
+        ModuleAddObject();
+        return S_OK;
+    }
+    LONG locks = g_serverLocks.load();
+    while (locks > 0 && !g_serverLocks.compare_exchange_weak(locks, locks - 1)) {
+    }
+    if (locks > 0) ModuleReleaseObject();
+    return S_OK;
+}

@@ -3,23 +3,19 @@
 #pragma once
 #include <windows.h>
 #include <unknwn.h>
-#include <atomic>
+#include "base/ComObject.h"
 
-class CClassFactory final : public IClassFactory {
+class CClassFactory final : public mx::com_object<IClassFactory> {
 public:
     explicit CClassFactory(REFCLSID clsid);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override;
+    // Each lock keeps the library loaded, as a living object does.
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
 
 private:
-    ~CClassFactory();
-    CClassFactory(const CClassFactory&) = delete;
-    CClassFactory& operator=(const CClassFactory&) = delete;
+    ~CClassFactory() override;
 
-    std::atomic<LONG> m_refs;
     CLSID m_clsid;
 };

@@ -1,5 +1,6 @@
 #include "plugin/CPlugin.h"
 #include <new>
+#include <utility>
 #include "base/ExceptionBarrier.h"
 #include "base/Module.h"
 #include "ui/CClipBoardButton.h"
@@ -20,11 +21,10 @@ void Put(void* out, T value) {
 }  // namespace
 
 CPlugin* CPlugin::Create(CDvlButton* button) {
-    if (!button) button = new (std::nothrow) CClipBoardButton();
-    if (!button) return nullptr;
-    CPlugin* plugin = new (std::nothrow) CPlugin(button);
-    if (!plugin) delete button;
-    return plugin;
+    ButtonOwner owned(button ? button : new (std::nothrow) CClipBoardButton());
+    if (!owned) return nullptr;
+    // Without memory for the wrapper, the button goes as the wrapper's would.
+    return new (std::nothrow) CPlugin(std::move(owned));
 }
 
 CPlugin* CPlugin::FromInterface(IDvlButton* button) {
@@ -34,15 +34,13 @@ CPlugin* CPlugin::FromInterface(IDvlButton* button) {
     return static_cast<CPlugin*>(button);
 }
 
-CPlugin::CPlugin(CDvlButton* button) : m_refs(1), m_button(button), m_site(nullptr) {
+CPlugin::CPlugin(ButtonOwner&& button) : m_refs(1), m_button(std::move(button)), m_site(nullptr) {
     g_wrapperTable.store(*reinterpret_cast<void**>(static_cast<IDvlButton*>(this)));
     ModuleAddObject();
 }
 
 CPlugin::~CPlugin() {
-    // A button that manages its own lifetime (one whose data object may
-    // still be held elsewhere) answers true and is not deleted here.
-    if (!m_button->ReleaseByWrapper()) delete m_button;
+    m_button.reset();
     ModuleReleaseObject();
 }
 
@@ -336,7 +334,7 @@ HRESULT CPlugin::EnumerateChild(UINT code, void* out) {
 HRESULT CPlugin::CreateChild(void* out) {
     auto target = static_cast<DVLCREATECHILD*>(out);
     CPlugin* parent = FromInterface(target->parent);
-    DvlCreateChild record = {parent ? parent->m_button : nullptr, target->item, nullptr};
+    DvlCreateChild record = {parent ? parent->m_button.get() : nullptr, target->item, nullptr};
     if (!m_button->CreateChildButton(&record)) return S_FALSE;
     CPlugin* child = record.child ? Create(record.child) : nullptr;
     target->child = child;
@@ -348,7 +346,7 @@ HRESULT CPlugin::CompareChildren(void* out) {
     CPlugin* first = FromInterface(target->first);
     CPlugin* second = FromInterface(target->second);
     if (!first || !second) return E_INVALIDARG;
-    DvlCompareChildren record = {first->m_button, second->m_button, target->key, target->result};
+    DvlCompareChildren record = {first->m_button.get(), second->m_button.get(), target->key, target->result};
     m_button->CompareChildren(&record);
     target->result = record.result;
     return S_OK;

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <atomic>
+#include <memory>
 #include "ui/CDvlButton.h"
 #include "ui/CDvlContainer.h"
 #include "ui/IDvlButton.h"
@@ -17,7 +18,7 @@ public:
     // The wrapper behind an IDvlButton pointer, or null when the pointer is
     // not one of this plug-in's wrappers.
     static CPlugin* FromInterface(IDvlButton* button);
-    CDvlButton* GetButton() const { return m_button; }
+    CDvlButton* GetButton() const { return m_button.get(); }
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
@@ -80,7 +81,6 @@ public:
     ULONG Request18(UINT_PTR arg) override;
 
 private:
-    explicit CPlugin(CDvlButton* button);
     ~CPlugin();
     CPlugin(const CPlugin&) = delete;
     CPlugin& operator=(const CPlugin&) = delete;
@@ -95,7 +95,19 @@ private:
     HRESULT CompareChildren(void* out);
     HRESULT GetSortKey(UINT arg, void* out);
 
+    // A button that manages its own lifetime (one whose data object may
+    // still be held elsewhere) answers true to ReleaseByWrapper and is not
+    // deleted here.
+    struct ButtonRelease {
+        void operator()(CDvlButton* button) const {
+            if (!button->ReleaseByWrapper()) delete button;
+        }
+    };
+    using ButtonOwner = std::unique_ptr<CDvlButton, ButtonRelease>;
+
+    explicit CPlugin(ButtonOwner&& button);
+
     std::atomic<LONG> m_refs;
-    CDvlButton* m_button;
+    ButtonOwner m_button;
     IDvlHost* m_site;  // the bar's: no reference held (it outlives its buttons)
 };

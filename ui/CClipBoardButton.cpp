@@ -62,7 +62,7 @@ CClipBoardButton::~CClipBoardButton() {
     m_handedOut.clear();
     {
         std::lock_guard<std::mutex> guard(m_eventGuard);
-        m_updateEvent.reset();
+        m_updateEvent = nullptr;
     }
     // The engine, then the store, go with the members.
 }
@@ -282,23 +282,20 @@ HANDLE CClipBoardButton::CreateUpdateEvent() {
     HANDLE event = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
     std::lock_guard<std::mutex> guard(m_eventGuard);
     // An older event is no longer set; it stays the bar's to give back.
-    m_updateEvent.release();
-    m_updateEvent.reset(event);
+    m_updateEvent = event;
     return event;
 }
 
 void CClipBoardButton::CloseUpdateEvent(HANDLE event) {
     std::lock_guard<std::mutex> guard(m_eventGuard);
-    if (event && event == m_updateEvent.get())
-        m_updateEvent.reset();
-    else if (event)
-        ::CloseHandle(event);
+    if (event == m_updateEvent) m_updateEvent = nullptr;
+    if (event) ::CloseHandle(event);
 }
 
 void CClipBoardButton::OnHistoryChanged() {
     {
         std::lock_guard<std::mutex> guard(m_eventGuard);
-        if (m_updateEvent) ::SetEvent(m_updateEvent.get());
+        if (m_updateEvent) ::SetEvent(m_updateEvent);
     }
     NotifyHost();
 }

@@ -120,8 +120,9 @@ private:
 
     CObClipboard m_store;
     std::mutex m_eventGuard;  // the update event is set from the watcher thread
-    // The bar owns the event and gives it back through CloseUpdateEvent.
-    mx::unique_handle m_updateEvent;
+    // The bar owns the event and gives it back through CloseUpdateEvent:
+    // the button only sets it.
+    HANDLE m_updateEvent = nullptr;
     mx::unique_hicon m_largeIcon;
     WORD m_openMenuHotKey = 0;
     WORD m_swapHotKey = 0;

@@ -234,20 +234,7 @@ BOOL CMenuItem::QueryDataInterface(REFIID riid, void** out) {
 }
 
 HRESULT CMenuItem::QueryInterface(REFIID riid, void** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (riid != IID_IDataObject && riid != IID_IUnknown) return E_NOINTERFACE;
-    *out = static_cast<IDataObject*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG CMenuItem::AddRef() { return static_cast<ULONG>(++m_dataRefs); }
-
-ULONG CMenuItem::Release() {
-    LONG refs = --m_dataRefs;
-    if (refs == 0) delete this;
-    return static_cast<ULONG>(refs);
+    return mx::query_interface(riid, out, {{IID_IDataObject, this}});
 }
 
 bool CMenuItem::IsDragRecordRequest(const FORMATETC* format) {

@@ -11,13 +11,13 @@
 #pragma once
 #include <windows.h>
 #include <objidl.h>
-#include <atomic>
+#include "base/ComObject.h"
 #include "clipdata/CClipboardItem.h"
 #include "ui/CDvlButton.h"
 
 class CClipBoardButton;
 
-class CMenuItem final : public CDvlButton, public IDataObject {
+class CMenuItem final : public CDvlButton, public mx::com_object<IDataObject> {
 public:
     // Context menu commands, relative to the first id the bar gives.
     enum MenuNumber : UINT { LockCommand = 1, SaveCommand = 2 };
@@ -50,8 +50,6 @@ public:
 
     // IDataObject, in slot order.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override;
     HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC* format, STGMEDIUM* medium) override;
     HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override;
@@ -82,6 +80,5 @@ private:
 
     CClipBoardButton* m_root;
     ItemRef m_item;
-    std::atomic<LONG> m_dataRefs{1};
     DWORD m_dragRecord[3] = {0, 0, 0};
 };

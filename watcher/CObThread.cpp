@@ -1,7 +1,7 @@
 #include "watcher/CObThread.h"
 #include "base/ExceptionBarrier.h"
 
-CObThread::CObThread() : m_stopEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+CObThread::CObThread() = default;
 
 CObThread::~CObThread() {
     StopThread();
@@ -11,7 +11,7 @@ HANDLE CObThread::StartThread() {
     if (m_thread) StopThread();
     // A signal nobody consumed (the old body had already returned) must not
     // stop the new body at its first look.
-    if (m_stopEvent) ::ResetEvent(m_stopEvent.get());
+    m_stopEvent.clear();
     // Created suspended so that the handle and id are stored before the body
     // can ask for them.
     DWORD id = 0;
@@ -25,7 +25,7 @@ HANDLE CObThread::StartThread() {
 
 void CObThread::StopThread() {
     if (!m_thread) return;
-    if (m_stopEvent) ::SetEvent(m_stopEvent.get());
+    m_stopEvent.set();
     // Joining itself would wait forever: a body that stops its own object only
     // gives up the handle.
     if (::GetCurrentThreadId() != m_threadId)
@@ -34,7 +34,7 @@ void CObThread::StopThread() {
 }
 
 bool CObThread::WaitForStop(DWORD milliseconds) {
-    return ::WaitForSingleObject(m_stopEvent.get(), milliseconds) != WAIT_TIMEOUT;
+    return m_stopEvent.wait(milliseconds);
 }
 
 DWORD CObThread::GetThreadID() const { return m_threadId; }

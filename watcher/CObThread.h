@@ -31,6 +31,6 @@ private:
     static DWORD WINAPI ThreadEntry(void* parameter);
 
     mx::unique_handle m_thread;
-    mx::unique_handle m_stopEvent;
+    mx::unique_event m_stopEvent{mx::unique_event::auto_reset};
     std::atomic<DWORD> m_threadId{0};
 };

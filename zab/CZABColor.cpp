@@ -4,7 +4,7 @@
 #include <algorithm>
 #include "base/Unique.h"
 #include "zab/CZABEngine.h"
-#include "zab/CZABPaint.h"
+#include "zab/ZABPaint.h"
 
 namespace {
 

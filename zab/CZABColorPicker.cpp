@@ -3,7 +3,7 @@
 #include <windowsx.h>
 #include <algorithm>
 #include "base/Unique.h"
-#include "zab/CZABPaint.h"
+#include "zab/ZABPaint.h"
 #include "zab/ZABMeasure.h"
 
 namespace {

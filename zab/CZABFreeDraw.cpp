@@ -2,7 +2,7 @@
 
 #include <cstddef>
 #include "zab/CZABEngine.h"
-#include "zab/CZABPaint.h"
+#include "zab/ZABPaint.h"
 
 // The record's layout is what receivers read: pointer-sized fields, the code
 // padded to 8 bytes, then the context and the two rectangles.
@@ -42,8 +42,8 @@ LRESULT CZABFreeDraw::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
         m_window = window;
         return 0;
     case WM_PAINT: {
-        CZABPaint paint(window);
-        if (paint.dc()) Notify(paint.dc(), paint.area());
+        mx::unique_paint_dc paint(window);
+        if (paint) Notify(paint.get(), paint.area());
         return 1;
     }
     case WM_PRINTCLIENT: {

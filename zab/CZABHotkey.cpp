@@ -5,7 +5,7 @@
 #include <vssym32.h>
 #include "base/Unique.h"
 #include "zab/CZABEngine.h"
-#include "zab/CZABPaint.h"
+#include "zab/ZABPaint.h"
 
 namespace {
 

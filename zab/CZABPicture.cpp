@@ -1,7 +1,7 @@
 #include "zab/CZABPicture.h"
 
 #include "zab/CZABEngine.h"
-#include "zab/CZABPaint.h"
+#include "zab/ZABPaint.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include "zab/CZABEngine.h"
 #include "zab/CZABGrid.h"
-#include "zab/CZABPaint.h"
+#include "zab/ZABPaint.h"
 #include "zab/CZABTab.h"
 #include "zab/ZABHotTracking.h"
 #include "zab/ZABMeasure.h"
@@ -311,13 +311,12 @@ void CZABTabSwitcher::PaintCaption(HDC dc) {
 
 // The list's one-pixel border, in the colour of grey text.
 void CZABTabSwitcher::PaintFrame() {
-    HDC dc = ::GetWindowDC(m_window);
+    mx::unique_window_dc dc = mx::unique_window_dc::whole_window(m_window);
     if (!dc) return;
     RECT rect = {};
     ::GetWindowRect(m_window, &rect);
     ::OffsetRect(&rect, -rect.left, -rect.top);
-    ::FrameRect(dc, &rect, ::GetSysColorBrush(COLOR_GRAYTEXT));
-    ::ReleaseDC(m_window, dc);
+    ::FrameRect(dc.get(), &rect, ::GetSysColorBrush(COLOR_GRAYTEXT));
 }
 
 void CZABTabSwitcher::Track(POINT point) {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 #include "zab/CZABEngine.h"
-#include "zab/CZABPaint.h"
+#include "zab/ZABPaint.h"
 #include "zab/ZABHotTracking.h"
 #include "zab/ZABSystemFont.h"
 

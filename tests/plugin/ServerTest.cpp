@@ -57,7 +57,7 @@ TEST_F(Server, ClassObjectOnlyForThePluginsClass) {
     EXPECT_EQ(S_OK, dll.CanUnloadNow());
 }
 
-TEST_F(Server, FactoryRefusesAggregationAndDoesNotLockTheServer) {
+TEST_F(Server, FactoryRefusesAggregationAndOtherInterfaces) {
     ComPtr<IClassFactory> factory;
     ASSERT_EQ(S_OK, dll.GetClassObject(CLSID_Mirabex, IID_PPV_ARGS(&factory)));
     ComPtr<IUnknown> outer;
@@ -65,7 +65,6 @@ TEST_F(Server, FactoryRefusesAggregationAndDoesNotLockTheServer) {
     void* out = reinterpret_cast<void*>(1);
     EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(outer.Get(), IID_IUnknown, &out));
     EXPECT_EQ(nullptr, out);
-    EXPECT_EQ(E_NOTIMPL, factory->LockServer(TRUE));
 
     out = reinterpret_cast<void*>(1);
     EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IStream, &out));
@@ -83,7 +82,26 @@ TEST_F(Server, FactoryRefusesAggregationAndDoesNotLockTheServer) {
     same.Reset();
     outer.Reset();
     factory.Reset();
-    // Nothing was created by the refused calls; LockServer kept nothing.
+    // Nothing was created by the refused calls.
+    EXPECT_EQ(S_OK, dll.CanUnloadNow());
+}
+
+// Locks outlive the factory that took them; an unlock too many does not let
+// the library go while a factory lives.
+TEST_F(Server, LockServerKeepsTheLibraryLoadedUntilEachLockIsGivenBack) {
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(S_OK, dll.GetClassObject(CLSID_Mirabex, IID_PPV_ARGS(&factory)));
+    EXPECT_EQ(S_OK, factory->LockServer(TRUE));
+    EXPECT_EQ(S_OK, factory->LockServer(TRUE));
+    factory.Reset();
+    EXPECT_EQ(S_FALSE, dll.CanUnloadNow());
+
+    ASSERT_EQ(S_OK, dll.GetClassObject(CLSID_Mirabex, IID_PPV_ARGS(&factory)));
+    EXPECT_EQ(S_OK, factory->LockServer(FALSE));
+    EXPECT_EQ(S_OK, factory->LockServer(FALSE));
+    EXPECT_EQ(S_OK, factory->LockServer(FALSE));
+    EXPECT_EQ(S_FALSE, dll.CanUnloadNow());  // the factory itself still holds it
+    factory.Reset();
     EXPECT_EQ(S_OK, dll.CanUnloadNow());
 }
 

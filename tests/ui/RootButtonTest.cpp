@@ -684,6 +684,23 @@ TEST_F(RootButton, DecliningTheClearChangesNothing) {
     DestroyWindow(bar);
 }
 
+// The bar owns the events it asks for: one it has not given back is still
+// its own to set and close after the button has gone.
+TEST_F(RootButton, UpdateEventsStayTheBarsUntilItGivesThemBack) {
+    LoadEmpty();
+    HANDLE first = nullptr;
+    HANDLE second = nullptr;
+    ASSERT_EQ(S_OK, plugin->HandleMessage(10, 0, &first));
+    ASSERT_EQ(S_OK, plugin->HandleMessage(10, 0, &second));
+    ASSERT_TRUE(first && second && first != second);
+    EXPECT_EQ(S_OK, plugin->HandleMessage(12, 0, first));
+    ReleaseButton();
+    DWORD flags = 0;
+    EXPECT_TRUE(GetHandleInformation(second, &flags));
+    EXPECT_TRUE(SetEvent(second));
+    EXPECT_TRUE(CloseHandle(second));
+}
+
 TEST_F(RootButton, WithoutTheConfirmationClearAsksNothing) {
     CPluginStream settings;
     settings.BeginGroup(L"Settings");
