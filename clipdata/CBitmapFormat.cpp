@@ -2,13 +2,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <new>
 
 #include "clipdata/CCaptureProfile.h"
-#include "clipdata/CFormatFactory.h"
 #include "clipdata/CStreamReader.h"
 #include "clipdata/CStreamWriter.h"
 #include "clipdata/CTempFile.h"
+#include "clipdata/FormatTable.h"
 #include "image/CxImage.h"
 
 namespace {
@@ -53,8 +54,10 @@ BITMAPINFOHEADER CBitmapFormat::GetDibHead() const {
     return head;
 }
 
+CClipboardFormat* MakeBitmapFormat() { return new (std::nothrow) CBitmapFormat(); }
+
 void CBitmapFormat::GetStreamName(WCHAR* buffer) const {
-    FormatFactory().GetFormatName(CF_DIB, buffer, 255);
+    wcscpy(buffer, FormatTable::Row(FormatKind::Bitmap).streamName);
 }
 
 void CBitmapFormat::ThumbnailSize(LONG width, LONG height, int& thumbWidth, int& thumbHeight) {

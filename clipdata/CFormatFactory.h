@@ -1,7 +1,6 @@
-// The one place that knows which clipboard formats are stored: it makes the
-// format objects by clipboard format id (capture) or by stream name (reload),
-// names their streams, ranks them for the entry icon and picks the format
-// that stands for a whole item.
+// Makes the format objects by clipboard format id (capture) or by stream
+// name (reload), names their streams, ranks them for the entry icon and picks
+// the format that stands for a whole item, all from the format table.
 #pragma once
 #include <windows.h>
 #include <string>
@@ -27,15 +26,12 @@ public:
     // "Text", "HTML", "RTF", "Files", "Image", or empty.
     void GetDisplayName(const WCHAR* name, std::wstring& out) const;
 
-    UINT GetHTMLId() const { return m_htmlId; }
-    UINT GetRTFId() const { return m_rtfId; }
+    UINT GetHTMLId() const;
+    UINT GetRTFId() const;
 
 private:
     static int PreferencePosition(const CClipboardFormat* format);
-
-    UINT m_htmlId;
-    UINT m_rtfId;
 };
 
-// The library's one factory, built when the library is loaded.
+// The library's one factory.
 const CFormatFactory& FormatFactory();

@@ -4,10 +4,12 @@
 #include <shlwapi.h>
 
 #include <cstring>
+#include <cwchar>
+#include <new>
 #include <string>
 
-#include "clipdata/CFormatFactory.h"
 #include "clipdata/CStreamReader.h"
+#include "clipdata/FormatTable.h"
 
 namespace {
 
@@ -81,8 +83,10 @@ std::wstring ShortenName(const std::wstring& name) {
 
 CHDropFormat::CHDropFormat() : CHGLOBALTextformatBase(0) {}
 
+CClipboardFormat* MakeHDropFormat() { return new (std::nothrow) CHDropFormat(); }
+
 void CHDropFormat::GetStreamName(WCHAR* buffer) const {
-    FormatFactory().GetFormatName(CF_HDROP, buffer, 255);
+    wcscpy(buffer, FormatTable::Row(FormatKind::HDrop).streamName);
 }
 
 UINT CHDropFormat::GetFormatId() const { return CF_HDROP; }
@@ -108,8 +112,7 @@ bool CHDropFormat::LoadFromStream(IStream* stream) {
     if (!HasSoundData(stream)) return false;
     CStreamReader in(stream);
     UINT32 n = 0;
-    if (!in.Read(m_digest, sizeof(m_digest)) || !in.ReadUInt32(n) || n > in.Remaining())
-        return false;
+    if (!ReadStoredHeader(in, m_digest, n)) return false;
     std::unique_ptr<BYTE[]> data(new (std::nothrow) BYTE[n ? n : 1]);
     if (!data || !in.Read(data.get(), n)) return false;
     BuildPreviewText(data.get(), n);

@@ -77,10 +77,15 @@ bool CHGLOBALTextformatBase::IsSoundData(const BYTE* data, UINT32 size) const {
     return true;
 }
 
+bool CHGLOBALTextformatBase::ReadStoredHeader(CStreamReader& in, BYTE* digest, UINT32& n) {
+    const bool digestRead = digest ? in.Read(digest, CMD5::DigestSize) : in.SeekTo(CMD5::DigestSize);
+    return digestRead && in.ReadUInt32(n) && n <= in.Remaining();
+}
+
 bool CHGLOBALTextformatBase::HasSoundData(IStream* stream) const {
     CStreamReader in(stream);
     UINT32 n = 0;
-    if (!in.SeekTo(CMD5::DigestSize) || !in.ReadUInt32(n) || n > in.Remaining()) return false;
+    if (!ReadStoredHeader(in, nullptr, n)) return false;
     if (m_terminatorSize == 0) return n > 0;
     if (n < m_terminatorSize || n % m_terminatorSize) return false;
     BYTE end[4] = {};
@@ -92,7 +97,7 @@ bool CHGLOBALTextformatBase::ReadStoredData(IStream* stream, std::unique_ptr<BYT
                                             UINT32& size) const {
     CStreamReader in(stream);
     UINT32 n = 0;
-    if (!in.SeekTo(CMD5::DigestSize) || !in.ReadUInt32(n) || n > in.Remaining()) return false;
+    if (!ReadStoredHeader(in, nullptr, n)) return false;
     std::unique_ptr<BYTE[]> bytes(new (std::nothrow) BYTE[n ? n : 1]);
     if (!bytes || !in.Read(bytes.get(), n) || !IsSoundData(bytes.get(), n)) return false;
     data = std::move(bytes);
@@ -103,8 +108,7 @@ bool CHGLOBALTextformatBase::ReadStoredData(IStream* stream, std::unique_ptr<BYT
 HGLOBAL CHGLOBALTextformatBase::ReadStoredBlock(IStream* stream) const {
     CStreamReader in(stream);
     UINT32 n = 0;
-    if (!in.SeekTo(CMD5::DigestSize) || !in.ReadUInt32(n) || n == 0 || n > in.Remaining())
-        return nullptr;
+    if (!ReadStoredHeader(in, nullptr, n) || n == 0) return nullptr;
     mx::unique_hglobal block(GlobalAlloc(kClipboardAlloc, n));
     if (!block) return nullptr;
     {
@@ -177,8 +181,7 @@ bool CHGLOBALTextformatBase::LoadAnsiPreview(IStream* stream) {
     if (!HasSoundData(stream)) return false;
     CStreamReader in(stream);
     UINT32 n = 0;
-    if (!in.Read(m_digest, sizeof(m_digest)) || !in.ReadUInt32(n) || n > in.Remaining())
-        return false;
+    if (!ReadStoredHeader(in, m_digest, n)) return false;
     const UINT length = n < kReloadBytes ? n : kReloadBytes;
     char bytes[kReloadBytes];
     if (!in.Read(bytes, length)) return false;

@@ -5,6 +5,8 @@
 
 #include "clipdata/CClipboardFormat.h"
 
+class CStreamReader;
+
 class CHGLOBALTextformatBase : public CClipboardFormat {
 public:
     ~CHGLOBALTextformatBase() override;
@@ -33,6 +35,9 @@ protected:
     void SetPreview(std::unique_ptr<WCHAR[]> preview) { m_preview = std::move(preview); }
     void SetPreview(const WCHAR* text, size_t length);
 
+    // The stored block's header: the digest (copied to `digest` unless it is
+    // null) and N, which the rest of the stream must hold.
+    static bool ReadStoredHeader(CStreamReader& in, BYTE* digest, UINT32& n);
     // Reads the stored data after the digest and N. Fails, reading and
     // allocating nothing more, when the stream does not hold N bytes or the
     // data does not end with its terminator.

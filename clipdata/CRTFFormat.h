@@ -1,21 +1,8 @@
-// The registered "Rich Text Format": 8-bit text up to and including its first NUL,
-// stored as the clipboard holds it.
+// The registered "Rich Text Format", saved as an RTF file.
 #pragma once
-#include "clipdata/CHGLOBALTextformatBase.h"
+#include "clipdata/CAnsiTextFormat.h"
 
-class CRTFFormat : public CHGLOBALTextformatBase {
+class CRTFFormat : public CAnsiTextFormat {
 public:
-    CRTFFormat();
-    void GetStreamName(WCHAR* buffer) const override;
-    bool LoadFromStream(IStream* stream) override;
-    void AddSaveFormats(SaveFormatList& list) const override;
-    bool SaveToFile(const SaveFormatEntry& entry, IStream* stream) const override;
-    HRESULT QueryGetData(const FORMATETC* formatEtc) const override;
-    HRESULT GetData(const FORMATETC* formatEtc, STGMEDIUM* medium, IStream* stream) const override;
-    void AddFormatEtcs(IFormatEtcList& list) const override;
-    UINT GetFormatId() const override;
-    UINT BuildPreviewText(const BYTE* data, SIZE_T size) override;
-
-private:
-    UINT m_formatId;
+    CRTFFormat() : CAnsiTextFormat(FormatKind::RTF, SAVE_FORMAT_RTF) {}
 };

@@ -1,12 +1,13 @@
 #include "clipdata/CUnicodeFormat.h"
 
 #include <cstring>
+#include <cwchar>
 #include <cwctype>
 #include <new>
 
 #include "base/Unique.h"
-#include "clipdata/CFormatFactory.h"
 #include "clipdata/CStreamReader.h"
+#include "clipdata/FormatTable.h"
 
 namespace {
 
@@ -32,8 +33,10 @@ std::unique_ptr<char[]> ToAnsi(const WCHAR* text, int units, int minimum, int& l
 
 CUnicodeFormat::CUnicodeFormat() : CHGLOBALTextformatBase(sizeof(WCHAR)) {}
 
+CClipboardFormat* MakeUnicodeFormat() { return new (std::nothrow) CUnicodeFormat(); }
+
 void CUnicodeFormat::GetStreamName(WCHAR* buffer) const {
-    FormatFactory().GetFormatName(CF_UNICODETEXT, buffer, 255);
+    wcscpy(buffer, FormatTable::Row(FormatKind::Unicode).streamName);
 }
 
 UINT CUnicodeFormat::GetFormatId() const { return CF_UNICODETEXT; }
@@ -55,8 +58,7 @@ bool CUnicodeFormat::LoadFromStream(IStream* stream) {
     if (!HasSoundData(stream)) return false;
     CStreamReader in(stream);
     UINT32 n = 0;
-    if (!in.Read(m_digest, sizeof(m_digest)) || !in.ReadUInt32(n) || n > in.Remaining())
-        return false;
+    if (!ReadStoredHeader(in, m_digest, n)) return false;
     const UINT units = (n < kReloadBytes ? n : kReloadBytes) / sizeof(WCHAR);
     WCHAR text[kReloadBytes / sizeof(WCHAR)];
     if (!in.Read(text, units * sizeof(WCHAR))) return false;
