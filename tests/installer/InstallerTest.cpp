@@ -96,6 +96,14 @@ std::map<std::wstring, Bytes> FolderContents(const std::wstring& folder) {
     return contents;
 }
 
+// Whether Windows moves `from` to `to` when it starts next ("" deletes it).
+bool PendingMove(const std::wstring& from, const std::wstring& to) {
+    std::vector<std::wstring> moves = PendingMoves();
+    for (size_t i = 0; i + 1 < moves.size(); i += 2)
+        if (moves[i] == L"\\??\\" + from && moves[i + 1] == to) return true;
+    return false;
+}
+
 bool FolderExists(const std::wstring& path) {
     DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -140,6 +148,9 @@ long RunToTheEnd(std::wstring command, DWORD timeoutMs = 120000) {
     GetExitCodeProcess(process.hProcess, &code);
     return static_cast<long>(code);
 }
+
+// What a restart of Windows does with the files, as Wine's wineboot does it.
+long Restart() { return RunToTheEnd(L"wineboot.exe -r"); }
 
 long RunSetup(const char* setup, const std::wstring& options = L"/S") {
     return RunToTheEnd(L"\"" + WinePath(setup) + L"\" " + options);
@@ -292,30 +303,36 @@ TEST_F(Setup, APluginInUseIsReplacedAtTheNextRestart) {
     InstallBar();
     ASSERT_EQ(0, RunSetup(MX_PREVIOUS_SETUP));
     Bytes previous = ReadFileBytes(InstalledDll());
-    CHostProcess bar(BarProgram());
-    ASSERT_TRUE(bar.Start(L"script \"run 120\" --no-save"));
-    ASSERT_TRUE(bar.WaitForText("> run 120")) << bar.Err();
-
-    ASSERT_EQ(0, RunSetup(MX_SETUP));
-    // The loaded plug-in stays whole and registered; the new one waits beside it.
-    EXPECT_EQ(previous, ReadFileBytes(InstalledDll()));
-    EXPECT_EQ(ReadFileBytes(WinePath(MX_PACKAGED_DLL)), ReadFileBytes(InstalledDll() + L".new"));
-    ExpectRegistered();
-    EXPECT_EQ(mxtest::Widen(MX_PROJECT_VERSION), Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion"));
-    std::vector<std::wstring> moves = PendingMoves();
-    auto move = std::find(moves.begin(), moves.end(), L"\\??\\" + InstalledDll() + L".new");
-    ASSERT_TRUE(move != moves.end() && move + 1 != moves.end());
-    EXPECT_EQ(L"!\\??\\" + InstalledDll(), *(move + 1));
-
-    // Removed while still loaded: unregistered now, the file goes at the restart.
-    ASSERT_EQ(0, RunUninstaller());
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ClassKey()));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, PluginKey()));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    Bytes shipped = ReadFileBytes(WinePath(MX_PACKAGED_DLL));
+    ASSERT_NE(previous, shipped);
+    {
+        CHostProcess bar(BarProgram());
+        ASSERT_TRUE(bar.Start(L"script \"run 120\" --no-save"));
+        ASSERT_TRUE(bar.WaitForText("> run 120")) << bar.Err();
+        ASSERT_EQ(0, RunSetup(MX_SETUP));
+        // The loaded plug-in stays whole and registered; the new one waits beside it.
+        EXPECT_EQ(previous, ReadFileBytes(InstalledDll()));
+        EXPECT_EQ(shipped, ReadFileBytes(InstalledDll() + L".new"));
+        ExpectRegistered();
+        EXPECT_EQ(mxtest::Widen(MX_PROJECT_VERSION), Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion"));
+        EXPECT_TRUE(PendingMove(InstalledDll() + L".new", L"!\\??\\" + InstalledDll()));
+    }
+    ASSERT_EQ(0, Restart());
+    EXPECT_EQ(shipped, ReadFileBytes(InstalledDll()));
     EXPECT_FALSE(FileExists(InstalledDll() + L".new"));
-    moves = PendingMoves();
-    move = std::find(moves.begin(), moves.end(), L"\\??\\" + InstalledDll());
-    ASSERT_TRUE(move != moves.end() && move + 1 != moves.end());
-    EXPECT_EQ(L"", *(move + 1));
-    bar.Finish(0);
+    ExpectRegistered();
+
+    // Removed while loaded: unregistered at once, the files go at the restart.
+    {
+        CHostProcess bar(BarProgram());
+        ASSERT_TRUE(bar.Start(L"script \"run 120\" --no-save"));
+        ASSERT_TRUE(bar.WaitForText("> run 120")) << bar.Err();
+        ASSERT_EQ(0, RunUninstaller());
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ClassKey()));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, PluginKey()));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        EXPECT_TRUE(PendingMove(InstalledDll(), L""));
+    }
+    ASSERT_EQ(0, Restart());
+    ExpectRemoved();
 }
