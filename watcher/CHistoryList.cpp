@@ -199,23 +199,20 @@ void CHistoryList::AppendLocked(ItemRef item) {
 
 // "%X-%X-%X-%u.dvlclip" from the three ids and the next id; the ids of this
 // history's files that no list holds are stepped over. The folder is walked
-// once for them; a name is still looked up before it is taken.
+// for them at the load and whenever the watcher starts, not per capture: a
+// look-up of one name reads the whole folder under Wine. While a store runs,
+// it alone owns its ids (CHistoryCatalogue), so no file of them appears.
 std::wstring CHistoryList::MakeFileName(int* id) {
     if (!m_folderScanned) {
         for (const FoundFile& file : FindSnapshots(m_folder, GetIds()))
             m_largestOnDisk = std::max(m_largestOnDisk, file.id);
         m_folderScanned = true;
     }
-    for (int candidate = std::max({1, m_nextId.load(), m_largestOnDisk + 1});; ++candidate) {
-        WCHAR name[64];
-        swprintf(name, 64, L"%X-%X-%X-%u.dvlclip", m_id1, m_id2, m_id3,
-                 static_cast<unsigned>(candidate));
-        // A file that appeared since (another bar of the same ids) is kept.
-        if (GetFileAttributesW((m_folder + L"\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES)
-            continue;
-        *id = candidate;
-        return name;
-    }
+    *id = std::max({1, m_nextId.load(), m_reservedId.load(), m_largestOnDisk + 1});
+    m_reservedId = *id + 1;
+    WCHAR name[64];
+    swprintf(name, 64, L"%X-%X-%X-%u.dvlclip", m_id1, m_id2, m_id3, static_cast<unsigned>(*id));
+    return name;
 }
 
 ItemRef CHistoryList::NewItem(const WCHAR* file, int id) {
@@ -231,16 +228,6 @@ ItemRef CHistoryList::CreateItem() {
     return NewItem(file.c_str(), id);
 }
 
-CHistoryList::AddResult CHistoryList::BringBackContained(CClipboardItem* item) {
-    AddResult result;
-    {
-        CObReadWriteLock::ExclusiveHold hold(m_lock);
-        CClipboardItem* found = FindContainedLocked(item);
-        result = found ? BringBackLocked(found) : AddResult::Added;
-    }
-    return result;
-}
-
 CHistoryList::AddResult CHistoryList::BringBackLocked(CClipboardItem* found) {
     if (found->IsCurrent()) return AddResult::AlreadyCurrent;
     MakeCurrentLocked(found);
@@ -248,20 +235,52 @@ CHistoryList::AddResult CHistoryList::BringBackLocked(CClipboardItem* found) {
     return AddResult::BroughtBack;
 }
 
-CHistoryList::AddResult CHistoryList::AddCapture(CClipboardItem* item) {
-    AddResult result = AddResult::Added;
-    {
-        CObReadWriteLock::ExclusiveHold hold(m_lock);
-        if (CClipboardItem* found = FindContainedLocked(item)) {
-            result = BringBackLocked(found);
-        } else {
-            m_nextId = std::max(m_nextId.load(), item->GetId()) + 1;
-            AppendLocked(ItemRef(item));
-            TrimLocked();
-            MakeCurrentLocked(item);
+CHistoryList::AddResult CHistoryList::AddCaptureLocked(CClipboardItem* item) {
+    CObReadWriteLock::ExclusiveHold hold(m_lock);
+    if (CClipboardItem* found = FindContainedLocked(item)) return BringBackLocked(found);
+    m_nextId = std::max(m_nextId.load(), item->GetId()) + 1;
+    AppendLocked(ItemRef(item));
+    TrimLocked();
+    MakeCurrentLocked(item);
+    return AddResult::Added;
+}
+
+// Content an entry holds already is never written: the entry comes back.
+// The catalogue is rewritten once no capture waits behind this one; what a
+// burst leaves unlisted in it meanwhile is on the disk, and a load after a
+// crash takes it up from there.
+void CHistoryList::CaptureLater(ItemRef item, std::function<void()> changed) {
+    const size_t bytes = item->GetCopiedBytes();
+    m_writer.Post([this, item, changed] {
+        AddResult result;
+        {
+            CObReadWriteLock::ExclusiveHold hold(m_lock);
+            CClipboardItem* found = FindContainedLocked(item.get());
+            result = found ? BringBackLocked(found) : AddResult::Added;
         }
-    }
-    return result;
+        if (result == AddResult::Added) {
+            if (!item->WriteSnapshot()) return;
+            result = AddCaptureLocked(item.get());
+            if (result != AddResult::Added) item->DeleteFile();
+        }
+        if (result != AddResult::AlreadyCurrent && changed) changed();
+        if (result != AddResult::AlreadyCurrent) m_persistDue = true;
+        PersistIfDue();
+    }, bytes);
+}
+
+void CHistoryList::Later(std::function<void()> job) {
+    m_writer.Post([this, job] {
+        PersistIfDue();
+        job();
+    });
+}
+
+// On the writer's thread.
+void CHistoryList::PersistIfDue() {
+    if (!m_persistDue || !m_writer.IsIdle()) return;
+    m_persistDue = false;
+    PersistNow();
 }
 
 void CHistoryList::MakeCurrentLocked(CClipboardItem* item) {
@@ -393,7 +412,10 @@ bool CHistoryList::DeleteAll(bool includeLocked) {
 
 // ---- catalogue ------------------------------------------------------------------------
 
-void CHistoryList::OnItemChanged(CClipboardItem*) { Persist(); }
+// Locks change on the bar's thread: written behind, without waiting.
+void CHistoryList::OnItemChanged(CClipboardItem*) {
+    m_writer.Post([this] { PersistNow(); });
+}
 
 // A history whose owner file another running store holds is that store's
 // to write.
@@ -406,6 +428,12 @@ bool CHistoryList::ActivateCatalogue() {
 }
 
 void CHistoryList::Persist() {
+    m_writer.Post([this] { PersistNow(); });
+    m_writer.Flush();
+}
+
+void CHistoryList::PersistNow() {
+    m_persistDue = false;
     std::lock_guard<std::mutex> hold(m_persistGuard);
     std::vector<ItemRef> removed;
     {
@@ -427,7 +455,9 @@ void CHistoryList::Persist() {
 
 // ---- history index -----------------------------------------------------------------------
 
+// Captures handed over are listed first: what the bar saves is on the disk.
 void CHistoryList::SaveIndex(CPluginStream& settings) {
+    m_writer.Flush();
     settings.WriteInt(L"id1", static_cast<int>(m_id1));
     settings.WriteInt(L"id2", static_cast<int>(m_id2));
     settings.WriteInt(L"id3", static_cast<int>(m_id3));

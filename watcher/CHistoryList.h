@@ -8,10 +8,15 @@
 // leaves on the disk always lists whole entries only. Snapshot files of
 // this history that the catalogue does not list yet (captured after its
 // last write) come back at the next load.
+//
+// Captures join the list on the writer's thread, in the order they were
+// copied: the watcher only copies the blocks out (CaptureLater), so it is
+// ready for the next change at once.
 #pragma once
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -19,6 +24,7 @@
 
 #include "clipdata/CClipboardItem.h"
 #include "watcher/CHistoryCatalogue.h"
+#include "watcher/CHistoryWriter.h"
 #include "watcher/CObReadWriteLock.h"
 
 class CObClipboard;
@@ -45,15 +51,25 @@ public:
 
     // A new item with a file name that no file in the folder has yet.
     ItemRef CreateItem();
-    // Under one exclusive hold: an entry whose content the new item contains
-    // becomes current again (its time renewed), or else the item is appended,
-    // the queue trimmed and the item made current. The caller deletes the new
-    // item's file unless it was added. The caller persists the change.
-    AddResult AddCapture(CClipboardItem* item);
-    // Under one exclusive hold: an entry whose content the new item contains
-    // becomes current again, as AddCapture does it; Added when there is none
-    // and the item still needs its file and a place in the list.
-    AddResult BringBackContained(CClipboardItem* item);
+    // Hands a copied capture to the writer: there an entry it contains is
+    // brought back, or its file is written and it joins the list; then
+    // changed() runs, unless the entry was current already.
+    void CaptureLater(ItemRef item, std::function<void()> changed);
+    // Until the copies waiting to be written hold at most the budget: the
+    // oldest are written before more is copied, none is dropped.
+    void WaitForRoom() { m_writer.WaitForRoom(kWaitingBudget); }
+    // Runs the job on the writer's thread after everything handed over
+    // (and after the catalogue, when that is due and nothing else waits).
+    void Later(std::function<void()> job);
+    // Until every capture handed over is listed and written.
+    void Flush() { m_writer.Flush(); }
+    // Test seam: while held, captures wait to be written and listed.
+    void HoldWriter(bool held) { m_writer.Hold(held); }
+    // Looks at the folder for this history's files again (the watcher starts).
+    void RescanFolder() { m_folderScanned = false; }
+    // Memory that copies waiting to be written may take before the watcher
+    // waits for the writer.
+    static const size_t kWaitingBudget = 256u * 1024 * 1024;
     // Marks the listed item current; false when it is gone.
     bool MakeCurrent(int id);
     // True when something was removed.
@@ -72,7 +88,8 @@ public:
     // A start without a saved index: the history that a first run left
     // without ever saving, when one is in the folder.
     void LoadUnsaved();
-    // Rewrites the catalogue, then deletes the files of removed entries.
+    // Rewrites the catalogue, then deletes the files of removed entries (on
+    // the writer's thread, after the captures handed over; returns then).
     void Persist();
 
     CObReadWriteLock& GetLock() { return m_lock; }
@@ -94,6 +111,13 @@ private:
     static DigestKey KeyOf(const FormatSummary& format);
 
     void OnItemChanged(CClipboardItem* item) override;
+    void PersistNow();
+    void PersistIfDue();
+    // Under one exclusive hold: an entry whose content the new item contains
+    // becomes current again (its time renewed), or else the item is appended,
+    // the queue trimmed and the item made current.
+    AddResult AddCaptureLocked(CClipboardItem* item);
+
     bool ActivateCatalogue();
     CHistoryCatalogue::Ids GetIds() const;
     void SetIds(const CHistoryCatalogue::Ids& ids);
@@ -140,6 +164,12 @@ private:
     // The largest id among this history's files in the folder, once looked at.
     bool m_folderScanned = false;
     int m_largestOnDisk = 0;
+    // The id after the last one handed to a capture not yet listed.
+    std::atomic<int> m_reservedId{1};
+    // A capture changed the list since the catalogue was last written.
+    bool m_persistDue = false;
+    // Last: its thread ends, running what is queued, before the rest goes.
+    CHistoryWriter m_writer;
     DWORD m_id1 = 0, m_id2 = 0, m_id3 = 0;
     std::atomic<int> m_nextId{1};
     std::atomic<int> m_queueSize{10};

@@ -91,6 +91,7 @@ CObClipboard::CObClipboard(const WCHAR* folder)
     m_quitEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     m_readyEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     m_lastSequence = GetClipboardSequenceNumber();
+    m_handledSequence = m_lastSequence.load();
 }
 
 std::wstring CObClipboard::DefaultFolder() {
@@ -99,7 +100,11 @@ std::wstring CObClipboard::DefaultFolder() {
     return std::wstring(appData) + L"\\" + kSubFolder;
 }
 
-CObClipboard::~CObClipboard() { SetWatching(false); }
+// Captures still being written tell the handler, which lives until here.
+CObClipboard::~CObClipboard() {
+    SetWatching(false);
+    m_history.Flush();
+}
 
 void CObClipboard::Notify() {
     if (ObClipEventHandler* handler = m_handler) handler->OnHistoryChanged();
@@ -107,28 +112,35 @@ void CObClipboard::Notify() {
 
 // ---- capture, restore and swap --------------------------------------------------
 
-// The blocks are copied out with the clipboard open; the file is written
-// after it is closed, and only for content that no entry holds already. The
-// list then takes the capture (or brings back an equal entry) in one step.
+// A capture whose file could not be written keeps no format.
 CaptureStatus CObClipboard::CaptureNewContent() {
+    ItemRef item;
+    CaptureStatus status = CopyAndHandOver(&item);
+    m_history.Flush();
+    if (status == CaptureStatus::Stored && item->GetFormatCount() == 0)
+        status = CaptureStatus::NothingStored;
+    return status;
+}
+
+// The blocks are copied out with the clipboard open and handed to the
+// history's writer; the file is written there, after the clipboard is
+// closed, and only for content that no entry holds already.
+CaptureStatus CObClipboard::CopyAndHandOver(ItemRef* handed) {
+    m_history.WaitForRoom();
     ItemRef item = m_history.CreateItem();
     CaptureStatus status = CaptureStatus::NothingStored;
     if (!item->CopyFromClipboard(m_window, &status)) return status;
-    MX_PROFILE_SPAN(BringBack);
-    CHistoryList::AddResult result = m_history.BringBackContained(item.get());
-    MX_PROFILE_STOP(BringBack);
-    if (result == CHistoryList::AddResult::Added) {
-        if (!item->WriteSnapshot()) return CaptureStatus::NothingStored;
-        MX_PROFILE_SPAN(Index);
-        result = m_history.AddCapture(item.get());
-        MX_PROFILE_STOP(Index);
-        if (result != CHistoryList::AddResult::Added) item->DeleteFile();
-    }
-    if (result != CHistoryList::AddResult::AlreadyCurrent) {
-        Notify();
-        m_history.Persist();
-    }
+    if (handed) *handed = item;
+    m_history.CaptureLater(std::move(item), [this] { Notify(); });
     return status;
+}
+
+void CObClipboard::Handled(DWORD sequence) {
+    m_history.Later([this, sequence] {
+        DWORD handled = m_handledSequence;
+        while (sequence > handled && !m_handledSequence.compare_exchange_weak(handled, sequence)) {
+        }
+    });
 }
 
 bool CObClipboard::RestoreItem(int id) {
@@ -151,8 +163,14 @@ bool CObClipboard::RestoreItem(int id) {
     if (opened) {
         m_ownSequence = GetClipboardSequenceNumber();
         m_lastSequence = m_ownSequence;
-        m_history.MakeCurrent(id);
-        Notify();
+        // After the captures before it, which would otherwise take the
+        // current mark from the restored entry.
+        m_history.Later([this, id] {
+            m_history.MakeCurrent(id);
+            Notify();
+        });
+        Handled(m_ownSequence);
+        m_history.Flush();
     }
     m_busy = false;
     return opened;
@@ -215,6 +233,7 @@ void CObClipboard::StopWatcher() {
 }
 
 void CObClipboard::StartWatcher() {
+    m_history.RescanFolder();
     ResetEvent(m_quitEvent.get());
     ResetEvent(m_readyEvent.get());
     StartThread();
@@ -323,6 +342,7 @@ void CObClipboard::OnCreate(HWND hwnd) {
     SetPropW(hwnd, kThisProperty, this);
     m_window = hwnd;
     m_lastSequence = GetClipboardSequenceNumber();
+    Handled(m_lastSequence);
     if (!m_captureOn) return;
     m_busy = true;
     m_nextViewer = SetClipboardViewer(hwnd);
@@ -416,7 +436,7 @@ bool CObClipboard::HandleClipboardChange() {
 // once the capture ran (or was given up).
 void CObClipboard::CaptureSequence(DWORD sequence) {
     m_capturing = true;
-    const CaptureStatus status = CaptureNewContent();
+    const CaptureStatus status = CopyAndHandOver();
     m_capturing = false;
     if (status == CaptureStatus::ClipboardBusy && m_captureRetries < kMaxRetries) {
         m_capturePending = true;
@@ -426,6 +446,7 @@ void CObClipboard::CaptureSequence(DWORD sequence) {
     m_capturePending = false;
     m_captureRetries = 0;
     m_lastSequence = sequence;
+    Handled(sequence);
 }
 
 void CObClipboard::RequestRestore(int id) {

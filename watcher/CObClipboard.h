@@ -50,9 +50,12 @@ public:
     void PostRestore(int id);
     // The viewer window; null while the watcher does not run.
     HWND GetWindow() const { return m_window; }
-    // The clipboard sequence number last handled (captured, found equal or
-    // given up); content of a later number is still to come.
-    DWORD GetLastSequence() const { return m_lastSequence; }
+    // The clipboard sequence number last handled (captured and listed, found
+    // equal or given up); content of a later number is still to come.
+    DWORD GetLastSequence() const { return m_handledSequence; }
+    // The sequence number whose content the watcher last copied out (or gave
+    // up); the writer may still have it before it.
+    DWORD GetCopiedSequence() const { return m_lastSequence; }
 
     // ---- list ----
     // The caller holds the lock shared while it walks the list.
@@ -66,8 +69,12 @@ public:
         return CHistoryList::CompareTimes(a, b);
     }
     // Captures the clipboard as a new item or brings back an equal one
-    // (watcher thread).
+    // (watcher thread); returns once the history holds it.
     CaptureStatus CaptureNewContent();
+    // Until every capture so far is listed and its file written.
+    void Flush() { m_history.Flush(); }
+    // Test seam: while held, captures wait, copied, to be written and listed.
+    void HoldWriter(bool held) { m_history.HoldWriter(held); }
     // Puts the item back on the clipboard (watcher thread); false when the
     // clipboard could not be opened.
     bool RestoreItem(int id);
@@ -110,6 +117,11 @@ private:
     void CheckChain();
     bool HandleClipboardChange();
     void CaptureSequence(DWORD sequence);
+    // The item handed over, when asked for.
+    CaptureStatus CopyAndHandOver(ItemRef* handed = nullptr);
+    // The sequence number counts as handled once what the writer has before
+    // it is done.
+    void Handled(DWORD sequence);
     bool CaptureUnseenChange();
     void RetryPending();
     void RequestRestore(int id);
@@ -135,6 +147,7 @@ private:
     // A notification was deferred: look at the clipboard again.
     bool m_recheck = false;
     std::atomic<DWORD> m_lastSequence{0};
+    std::atomic<DWORD> m_handledSequence{0};
     // The sequence number that the watcher's own last restore produced.
     DWORD m_ownSequence = 0;
     bool m_capturePending = false;

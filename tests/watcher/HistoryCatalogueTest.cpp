@@ -263,6 +263,36 @@ TEST_F(HistoryCatalogueTest, TwoHistoriesInOneFolderKeepTheirOwn) {
     EXPECT_EQ(ItemTexts(second2), L"Second bar");
 }
 
+// The watcher takes every copy while the writer is held back; once it goes
+// on, each becomes an entry in the order copied, and a repeat brings its
+// entry back.
+TEST_F(HistoryCatalogueTest, CopiesWaitingForTheWriterAllBecomeEntriesInOrder) {
+    store.SetQueueSize(100);
+    Start();
+    Copy("text Before");
+    store.HoldWriter(true);
+    std::wstring expected = L"Before";
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(source.Copy("text Burst " + std::to_string(i)));
+        ASSERT_TRUE(WaitUntil([&] { return store.GetCopiedSequence() >= source.LastSequence(); }));
+        expected += L",Burst " + std::to_wstring(i);
+    }
+    ASSERT_TRUE(source.Copy("text Burst 3"));
+    ASSERT_TRUE(WaitUntil([&] { return store.GetCopiedSequence() >= source.LastSequence(); }));
+    EXPECT_EQ(ItemTexts(store), L"Before");
+    EXPECT_EQ(SnapshotFiles(folder).size(), 1u);
+
+    store.HoldWriter(false);
+    store.Flush();
+    EXPECT_EQ(ItemTexts(store), expected);
+    EXPECT_TRUE(FindByText(store, L"Burst 3")->IsCurrent());
+    EXPECT_EQ(ListedFiles(store), SnapshotFiles(folder));
+    ASSERT_TRUE(SaveIndexFile(store, IndexPath()));
+    CObClipboard reloaded(folder.Path().c_str());
+    ASSERT_TRUE(LoadIndexFile(reloaded, IndexPath()));
+    EXPECT_EQ(ItemTexts(reloaded), expected);
+}
+
 // ---- a bar killed ---------------------------------------------------------------
 
 class KilledBarTest : public HistoryCatalogueTest {
