@@ -122,7 +122,9 @@ TEST_F(HistoryCatalogueTest, AHistorySavedBeforeTheCatalogueLoadsWhole) {
             ItemRef item = old.GetItem(i);
             EXPECT_EQ(item->GetId(), i + 1);
             EXPECT_EQ(item->GetIconKind(), kinds[i]) << i;
-            if (texts[i]) EXPECT_EQ(PreviewOf(item.get()), texts[i]) << i;
+            if (texts[i]) {
+                EXPECT_EQ(PreviewOf(item.get()), texts[i]) << i;
+            }
         }
         EXPECT_TRUE(old.GetItem(1)->IsLocked());
         EXPECT_FALSE(old.GetItem(0)->IsLocked());
