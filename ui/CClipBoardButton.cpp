@@ -131,11 +131,13 @@ private:
 }  // namespace
 
 BOOL CClipBoardButton::OnCommandProperties(UINT zero, UINT_PTR a, UINT_PTR b) {
+    MX_ASSERT_ON_THREAD(m_uiThread);
     return RunProperties();
 }
 
 // The bar saves the settings itself when the dialog was accepted.
 BOOL CClipBoardButton::EditProperties(IStream* stream, UINT_PTR a, UINT_PTR b) {
+    MX_ASSERT_ON_THREAD(m_uiThread);
     return RunProperties();
 }
 
@@ -161,6 +163,7 @@ bool CClipBoardButton::RunProperties() {
 }
 
 BOOL CClipBoardButton::OnCommandDelete(UINT zero, UINT_PTR a, UINT_PTR b) {
+    MX_ASSERT_ON_THREAD(m_uiThread);
     ReleaseEnumeration();
     m_store.DeleteAllItems(true);
     return TRUE;
@@ -190,6 +193,7 @@ int CClipBoardButton::ShownFrom(int index) {
 }
 
 BOOL CClipBoardButton::GetChildFirst(DVLENUMCHILD* record) {
+    MX_ASSERT_ON_THREAD(m_uiThread);
     if (!record) return FALSE;
     // A walk begun again before the last one ended keeps the one hold it has:
     // a second would never be given back.
@@ -207,6 +211,7 @@ BOOL CClipBoardButton::GetChildFirst(DVLENUMCHILD* record) {
 }
 
 BOOL CClipBoardButton::GetChildNext(DVLENUMCHILD* record) {
+    MX_ASSERT_ON_THREAD(m_uiThread);
     if (!record) {
         ReleaseEnumeration();
         return FALSE;
@@ -231,6 +236,7 @@ BOOL CClipBoardButton::GetChildNext(DVLENUMCHILD* record) {
 // Only a reference this button handed out and has not had back is released;
 // the bar's record is left as it is.
 BOOL CClipBoardButton::ReleaseChild(void* itemOrRecord) {
+    MX_ASSERT_ON_THREAD(m_uiThread);
     if (!itemOrRecord) return FALSE;
     auto handed = m_handedOut.find(static_cast<CClipboardItem*>(itemOrRecord));
     if (handed == m_handedOut.end())
@@ -250,6 +256,7 @@ void* CClipBoardButton::HandOut(ItemRef item) {
 
 // The bar passes only items it got from this button's walk.
 BOOL CClipBoardButton::CreateChildButton(DvlCreateChild* record) {
+    MX_ASSERT_ON_THREAD(m_uiThread);
     if (!record || !record->item) return FALSE;
     record->child = new (std::nothrow) CMenuItem(this, static_cast<CClipboardItem*>(record->item));
     return record->child != nullptr;
@@ -279,6 +286,7 @@ BOOL CClipBoardButton::GetSortKey(UINT number, DVLSORTKEY* record) {
 // ---- update event and notifications ----------------------------------------------
 
 HANDLE CClipBoardButton::CreateUpdateEvent() {
+    MX_ASSERT_ON_THREAD(m_uiThread);
     HANDLE event = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
     std::lock_guard<std::mutex> guard(m_eventGuard);
     // An older event is no longer set; it stays the bar's to give back.
@@ -287,6 +295,7 @@ HANDLE CClipBoardButton::CreateUpdateEvent() {
 }
 
 void CClipBoardButton::CloseUpdateEvent(HANDLE event) {
+    MX_ASSERT_ON_THREAD(m_uiThread);
     std::lock_guard<std::mutex> guard(m_eventGuard);
     if (event == m_updateEvent) m_updateEvent = nullptr;
     if (event) ::CloseHandle(event);
@@ -351,6 +360,7 @@ void CClipBoardButton::SetHotKeys(WORD openMenu, WORD swap) {
 }
 
 BOOL CClipBoardButton::SaveSettings(IStream* stream) {
+    MX_ASSERT_ON_THREAD(m_uiThread);
     CPluginStream settings;
     settings.BeginGroup(kSettingsGroup);
     settings.WriteWord(kHotKeySwap, m_swapHotKey);
@@ -384,6 +394,7 @@ void CClipBoardButton::ReadSettingsGroup(CPluginStream& settings) {
 }
 
 BOOL CClipBoardButton::LoadSettings(IStream* stream) {
+    MX_ASSERT_ON_THREAD(m_uiThread);
     CPluginStream settings;
     // A stream cut short still gives the complete records before the cut.
     if (stream) settings.ReadFrom(stream);
@@ -411,6 +422,7 @@ void CClipBoardButton::RegisterHotKeys() {
 }
 
 void CClipBoardButton::OnHotKey(UINT id) {
+    MX_ASSERT_ON_THREAD(m_uiThread);
     if (id == OpenMenuHotKey) {
         if (CDvlContainer* container = GetContainer()) container->ActivateMenu();
     } else if (id == SwapHotKey) {
@@ -421,6 +433,7 @@ void CClipBoardButton::OnHotKey(UINT id) {
 // ---- context menu ------------------------------------------------------------------
 
 UINT CClipBoardButton::AddMenuItems(HMENU menu, UINT position, UINT firstId, UINT more) {
+    MX_ASSERT_ON_THREAD(m_uiThread);
     CDvlButton::AddMenuItems(menu, position, firstId, more);
     if (!menu) return 0;
     UINT added = 0;
@@ -436,6 +449,7 @@ UINT CClipBoardButton::AddMenuItems(HMENU menu, UINT position, UINT firstId, UIN
 }
 
 BOOL CClipBoardButton::MenuCommand(UINT number, UINT_PTR a, UINT_PTR b) {
+    MX_ASSERT_ON_THREAD(m_uiThread);
     if (number == PauseCommand) {
         // Stopping the watcher waits for a capture that may wait for the lock.
         ReleaseEnumeration();

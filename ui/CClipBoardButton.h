@@ -10,6 +10,7 @@
 #include <optional>
 #include <unordered_set>
 #include <vector>
+#include "base/ThreadAffinity.h"
 #include "base/Unique.h"
 #include "ui/CDvlButton.h"
 #include "ui/CMyEngine.h"
@@ -120,6 +121,9 @@ private:
 
     CObClipboard m_store;
     std::mutex m_eventGuard;  // the update event is set from the watcher thread
+    // Everything but the history notification runs on the bar's thread, the
+    // one that made the button.
+    mx::thread_affinity m_uiThread;
     // The bar owns the event and gives it back through CloseUpdateEvent:
     // the button only sets it.
     HANDLE m_updateEvent = nullptr;

@@ -109,6 +109,7 @@ COLORREF CMenuItem::TextStyle() {
 }
 
 int CMenuItem::MeasureItem(SIZE* size, UINT which) {
+    MX_ASSERT_ON_THREAD(m_uiThread);
     CDvlContainer* container = GetContainer();
     SIZE preview = {0, 0};
     {
@@ -139,6 +140,7 @@ void CMenuItem::DrawOverlay(HDC dc, int id, int x, int y, int size, bool rightCo
 }
 
 DWORD CMenuItem::DrawButtonIcon(HDC dc, const RECT* rect, DWORD flags) {
+    MX_ASSERT_ON_THREAD(m_uiThread);
     if (!dc || !rect) return 0;
     CDvlContainer* container = GetContainer();
     const int size = IconSize();
@@ -170,12 +172,14 @@ DWORD CMenuItem::DrawButtonIcon(HDC dc, const RECT* rect, DWORD flags) {
 // ---- commands ---------------------------------------------------------------------
 
 BOOL CMenuItem::Execute(UINT_PTR a, UINT_PTR b, UINT_PTR c) {
+    MX_ASSERT_ON_THREAD(m_uiThread);
     m_root->GetStore().PostRestore(m_item->GetId());
     if (CDvlContainer* rootContainer = m_root->GetContainer()) rootContainer->ActivateMenu();
     return TRUE;
 }
 
 BOOL CMenuItem::OnCommandDelete(UINT zero, UINT_PTR a, UINT_PTR b) {
+    MX_ASSERT_ON_THREAD(m_uiThread);
     if (!m_root->ConfirmDeleteOne()) return FALSE;
     // The deletion waits for every shared hold: a walk the bar left
     // unfinished must not hold it off for ever.
@@ -185,6 +189,7 @@ BOOL CMenuItem::OnCommandDelete(UINT zero, UINT_PTR a, UINT_PTR b) {
 }
 
 UINT CMenuItem::AddMenuItems(HMENU menu, UINT position, UINT firstId, UINT more) {
+    MX_ASSERT_ON_THREAD(m_uiThread);
     CDvlButton::AddMenuItems(menu, position, firstId, more);
     if (!menu) return 0;
     const CMyEngine& engine = m_root->GetEngine();
@@ -200,6 +205,7 @@ UINT CMenuItem::AddMenuItems(HMENU menu, UINT position, UINT firstId, UINT more)
 }
 
 BOOL CMenuItem::MenuCommand(UINT number, UINT_PTR a, UINT_PTR b) {
+    MX_ASSERT_ON_THREAD(m_uiThread);
     if (number == LockCommand) {
         m_item->SetLocked(!m_item->IsLocked());
         if (CDvlContainer* container = GetContainer()) container->Invalidate();

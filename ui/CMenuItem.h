@@ -12,6 +12,7 @@
 #include <windows.h>
 #include <objidl.h>
 #include "base/ComObject.h"
+#include "base/ThreadAffinity.h"
 #include "clipdata/CClipboardItem.h"
 #include "ui/CDvlButton.h"
 
@@ -81,4 +82,7 @@ private:
     CClipBoardButton* m_root;
     ItemRef m_item;
     DWORD m_dragRecord[3] = {0, 0, 0};
+    // The bar makes entries on its thread and draws and commands them there;
+    // only the data object may be used from others.
+    mx::thread_affinity m_uiThread;
 };
