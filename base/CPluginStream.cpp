@@ -16,7 +16,8 @@ bool NamesEqual(const WCHAR* a, const WCHAR* b) {
 }
 
 // Reads from the host's stream, knowing how many bytes remain when the stream
-// can tell its size and position.
+// can tell its size and position. A stream of known size is read in one
+// call: a call per field costs more than the field.
 class HostReader {
 public:
     explicit HostReader(IStream* stream) : m_stream(stream) {
@@ -28,8 +29,19 @@ public:
             stat.cbSize.QuadPart >= pos.QuadPart) {
             m_known = true;
             m_left = stat.cbSize.QuadPart - pos.QuadPart;
+            Buffer();
         }
     }
+    // The host's stream is left just past the records read, as field by
+    // field reading leaves it.
+    ~HostReader() {
+        if (!m_buffered || m_at >= m_buffer.size()) return;
+        LARGE_INTEGER back;
+        back.QuadPart = -static_cast<LONGLONG>(m_buffer.size() - m_at);
+        m_stream->Seek(back, STREAM_SEEK_CUR, nullptr);
+    }
+    HostReader(const HostReader&) = delete;
+    HostReader& operator=(const HostReader&) = delete;
 
     bool Known() const { return m_known; }
     bool Holds(ULONGLONG bytes) const { return !m_known || bytes <= m_left; }
@@ -38,6 +50,12 @@ public:
     ULONG ReadUpTo(void* dst, ULONG bytes) {
         if (m_known && bytes > m_left) bytes = static_cast<ULONG>(m_left);
         ULONG got = 0;
+        if (m_buffered) {
+            std::memcpy(dst, m_buffer.data() + m_at, bytes);
+            m_at += bytes;
+            m_left -= bytes;
+            return bytes;
+        }
         if (bytes) m_stream->Read(dst, bytes, &got);
         if (got > bytes) got = bytes;
         m_left -= m_known ? got : 0;
@@ -50,9 +68,27 @@ public:
     bool ReadDword(DWORD* value) { return Read(value, sizeof(*value)); }
 
 private:
+    // What the stream holds, up to a size that memory takes easily.
+    void Buffer() {
+        if (m_left == 0 || m_left > kBufferedUpTo) return;
+        try {
+            m_buffer.resize(static_cast<size_t>(m_left));
+        } catch (const std::bad_alloc&) {
+            return;
+        }
+        ULONG got = 0;
+        m_stream->Read(m_buffer.data(), static_cast<ULONG>(m_left), &got);
+        m_left = got < m_left ? got : m_left;
+        m_buffered = true;
+    }
+
+    static constexpr ULONGLONG kBufferedUpTo = 256ull * 1024 * 1024;
     IStream* m_stream;
     bool m_known = false;
     ULONGLONG m_left = 0;
+    bool m_buffered = false;
+    std::vector<BYTE> m_buffer;
+    size_t m_at = 0;
 };
 
 // `bytes` bytes from the stream at the start of a zeroed array of `count`

@@ -375,7 +375,9 @@ void LoadHundredThousand(const std::wstring& from) {
         return;
     }
     std::vector<ItemSummary> entries;
+    std::vector<CHistoryCatalogue::EntryView> views;
     entries.reserve(kCount);
+    views.reserve(kCount);
     for (int i = 0; i < kCount; ++i) {
         ItemSummary entry = contents.entries[i % contents.entries.size()];
         entry.id = i + 1;
@@ -383,14 +385,16 @@ void LoadHundredThousand(const std::wstring& from) {
         entry.time = TimeOf(i, kCount);
         entry.locked = false;
         entries.push_back(std::move(entry));
+        views.push_back(CHistoryCatalogue::View(entries.back()));
     }
     mxtest::CTempFolder folder(L"mxbench");
     {
         CHistoryCatalogue made(folder.Path());
         made.SetIds(ids);
         made.Write(CHistoryCatalogue::Encode(ids, CHistoryCatalogue::kSavedByHost, kCount + 1,
-                                             kCount + 1000, entries));
+                                             kCount + 1000, views));
     }
+    views.clear();
     entries.clear();
     entries.shrink_to_fit();
     ComPtr<IStream> index = MakeIndex(kCount, kCount + 1000);

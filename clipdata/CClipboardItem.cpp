@@ -467,8 +467,6 @@ bool CClipboardItem::SetSummary(const ItemSummary& summary) {
     return true;
 }
 
-std::wstring CClipboardItem::GetPreviewText() const { return m_preview; }
-
 // Only while the item is not yet shared, or from its own capture: readers
 // on other threads see the summaries of a listed item unchanged.
 void CClipboardItem::SummariseFormats() {

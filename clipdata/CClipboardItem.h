@@ -140,7 +140,7 @@ public:
     // The stored formats' names and digests, in list order.
     const std::vector<FormatSummary>& GetFormatSummaries() const { return m_summaries; }
     // The start of the main format's text; empty for other content.
-    std::wstring GetPreviewText() const;
+    const std::wstring& GetPreviewText() const { return m_preview; }
     // True while the formats have not been read from the snapshot file.
     bool IsSummaryOnly() const { return !m_formatsReady; }
     // Snapshot files opened for reading so far, by any item (a test seam).

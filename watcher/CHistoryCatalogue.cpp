@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
-#include <map>
 #include <mutex>
 
 #include "clipdata/CMD5.h"
@@ -36,11 +35,13 @@ public:
     }
     template <typename T>
     void Plain(T value) { Bytes(&value, sizeof value); }
-    void String(const std::wstring& text) {
-        const size_t length = std::min<size_t>(text.size(), 0xFFFF);
+    void String(const WCHAR* text, size_t length) {
+        length = std::min<size_t>(length, 0xFFFF);
         Plain(static_cast<WORD>(length));
-        Bytes(text.data(), length * sizeof(WCHAR));
+        Bytes(text, length * sizeof(WCHAR));
     }
+    void String(const std::wstring& text) { String(text.data(), text.size()); }
+    void String(const WCHAR* text) { String(text, wcslen(text)); }
     std::vector<BYTE>& Out() { return m_out; }
 
 private:
@@ -73,6 +74,17 @@ private:
     const BYTE* m_data;
     size_t m_left;
 };
+
+// True when the file is named "<prefix><id>.dvlclip", as the history names
+// its snapshots.
+bool HasOwnName(const WCHAR* file, const std::wstring& prefix, int id) {
+    if (wcsncmp(file, prefix.c_str(), prefix.size()) != 0) return true;
+    const WCHAR* digits = file + prefix.size();
+    WCHAR* end = nullptr;
+    const unsigned long number = wcstoul(digits, &end, 10);
+    return end == digits || *digits == L'0' || number != static_cast<unsigned long>(id) ||
+           wcscmp(end, L".dvlclip") != 0;
+}
 
 std::wstring SnapshotName(const CHistoryCatalogue::Ids& ids, int id) {
     WCHAR name[64];
@@ -153,16 +165,31 @@ bool CHistoryCatalogue::IsOwnedByAnother(const std::wstring& folder, const Ids& 
     return !probe && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
+CHistoryCatalogue::EntryView CHistoryCatalogue::View(const ItemSummary& entry) {
+    return {entry.id,       entry.file.c_str(), entry.time,      entry.locked,
+            entry.hasIcon ? entry.icon.c_str() : nullptr, &entry.preview, &entry.formats};
+}
+
+CHistoryCatalogue::EntryView CHistoryCatalogue::View(const CClipboardItem& item) {
+    return {item.GetId(), item.GetFileName(), item.GetTime(), item.IsLocked(), item.GetIcon(),
+            &item.GetPreviewText(), &item.GetFormatSummaries()};
+}
+
+// A history has a handful of stream names: a list beats a map here.
 std::vector<BYTE> CHistoryCatalogue::Encode(const Ids& ids, DWORD flags, int nextId, int queueSize,
-                                            const std::vector<ItemSummary>& entries) {
-    std::map<std::wstring, WORD> names;
+                                            const std::vector<EntryView>& entries) {
     std::vector<const std::wstring*> table;
-    for (const ItemSummary& entry : entries) {
-        for (const FormatSummary& format : entry.formats) {
-            auto placed = names.emplace(format.streamName, static_cast<WORD>(table.size()));
-            if (placed.second) table.push_back(&placed.first->first);
-        }
-    }
+    auto place = [&table](const std::wstring& name) {
+        for (size_t i = 0; i < table.size(); ++i)
+            if (*table[i] == name) return static_cast<WORD>(i);
+        table.push_back(&name);
+        return static_cast<WORD>(table.size() - 1);
+    };
+    for (const EntryView& entry : entries)
+        for (const FormatSummary& format : *entry.formats) place(format.streamName);
+    WCHAR prefix[48];
+    swprintf(prefix, 48, L"%X-%X-%X-", ids.id1, ids.id2, ids.id3);
+    const std::wstring ownPrefix = prefix;
     Writer out;
     out.Out().reserve(64 + entries.size() * 120);
     out.Bytes(kMagic, sizeof kMagic);
@@ -173,20 +200,22 @@ std::vector<BYTE> CHistoryCatalogue::Encode(const Ids& ids, DWORD flags, int nex
     out.Plain(static_cast<DWORD>(table.size()));
     for (const std::wstring* name : table) out.String(*name);
     out.Plain(static_cast<DWORD>(entries.size()));
-    for (const ItemSummary& entry : entries) {
-        const bool ownName = entry.file != SnapshotName(ids, entry.id);
+    for (const EntryView& entry : entries) {
+        const WCHAR* file = entry.file ? entry.file : L"";
+        const bool ownName = HasOwnName(file, ownPrefix, entry.id);
         out.Plain(static_cast<INT32>(entry.id));
-        out.Plain(static_cast<BYTE>((entry.locked ? kLocked : 0) | (entry.hasIcon ? kHasIcon : 0) |
+        out.Plain(static_cast<BYTE>((entry.locked ? kLocked : 0) | (entry.icon ? kHasIcon : 0) |
                                     (ownName ? kOwnName : 0)));
         out.Plain(entry.time);
-        if (ownName) out.String(entry.file);
-        if (entry.hasIcon) out.String(entry.icon);
-        out.String(entry.preview);
-        const size_t count = std::min<size_t>(entry.formats.size(), 255);
+        if (ownName) out.String(file);
+        if (entry.icon) out.String(entry.icon);
+        out.String(*entry.preview);
+        const std::vector<FormatSummary>& formats = *entry.formats;
+        const size_t count = std::min<size_t>(formats.size(), 255);
         out.Plain(static_cast<BYTE>(count));
         for (size_t i = 0; i < count; ++i) {
-            out.Plain(names[entry.formats[i].streamName]);
-            out.Bytes(entry.formats[i].digest, sizeof entry.formats[i].digest);
+            out.Plain(place(formats[i].streamName));
+            out.Bytes(formats[i].digest, sizeof formats[i].digest);
         }
     }
     uint8_t digest[CMD5::DigestSize];

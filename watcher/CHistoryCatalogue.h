@@ -57,11 +57,24 @@ public:
     bool TakeOwnership();
     bool IsOwner() const { return m_owner.is_valid(); }
 
+    // One entry as Encode reads it, pointing into what the caller holds.
+    struct EntryView {
+        int id;
+        const WCHAR* file;
+        SYSTEMTIME time;
+        bool locked;
+        const WCHAR* icon;  // null: none
+        const std::wstring* preview;
+        const std::vector<FormatSummary>* formats;
+    };
+    static EntryView View(const ItemSummary& entry);
+    static EntryView View(const CClipboardItem& item);
+
     // False when the catalogue is missing or damaged.
     bool Read(Contents* contents) const;
     // The bytes Write puts on the disk.
     static std::vector<BYTE> Encode(const Ids& ids, DWORD flags, int nextId, int queueSize,
-                                    const std::vector<ItemSummary>& entries);
+                                    const std::vector<EntryView>& entries);
     static bool Decode(const Ids& ids, const BYTE* data, size_t size, Contents* contents);
     // Replaces the catalogue with the bytes; the old one stays whole until
     // the new one is.

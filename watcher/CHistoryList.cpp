@@ -440,13 +440,16 @@ void CHistoryList::PersistNow() {
         std::lock_guard<std::mutex> guard(m_removedGuard);
         removed.swap(m_removed);
     }
+    // What a listed item's view points to does not change while it is held.
     if (ActivateCatalogue()) {
-        std::vector<ItemSummary> entries;
+        std::vector<ItemRef> items;
         {
             CObReadWriteLock::SharedHold shared(m_lock);
-            entries.reserve(m_items.size());
-            for (const ItemRef& item : m_items) entries.push_back(item->GetSummary());
+            items = m_items;
         }
+        std::vector<CHistoryCatalogue::EntryView> entries;
+        entries.reserve(items.size());
+        for (const ItemRef& item : items) entries.push_back(CHistoryCatalogue::View(*item));
         m_catalogue.Write(CHistoryCatalogue::Encode(GetIds(), m_catalogueFlags, m_nextId,
                                                     m_queueSize, entries));
     }
