@@ -9,6 +9,7 @@
 #include "clipdata/CClipboardFormat.h"
 #include "clipdata/CClipboardItem.h"
 #include "clipdata/CEnumClipboardFormats.h"
+#include "clipdata/CPlainText.h"
 #include "draw/GlowText.h"
 #include "image/CxImage.h"
 #include "ui/CClipBoardButton.h"
@@ -19,6 +20,7 @@ namespace {
 const WCHAR kDragRecordName[] = L"Dravelle button";
 const WCHAR kDefaultLock[] = L"Lock";
 const WCHAR kDefaultSave[] = L"Save...";
+const WCHAR kDefaultPlainText[] = L"Copy as plain text";
 const WCHAR kDefaultTipCaption[] = L"Clipboard Snapshot";
 
 // Room between the icon and the preview, and around the preview.
@@ -201,6 +203,12 @@ UINT CMenuItem::AddMenuItems(HMENU menu, UINT position, UINT firstId, UINT more)
     if (::InsertMenuW(menu, position + added, MF_BYPOSITION | MF_STRING, firstId + SaveCommand,
                       engine.GetString(L"menu-save", nullptr, kDefaultSave)))
         ++added;
+    // A picture has no text to give.
+    UINT plainFlags = MF_BYPOSITION | MF_STRING |
+                      (CPlainText::HasText(m_item->GetFormatSummaries()) ? MF_ENABLED : MF_GRAYED);
+    if (::InsertMenuW(menu, position + added, plainFlags, firstId + PlainTextCommand,
+                      engine.GetString(L"menu-plain", nullptr, kDefaultPlainText)))
+        ++added;
     return added;
 }
 
@@ -212,6 +220,8 @@ BOOL CMenuItem::MenuCommand(UINT number, UINT_PTR a, UINT_PTR b) {
         if (CDvlContainer* rootContainer = m_root->GetContainer()) rootContainer->NotifyChanged();
     } else if (number == SaveCommand) {
         SaveToFile();
+    } else if (number == PlainTextCommand) {
+        m_root->GetStore().PostRestore(m_item->GetId(), true);
     }
     return TRUE;
 }

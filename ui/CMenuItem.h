@@ -21,7 +21,7 @@ class CClipBoardButton;
 class CMenuItem final : public CDvlButton, public mx::com_object<IDataObject> {
 public:
     // Context menu commands, relative to the first id the bar gives.
-    enum MenuNumber : UINT { LockCommand = 1, SaveCommand = 2 };
+    enum MenuNumber : UINT { LockCommand = 1, SaveCommand = 2, PlainTextCommand = 3 };
     // The "PNG" resources drawn over the kind icon.
     enum OverlayId : int { CurrentOverlay = 118, LockedOverlay = 119 };
 

@@ -15,6 +15,7 @@
 #include "base/ExceptionBarrier.h"
 #include "base/Module.h"
 #include "clipdata/CCaptureProfile.h"
+#include "clipdata/CPlainText.h"
 
 namespace {
 
@@ -143,14 +144,15 @@ void CObClipboard::Handled(DWORD sequence) {
     });
 }
 
-bool CObClipboard::RestoreItem(int id) {
+bool CObClipboard::RestoreItem(int id, bool plainText) {
     ItemRef item = FindItem(id);
     if (!item) return true;  // gone: nothing to retry
     if (!CaptureUnseenChange()) return false;
-    m_busy = true;
     // Read before the clipboard is opened, so other programs wait only
     // while the blocks are handed over.
     std::vector<CClipboardItem::RestoreBlock> blocks = item->ReadRestoreBlocks();
+    if (plainText && !MakePlainText(blocks)) return true;  // no text: nothing to put back
+    m_busy = true;
     bool opened = false;
     {
         CScopedClipboard clipboard(m_window);
@@ -174,6 +176,17 @@ bool CObClipboard::RestoreItem(int id) {
     }
     m_busy = false;
     return opened;
+}
+
+// The blocks become one Unicode text of their plain text; false when they
+// hold none.
+bool CObClipboard::MakePlainText(std::vector<CClipboardItem::RestoreBlock>& blocks) {
+    std::wstring text;
+    if (!CPlainText::FromBlocks(blocks, &text)) return false;
+    mx::unique_hglobal block(CPlainText::MakeUnicodeBlock(text));
+    blocks.clear();
+    if (block) blocks.push_back({CF_UNICODETEXT, std::move(block)});
+    return !blocks.empty();
 }
 
 // A copy whose notification has not come yet (or whose capture waits for a
@@ -260,9 +273,10 @@ void CObClipboard::WaitForWatcher(HANDLE event) {
     }
 }
 
-void CObClipboard::PostRestore(int id) {
+void CObClipboard::PostRestore(int id, bool plainText) {
     if (!GetThreadHandle()) StartWatcher();
-    if (HWND window = m_window) PostMessageW(window, WM_OB_RESTORE_ITEM, static_cast<WPARAM>(id), 0);
+    if (HWND window = m_window)
+        PostMessageW(window, WM_OB_RESTORE_ITEM, static_cast<WPARAM>(id), plainText ? kPlainText : 0);
 }
 
 // Nothing thrown on this thread may end the process: the watcher then stops
@@ -329,7 +343,7 @@ LRESULT CObClipboard::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         OnChangeChain(wParam, lParam);
         return 0;
     case WM_OB_RESTORE_ITEM:
-        RequestRestore(static_cast<int>(wParam));
+        RequestRestore(static_cast<int>(wParam), lParam == kPlainText);
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -449,10 +463,11 @@ void CObClipboard::CaptureSequence(DWORD sequence) {
     Handled(sequence);
 }
 
-void CObClipboard::RequestRestore(int id) {
+void CObClipboard::RequestRestore(int id, bool plainText) {
     m_pendingRestore = 0;
+    m_pendingPlainText = plainText;
     m_restoreRetries = 0;
-    if (!RestoreItem(id)) {
+    if (!RestoreItem(id, plainText)) {
         m_pendingRestore = id;
         ScheduleRetry();
     }
@@ -477,7 +492,7 @@ void CObClipboard::RetryPending() {
     }
     if (m_pendingRestore) {
         const int id = m_pendingRestore;
-        if (RestoreItem(id) || ++m_restoreRetries >= kMaxRetries) {
+        if (RestoreItem(id, m_pendingPlainText) || ++m_restoreRetries >= kMaxRetries) {
             m_pendingRestore = 0;
             m_restoreRetries = 0;
         }

@@ -22,8 +22,10 @@
 
 class CPluginStream;
 
-// wParam: the id of the history item to put back on the clipboard.
+// wParam: the id of the history item to put back on the clipboard; lParam:
+// 0, or kPlainText for its plain text alone.
 const UINT WM_OB_RESTORE_ITEM = WM_USER + 11;
+const LPARAM kPlainText = 1;
 
 class CObClipboard : public CObThread {
 public:
@@ -47,7 +49,9 @@ public:
     // capture is off this starts a watcher that only restores: it stays out
     // of the viewer chain, so nothing copied meanwhile (nor the restore
     // itself) becomes an entry. Owner's thread.
-    void PostRestore(int id);
+    // With plainText only a Unicode text of the item's plain text goes back
+    // (nothing for an item without text).
+    void PostRestore(int id, bool plainText = false);
     // The viewer window; null while the watcher does not run.
     HWND GetWindow() const { return m_window; }
     // The clipboard sequence number last handled (captured and listed, found
@@ -77,7 +81,7 @@ public:
     void HoldWriter(bool held) { m_history.HoldWriter(held); }
     // Puts the item back on the clipboard (watcher thread); false when the
     // clipboard could not be opened.
-    bool RestoreItem(int id);
+    bool RestoreItem(int id, bool plainText = false);
     // Restores the entry that was current before the present one.
     void SwapLastTwo();
     void DeleteItem(int id);
@@ -124,7 +128,8 @@ private:
     void Handled(DWORD sequence);
     bool CaptureUnseenChange();
     void RetryPending();
-    void RequestRestore(int id);
+    void RequestRestore(int id, bool plainText);
+    static bool MakePlainText(std::vector<CClipboardItem::RestoreBlock>& blocks);
     void ScheduleRetry();
     void Forward(UINT msg, WPARAM wParam, LPARAM lParam);
     void StartWatcher();
@@ -153,6 +158,7 @@ private:
     bool m_capturePending = false;
     int m_captureRetries = 0;
     int m_pendingRestore = 0;
+    bool m_pendingPlainText = false;
     int m_restoreRetries = 0;
     std::atomic<ObClipEventHandler*> m_handler{nullptr};
     mx::unique_handle m_quitEvent;

@@ -181,7 +181,7 @@ TEST_F(MenuItem, LabelsAndMenuTextsComeFromTheLanguageDocument) {
         german.replace(german.find(L"<br>Zeit:"), 9, L"<br>Time:");
         EXPECT_EQ(english, german);
         EXPECT_EQ(L"Zwischenablage-Schnappschuss", bar.TipCaption(entry.Get()));
-        EXPECT_EQ((std::vector<std::wstring>{L"Sperren", L"Speichern..."}), ContextMenu(entry.Get()));
+        EXPECT_EQ((std::vector<std::wstring>{L"Sperren", L"Speichern...", L"Als reinen Text kopieren"}), ContextMenu(entry.Get()));
         bar.Root()->SetLanguage(1036, nullptr);
     }
 }
@@ -378,8 +378,10 @@ TEST_F(MenuItem, LockSaveAndDelete) {
     ASSERT_EQ(2u, menu.size());
     CClipboardItem* keep = CMenuTestBar::ItemOf(menu[0].Get());
     std::vector<UINT> states;
-    EXPECT_EQ((std::vector<std::wstring>{L"Lock", L"Save..."}), ContextMenu(menu[0].Get(), &states));
+    EXPECT_EQ((std::vector<std::wstring>{L"Lock", L"Save...", L"Copy as plain text"}),
+              ContextMenu(menu[0].Get(), &states));
     EXPECT_FALSE(states[0] & MF_CHECKED);
+    EXPECT_FALSE(states[2] & MF_GRAYED);
 
     LONG notifications = bar.host.Notifications();
     LONG invalidations = bar.host.Invalidations();
@@ -485,4 +487,47 @@ TEST_F(MenuItem, CommandsThatChangeTheHistoryEndAnUnfinishedWalk) {
         EXPECT_EQ(S_OK, bar.Root()->LoadSettings(StreamOf(none).Get()));
         EXPECT_EQ(0, bar.SharedHolds());
     }
+}
+
+// Pasting without formatting: only a Unicode text of the entry's text goes
+// back, it becomes current, and the watcher takes it for no new entry.
+TEST_F(MenuItem, CopyAsPlainTextPutsBackOnlyTheTextWithoutMarkup) {
+    ASSERT_TRUE(bar.Copy({Html("<p><b>Bold</b> &amp; <a href=\"http://x.example/\">link</a></p>")}, 1));
+    ASSERT_TRUE(bar.Copy({Registered(L"Rich Text Format", "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0 {\\i Rich} text}",
+                                     true)},
+                         2));
+    ASSERT_TRUE(bar.Copy({Drop(L"C:\\a\\one.txt|C:\\b\\two.txt")}, 3));
+    ASSERT_TRUE(bar.Copy({Dib(8, 6, 1)}, 4));
+    std::vector<Entry> menu = bar.Menu();
+    ASSERT_EQ(4u, menu.size());
+    std::vector<UINT> states;
+    ContextMenu(menu[3].Get(), &states);
+    ASSERT_EQ(3u, states.size());
+    EXPECT_TRUE(states[2] & MF_GRAYED);  // a picture has no text
+
+    mxtest::COtherApp other;
+    ASSERT_TRUE(other.IsRunning());
+    const struct {
+        size_t entry;
+        const wchar_t* text;
+    } cases[] = {{0, L"Bold & link"}, {1, L"Rich text"}, {2, L"C:\\a\\one.txt\nC:\\b\\two.txt"}};
+    for (const auto& c : cases) {
+        ASSERT_EQ(S_OK, menu[c.entry]->MenuCommand(CMenuItem::PlainTextCommand, 0, 0));
+        EXPECT_TRUE(WaitUntil([&] { return other.PastedText() == c.text; })) << c.text;
+        CClipboardItem* item = CMenuTestBar::ItemOf(menu[c.entry].Get());
+        EXPECT_TRUE(WaitUntil([&] { return item->IsCurrent(); }));
+        EXPECT_EQ("err missing", other.Command("dump HTML Format"));
+        EXPECT_EQ("err missing", other.Command("dump Rich Text Format"));
+        EXPECT_EQ("err missing", other.Command("dump 15"));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return bar.Button()->GetStore().GetLastSequence() >= GetClipboardSequenceNumber(); }));
+    EXPECT_EQ(4, bar.Count());
+    // The picture puts nothing back and does not become current; the
+    // restore asked after it still comes.
+    ASSERT_EQ(S_OK, menu[3]->MenuCommand(CMenuItem::PlainTextCommand, 0, 0));
+    ASSERT_EQ(S_OK, menu[0]->Execute(0, 0, 0));
+    EXPECT_TRUE(WaitUntil([&] { return other.Command("dump HTML Format") != "err missing"; }));
+    EXPECT_FALSE(CMenuTestBar::ItemOf(menu[3].Get())->IsCurrent());
+    EXPECT_EQ("err missing", other.Command("dump 8"));
+    EXPECT_EQ(4, bar.Count());
 }

@@ -28,6 +28,7 @@ const Text kTexts[] = {
     {L"order-by-date", nullptr, L"Capture Time"},
     {L"menu-lock", nullptr, L"Lock"},
     {L"menu-save", nullptr, L"Save..."},
+    {L"menu-plain", nullptr, L"Copy as plain text"},
     {L"IDS_TIP_CAPTION", nullptr, L"Clipboard Snapshot"},
     {L"IDS_TIP_FORMATS", nullptr, L"Formats"},
     {L"IDS_TIP_TIME", nullptr, L"Time"},
