@@ -92,8 +92,8 @@ void CSnapshotWriter::Abandon() {
     if (!m_path.empty()) DeleteFileW(m_temporary.c_str());
 }
 
-void CSnapshotWriter::RemoveLeftovers(const std::wstring& folder) {
-    const std::wstring pattern = folder + L"\\*.dvlclip" + kTemporarySuffix;
+void CSnapshotWriter::RemoveLeftovers(const std::wstring& folder, const WCHAR* extension) {
+    const std::wstring pattern = folder + L"\\*" + extension + kTemporarySuffix;
     WIN32_FIND_DATAW found;
     mx::unique_find search(FindFirstFileW(pattern.c_str(), &found));
     if (!search) return;

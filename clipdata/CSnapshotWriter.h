@@ -55,7 +55,8 @@ public:
     // Removes the temporary files that a writer ended before its commit
     // (a killed process) left in the folder. A file still being written is
     // open without sharing and stays.
-    static void RemoveLeftovers(const std::wstring& folder);
+    // The extension names the kind of file whose temporary files go.
+    static void RemoveLeftovers(const std::wstring& folder, const WCHAR* extension = L".dvlclip");
 
     // Test seam: called on the writing thread while the temporary file
     // exists and is not yet complete, with its path.

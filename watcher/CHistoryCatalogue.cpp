@@ -336,15 +336,7 @@ bool CHistoryCatalogue::FindUnsaved(const std::wstring& folder, Ids* ids) {
 }
 
 void CHistoryCatalogue::RemoveLeftovers(const std::wstring& folder) {
-    const std::wstring pattern =
-        folder + L"\\*" + kCatalogueExtension + CSnapshotWriter::kTemporarySuffix;
-    WIN32_FIND_DATAW found;
-    mx::unique_find search(FindFirstFileW(pattern.c_str(), &found));
-    if (!search) return;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-    } while (FindNextFileW(search.get(), &found));
+    CSnapshotWriter::RemoveLeftovers(folder, kCatalogueExtension);
 }
 
 void CHistoryCatalogue::SetPauseHook(std::function<void()> hook) {
