@@ -1,4 +1,6 @@
 #include "image/CxImage.h"
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -32,7 +34,12 @@ DWORD RoundBpp(DWORD bpp) {
     return 24;
 }
 
-LONG DpiToPelsPerMeter(long dpi) { return static_cast<LONG>((dpi * 10000L + 127) / 254); }
+// A file's resolution may be anything: worked out in 64 bits and held to
+// what the header's field takes.
+LONG DpiToPelsPerMeter(long dpi) {
+    const long long pels = (static_cast<long long>(dpi) * 10000 + 127) / 254;
+    return static_cast<LONG>(std::clamp<long long>(pels, LONG_MIN, LONG_MAX));
+}
 
 BYTE Premultiply(BYTE c, BYTE a) { return static_cast<BYTE>((c * a + 127) / 255); }
 

@@ -63,7 +63,10 @@ public:
     bool String(std::wstring* text) {
         WORD length = 0;
         if (!Plain(&length) || size_t(length) * sizeof(WCHAR) > m_left) return false;
-        text->assign(reinterpret_cast<const WCHAR*>(m_data), length);
+        // The text may start at an odd offset: copied as bytes, never read
+        // through a misaligned WCHAR pointer.
+        text->assign(length, L'\0');
+        if (length) memcpy(&(*text)[0], m_data, size_t(length) * sizeof(WCHAR));
         m_data += size_t(length) * sizeof(WCHAR);
         m_left -= size_t(length) * sizeof(WCHAR);
         return true;
