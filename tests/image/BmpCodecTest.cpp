@@ -48,7 +48,8 @@ TEST(BmpDecode, DepthOfTheDecodedImage) {
     for (const SampleBmp& sample : SampleBmps()) {
         CxImage image;
         ASSERT_TRUE(DecodeBytes(image, sample.file)) << sample.name;
-        WORD bpp = static_cast<const BITMAPINFOHEADER*>(static_cast<const void*>(sample.file.data() + 14))->biBitCount;
+        // biBitCount, read byte by byte: the header is not aligned in the file.
+        WORD bpp = static_cast<WORD>(sample.file[28] | sample.file[29] << 8);
         if (sample.file[14] == 12) bpp = sample.file[24];
         EXPECT_EQ(bpp <= 8 ? bpp : 24, image.GetBpp()) << sample.name;
     }

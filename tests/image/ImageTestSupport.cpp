@@ -71,7 +71,11 @@ Bytes MakeBmp(const BmpSpec& s) {
 }
 
 std::vector<uint32_t> RenderWithGdi(const Bytes& bmpFile, uint32_t background) {
-    const BITMAPINFO* info = reinterpret_cast<const BITMAPINFO*>(bmpFile.data() + 14);
+    // The header stands at byte 14 of the file, where a BITMAPINFO is not
+    // aligned: it is read from an aligned copy of the rest of the file.
+    std::vector<uint32_t> aligned((bmpFile.size() - 14 + 3) / 4);
+    memcpy(aligned.data(), bmpFile.data() + 14, bmpFile.size() - 14);
+    const BITMAPINFO* info = reinterpret_cast<const BITMAPINFO*>(aligned.data());
     const uint8_t* bits = bmpFile.data() + Get32(bmpFile, 10);
     int width = info->bmiHeader.biWidth, height = abs(info->bmiHeader.biHeight);
     if (info->bmiHeader.biSize == 12) {
