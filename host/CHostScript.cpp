@@ -69,6 +69,7 @@ const CHostScript::Step* CHostScript::Table(size_t& count) {
         {L"unlock", L"unlock N", L"unlock entry N through its context menu (nothing when it is not locked)", 1, 1, &CHostScript::Unlock},
         {L"delete", L"delete N [yes|no]", L"the bar's Delete on entry N, answering its confirmation (default yes)", 1, 2, &CHostScript::Delete},
         {L"save", L"save N [MOVE...]", L"choose \"Save...\" in entry N's context menu and play the save dialog with the moves of the properties step (without moves: cancel)", 1, 100, &CHostScript::Save},
+        {L"search", L"search MOVE...", L"choose \"Search history...\" in the button's context menu and play the history window: name=TEXT types the query, shot=FILE, then ok or cancel", 1, 100, &CHostScript::Search},
         {L"properties", L"properties MOVE...", L"choose Properties in the button's context menu and play the dialog: queue=N open=KEYS swap=KEYS ask-one=on|off ask-all=on|off drag=on|off tab=N format=N name=PATH shot=FILE labels, then ok, cancel or close", 1, 100, &CHostScript::Properties},
         {L"ole-copy", L"ole-copy N", L"hand entry N's data object to OLE's clipboard and flush it (needs dragging allowed)", 1, 1, &CHostScript::OleCopy},
         {L"render-menu", L"render-menu FILE [N]", L"draw the menu as the bar draws it, entry N highlighted, into a PNG file", 1, 2, &CHostScript::RenderMenu},
@@ -151,7 +152,7 @@ bool CHostScript::Check(const std::vector<std::wstring>& steps, std::wstring& er
             return error = L"delete answers yes or no: " + step, false;
         if (name == L"wait-clipboard" && count == 2 && !ParseSeconds(words[2], ms))
             return error = L"wait-clipboard needs seconds: " + step, false;
-        size_t movesFrom = name == L"properties" ? 1 : name == L"save" ? 2 : words.size();
+        size_t movesFrom = name == L"properties" || name == L"search" ? 1 : name == L"save" ? 2 : words.size();
         if (!CDialogMoves::Check(std::vector<std::wstring>(words.begin() + std::min(movesFrom, words.size()), words.end()), error))
             return false;
         if (words[0] == L"hotkey" && (!CCommandLine::ParseNumber(words[1], 0xBFFF, number) || number == 0))
@@ -480,6 +481,11 @@ int CHostScript::Save(CButtonRunner& runner, const std::vector<std::wstring>& wo
 int CHostScript::Properties(CButtonRunner& runner, const std::vector<std::wstring>& words) {
     CContextMenu menu(runner.Button(), CContextMenu::BarCommand::Properties);
     return PlayDialog(runner, words, L"properties", [&] { return menu.ChooseNumber(0); });
+}
+
+int CHostScript::Search(CButtonRunner& runner, const std::vector<std::wstring>& words) {
+    CContextMenu menu(runner.Button(), CContextMenu::BarCommand::None);
+    return PlayDialog(runner, words, L"search", [&] { return menu.ChooseNumber(3); });
 }
 
 int CHostScript::PlayDialog(CButtonRunner& runner, const std::vector<std::wstring>& moves, const wchar_t* what,

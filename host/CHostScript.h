@@ -62,6 +62,7 @@ private:
     static int Delete(CButtonRunner& runner, const std::vector<std::wstring>& words);
     static int Save(CButtonRunner& runner, const std::vector<std::wstring>& words);
     static int Properties(CButtonRunner& runner, const std::vector<std::wstring>& words);
+    static int Search(CButtonRunner& runner, const std::vector<std::wstring>& words);
     // Runs the command that opens a dialog while a player makes the moves on it.
     static int PlayDialog(CButtonRunner& runner, const std::vector<std::wstring>& moves, const wchar_t* what,
                           const std::function<HRESULT()>& command);

@@ -103,21 +103,25 @@ pictures() {
 # The two dialogs on screen, played as a person: the properties dialog on
 # both its tabs, the save dialog for the picture entry before and after JPEG
 # is chosen, the picture and the first text saved through it, and the same
-# dialogs with the German language document.
+# dialogs with the German language document; the history window as it
+# opens, then with "bold" typed, and in German.
 dialogs() {
   set -euo pipefail
-  rm -f out/properties*.png out/save*.png out/saved-*
+  rm -f out/properties*.png out/save*.png out/saved-* out/history-window*.png
   local saved
   saved=$(winepath -w "$out")
   echo "== dvlhost.exe script (the dialogs)"
   wine "$host" script --clsid "$clsid" --no-save \
     "properties shot=out/properties.png tab=2 shot=out/properties-about.png cancel" \
     "save 5 shot=out/save.png format=2 shot=out/save-jpeg.png name=$saved\\saved-picture.jpg ok" \
-    "save 1 format=2 name=$saved\\saved-text.txt ok" 2>&1 | tee out/dialogs.txt
+    "save 1 format=2 name=$saved\\saved-text.txt ok" \
+    "search shot=out/history-window.png name=bold shot=out/history-window-filtered.png cancel" \
+    2>&1 | tee out/dialogs.txt
   echo "== dvlhost.exe script --lang 1031 (the dialogs in German)"
   wine "$host" script --clsid "$clsid" --no-save --lang 1031 \
     "properties shot=out/properties-de.png tab=2 shot=out/properties-about-de.png cancel" \
-    "save 5 shot=out/save-de.png cancel" 2>&1 | tee -a out/dialogs.txt
+    "save 5 shot=out/save-de.png cancel" "search shot=out/history-window-de.png cancel" \
+    2>&1 | tee -a out/dialogs.txt
   ls -l out/saved-picture.jpg out/saved-text.txt
 }
 if [ "${2:-}" = --in-display ]; then

@@ -1,5 +1,6 @@
 #include "ui/CClipBoardButton.h"
 #include <shlwapi.h>
+#include <algorithm>
 #include <cwchar>
 #include <new>
 #include <string>
@@ -7,6 +8,8 @@
 #include "base/Module.h"
 #include "base/Unique.h"
 #include "clipdata/CClipboardItem.h"
+#include "clipdata/CPlainText.h"
+#include "ui/CHistoryDlg.h"
 #include "ui/CMenuItem.h"
 #include "ui/CXMLPropsDlg.h"
 #include "ui/IDvlHost.h"
@@ -22,6 +25,13 @@ const WCHAR kAskDelAllItems[] = L"AskDelAllItems";
 const WCHAR kAskDelOneItem[] = L"AskDelOneItem";
 const WCHAR kAllowDrag[] = L"allowDrag";
 const WCHAR kMenuEntries[] = L"MenuEntries";
+// Where the history window was last: left, top, right, bottom.
+const WCHAR* const kHistoryWindow[] = {L"HistoryLeft", L"HistoryTop", L"HistoryRight", L"HistoryBottom"};
+const WCHAR kDefaultSearch[] = L"Search history...";
+// Of an entry's text, the search reads this much.
+const size_t kSearchChars = 480;
+// Of its first line, the window shows this much.
+const size_t kPreviewChars = 80;
 const WCHAR kIcon[] = L"icon";
 
 const WCHAR kDefaultPause[] = L"Pause";
@@ -370,6 +380,9 @@ BOOL CClipBoardButton::SaveSettings(IStream* stream) {
     settings.WriteInt(kAskDelOneItem, m_confirmDelete);
     settings.WriteInt(kAllowDrag, m_allowDrag);
     settings.WriteInt(kMenuEntries, m_menuEntries);
+    const LONG* corners = &m_historyWindow.left;
+    if (m_historyWindow.right > m_historyWindow.left)
+        for (int i = 0; i < 4; ++i) settings.WriteInt(kHistoryWindow[i], corners[i]);
     if (const WCHAR* icon = GetStoredIconLocation()) settings.WriteString(kIcon, icon);
     settings.EndGroup();
     settings.BeginGroup(kHistoryGroup);
@@ -389,6 +402,8 @@ void CClipBoardButton::ReadSettingsGroup(CPluginStream& settings) {
     // Settings saved before the menu had a bound have none: the default.
     m_menuEntries = settings.ReadInt(kMenuEntries, kDefaultMenuEntries);
     if (m_menuEntries < 0) m_menuEntries = kDefaultMenuEntries;
+    LONG* corners = &m_historyWindow.left;
+    for (int i = 0; i < 4; ++i) corners[i] = settings.ReadInt(kHistoryWindow[i], 0);
     // Set directly: loading is no change the bar must hear of.
     StoreIconLocation(settings.ReadString(kIcon, nullptr));
 }
@@ -445,6 +460,10 @@ UINT CClipBoardButton::AddMenuItems(HMENU menu, UINT position, UINT firstId, UIN
     if (::InsertMenuW(menu, position + added, clearFlags, firstId + ClearCommand,
                       m_engine.GetString(L"menu-delall", nullptr, kDefaultClear)))
         ++added;
+    UINT searchFlags = MF_BYPOSITION | MF_STRING | (m_store.GetItemCount() > 0 ? MF_ENABLED : MF_DISABLED | MF_GRAYED);
+    if (::InsertMenuW(menu, position + added, searchFlags, firstId + SearchCommand,
+                      m_engine.GetString(L"menu-search", nullptr, kDefaultSearch)))
+        ++added;
     return added;
 }
 
@@ -468,8 +487,42 @@ BOOL CClipBoardButton::MenuCommand(UINT number, UINT_PTR a, UINT_PTR b) {
         ReleaseEnumeration();
         m_store.DeleteAllItems(false);
         NotifyHost();
+    } else if (number == SearchCommand) {
+        RunHistoryWindow();
     }
     return TRUE;
+}
+
+void CClipBoardButton::RunHistoryWindow() {
+    CHistoryDlg dialog(this);
+    // A place saved on another screen is not used.
+    RECT visible = {};
+    const RECT screen = VirtualScreen();
+    if (::IntersectRect(&visible, &m_historyWindow, &screen)) dialog.SetPlacement(m_historyWindow);
+    CDvlContainer* container = GetContainer();
+    HWND owner = container ? container->GetBarWindow() : nullptr;
+    if (dialog.DoModal(GetModuleInstance(), L"res:history.xml", owner) == 0) return;
+    m_historyWindow = dialog.GetPlacement();
+}
+
+RECT CClipBoardButton::VirtualScreen() {
+    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN), top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN), top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+// Folded for the search. Each entry's snapshot is read once, the first time the window needs its
+// text; its id is never given to another entry.
+const CClipBoardButton::SearchText& CClipBoardButton::SearchTextOf(CClipboardItem& item) {
+    auto found = m_searchTexts.find(item.GetId());
+    if (found != m_searchTexts.end()) return found->second;
+    std::wstring text = CPlainText::SearchText(item.ReadRestoreBlocks());
+    if (text.size() > kSearchChars) text.resize(kSearchChars);
+    SearchText entry{CHistoryFilter::Fold(text), text.substr(0, std::min(text.find(L'\n'), kPreviewChars))};
+    for (wchar_t& c : entry.preview)
+        if (c == L'\t' || c == L'\r') c = L' ';
+    entry.folded.shrink_to_fit();
+    entry.preview.shrink_to_fit();
+    return m_searchTexts.emplace(item.GetId(), std::move(entry)).first->second;
 }
 
 BOOL CClipBoardButton::ConfirmDeleteOne() {

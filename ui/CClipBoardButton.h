@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 #include "base/ThreadAffinity.h"
@@ -24,7 +26,7 @@ public:
     // Hotkey ids under which the bar registers the two hotkeys.
     enum HotKeyId : UINT { OpenMenuHotKey = 1, SwapHotKey = 2 };
     // Context menu commands, relative to the first id the bar gives.
-    enum MenuNumber : UINT { PauseCommand = 1, ClearCommand = 2 };
+    enum MenuNumber : UINT { PauseCommand = 1, ClearCommand = 2, SearchCommand = 3 };
     // Resource icons: the plug-in, and the entry kinds 1 (text), 2 (files), 3 (picture).
     enum IconId : int { PluginIcon = 117, TextIcon = 107, FilesIcon = 120, PictureIcon = 109 };
     // How many of the newest entries the menu lists when the settings say nothing.
@@ -74,6 +76,15 @@ public:
     // first: a bar that stopped walking early must not hang itself.
     void ReleaseEnumeration();
     CObClipboard& GetStore() { return m_store; }
+    // What the history window searches an entry by, folded (CHistoryFilter),
+    // and the first line of its plain text, to show.
+    struct SearchText {
+        std::wstring folded;
+        std::wstring preview;
+    };
+    const SearchText& SearchTextOf(CClipboardItem& item);
+    // The history window, where it was last.
+    void RunHistoryWindow();
     CMyEngine& GetEngine() { return m_engine; }
 
     // The settings, for the properties dialog and the entries.
@@ -118,6 +129,7 @@ private:
     void* HandOut(ItemRef item);
     static CClipboardItem* EntryItem(CDvlButton* button);
     static bool IsRealIcon(HICON icon);
+    static RECT VirtualScreen();
 
     CObClipboard m_store;
     std::mutex m_eventGuard;  // the update event is set from the watcher thread
@@ -136,6 +148,8 @@ private:
     BOOL m_allowDrag = 0;
     int m_menuEntries = kDefaultMenuEntries;
     std::vector<KindIcon> m_kindIcons;
+    std::unordered_map<int, SearchText> m_searchTexts;
+    RECT m_historyWindow = {0, 0, 0, 0};
     // The enumeration's shared hold on the store's lock, from message 13 to
     // the message 14 that runs past the end (the bar's thread only).
     std::optional<CObReadWriteLock::SharedHold> m_walkHold;

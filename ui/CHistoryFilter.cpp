@@ -55,6 +55,17 @@ std::wstring CHistoryFilter::Fold(const std::wstring& text) { return Lowered(Wit
 
 void CHistoryFilter::Add(int id, const std::wstring& text) { m_entries.push_back({id, Fold(text)}); }
 
+void CHistoryFilter::Remove(int id) {
+    for (size_t i = 0; i < m_entries.size();) {
+        if (m_entries[i].id == id) {
+            m_entries.erase(m_entries.begin() + i);
+            continue;
+        }
+        if (m_entries[i].id > id) --m_entries[i].id;
+        ++i;
+    }
+}
+
 std::vector<std::wstring> CHistoryFilter::Words(const std::wstring& folded) {
     std::vector<std::wstring> words;
     size_t at = 0;

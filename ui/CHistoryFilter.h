@@ -17,7 +17,12 @@ public:
     void Clear() { m_entries.clear(); }
     // The text is what the entry is searched by (CPlainText::SearchText).
     void Add(int id, const std::wstring& text);
+    // A text already folded.
+    void AddFolded(int id, std::wstring folded) { m_entries.push_back({id, std::move(folded)}); }
     size_t GetCount() const { return m_entries.size(); }
+    // Removes the entry added at that place; the ids above it come down by
+    // one, as the places of a list do.
+    void Remove(int id);
     // The ids of the entries that hold every word of the query, in the order
     // they were added; all of them for a query without words.
     std::vector<int> Match(const std::wstring& query) const;

@@ -25,7 +25,8 @@ BOOL CZABList::LoadFromXml(IXMLDOMNode* node) {
                                   {L"NoSortHeader", TRUE, LVS_NOSORTHEADER},
                                   {L"NoLabelWrap", TRUE, LVS_NOLABELWRAP},
                                   {L"NoScroll", FALSE, LVS_NOSCROLL},
-                                  {L"SingleSelection", TRUE, LVS_SINGLESEL}});
+                                  {L"SingleSelection", TRUE, LVS_SINGLESEL},
+                                  {L"OwnerData", FALSE, LVS_OWNERDATA}});
     m_extendedStyle = ZABReadFlags(node, {{L"CheckBoxes", FALSE, LVS_EX_CHECKBOXES},
                                           {L"FullRowSelect", FALSE, LVS_EX_FULLROWSELECT},
                                           {L"GridLines", FALSE, LVS_EX_GRIDLINES},

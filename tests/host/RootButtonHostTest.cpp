@@ -157,12 +157,14 @@ TEST_F(RootInHost, SwapDeclinedClearAndDeleteThroughTheBar) {
     std::vector<std::string> declined = Section(lines, "clear no");
     ASSERT_EQ(1u, declined.size());
     EXPECT_NE(std::string::npos, declined[0].find("-> no"));
-    EXPECT_EQ((std::vector<std::string>{"context: 1 Pause", "context: 2 Clear Clipboard History"}),
+    EXPECT_EQ((std::vector<std::string>{"context: 1 Pause", "context: 2 Clear Clipboard History",
+                                        "context: 3 Search history..."}),
               Section(lines, "context"));
     EXPECT_EQ(std::vector<std::string>{"delete: 0x00000000"}, Section(lines, "delete-all"));
     EXPECT_EQ((std::vector<std::string>{"sort key: 1 Capture Time", "entries: 0", "children: 0"}),
               Section(lines, "menu"));
-    EXPECT_EQ((std::vector<std::string>{"context: 1 Pause", "context: 2 Clear Clipboard History [grayed]"}),
+    EXPECT_EQ((std::vector<std::string>{"context: 1 Pause", "context: 2 Clear Clipboard History [grayed]",
+                                        "context: 3 Search history... [grayed]"}),
               Section(lines, "context", 1));
 }
 
@@ -177,7 +179,8 @@ TEST_F(RootInHost, PausedCaptureStaysPausedAcrossRuns) {
     EXPECT_EQ(0u, SnapshotFileCount());
     // Saved with the settings: the next run starts paused.
     ASSERT_EQ(0, host.Run(L"script context pause" + Options())) << host.Err();
-    EXPECT_EQ((std::vector<std::string>{"context: 1 Pause [checked]", "context: 2 Clear Clipboard History [grayed]"}),
+    EXPECT_EQ((std::vector<std::string>{"context: 1 Pause [checked]", "context: 2 Clear Clipboard History [grayed]",
+                                        "context: 3 Search history... [grayed]"}),
               Section(host.Lines(), "context"));
     EXPECT_EQ(std::vector<std::string>{"capture: on"}, Section(host.Lines(), "pause"));
 }
@@ -185,7 +188,8 @@ TEST_F(RootInHost, PausedCaptureStaysPausedAcrossRuns) {
 TEST_F(RootInHost, TheLanguageDocumentBesideTheBar) {
     ASSERT_EQ(0, host.Run(L"script context --lang 1031" + Options())) << host.Err();
     EXPECT_EQ((std::vector<std::string>{"context: 1 Anhalten",
-                                        "context: 2 Zwischenablage-Verlauf l\xc3\xb6schen [grayed]"}),
+                                        "context: 2 Zwischenablage-Verlauf l\xc3\xb6schen [grayed]",
+                                        "context: 3 Verlauf durchsuchen... [grayed]"}),
               Section(host.Lines(), "context"));
     ASSERT_EQ(0, host.Run(L"menu --lang 1031" + Options())) << host.Err();
     EXPECT_EQ("1 Aufnahmezeit", host.Value("sort key"));

@@ -171,7 +171,7 @@ TEST_F(Server, EverySlotOfTheFactorysButton) {
     EXPECT_EQ(S_OK, slots->SetName(object, L"Slot test"));                      // 18
     mx::unique_hmenu menu(::CreatePopupMenu());
     HRESULT added = slots->AddMenuItems(object, menu.get(), 0, 100, 0);        // 19
-    EXPECT_EQ(2, added);  // "Pause" and "Clear Clipboard History"
+    EXPECT_EQ(3, added);  // "Pause", "Clear Clipboard History" and "Search history..."
     EXPECT_EQ(::GetMenuItemCount(menu.get()), added);
     // 20: the root button answers true for any entry; one it did not add
     // changes nothing and tells the bar nothing.

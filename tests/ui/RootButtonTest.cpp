@@ -146,7 +146,7 @@ TEST_F(RootButton, ASettingsGroupWithoutEnableLoadsWithCaptureOff) {
     EXPECT_EQ(0x0241, button->GetOpenMenuHotKey());
     EXPECT_EQ(0, button->GetSwapHotKey());
     auto menu = ContextMenu();
-    ASSERT_EQ(2u, menu.size());
+    ASSERT_EQ(3u, menu.size());
     EXPECT_TRUE(menu[0].state & MF_CHECKED) << "Pause is checked while capture is off";
 
     // Nothing is captured while capture is off.
@@ -399,9 +399,10 @@ TEST_F(RootButton, TheLanguageDocumentBesideTheBarsProgram) {
         EXPECT_EQ(bar.Document(), CClipBoardButton::LanguageFilePath(1031));
         ASSERT_EQ(S_OK, plugin->SetLanguage(1031, nullptr));
         auto menu = ContextMenu();
-        ASSERT_EQ(2u, menu.size());
+        ASSERT_EQ(3u, menu.size());
         EXPECT_EQ(L"Anhalten", menu[0].text);
         EXPECT_EQ(L"Zwischenablage-Verlauf l\u00f6schen", menu[1].text);
+        EXPECT_EQ(L"Verlauf durchsuchen...", menu[2].text);
         EXPECT_EQ(kFirstId + 1, menu[0].id);
         EXPECT_EQ(kFirstId + 2, menu[1].id);
         WCHAR name[MAX_PATH] = L"";
@@ -459,11 +460,13 @@ TEST_F(RootButton, TheLanguageDocumentBesideTheBarsProgram) {
 TEST_F(RootButton, AnEmptyHistoryGraysClearAndKeepsNoLock) {
     LoadEmpty();
     auto menu = ContextMenu();
-    ASSERT_EQ(2u, menu.size());
+    ASSERT_EQ(3u, menu.size());
     EXPECT_EQ(L"Pause", menu[0].text);
     EXPECT_EQ(L"Clear Clipboard History", menu[1].text);
     EXPECT_TRUE(menu[1].state & MF_GRAYED);
     EXPECT_TRUE(menu[1].state & MF_DISABLED);
+    EXPECT_EQ(L"Search history...", menu[2].text);
+    EXPECT_TRUE(menu[2].state & MF_GRAYED);
 
     WCHAR text[MAX_PATH] = L"untouched";
     DVLENUMCHILD record{text, nullptr, 0};
