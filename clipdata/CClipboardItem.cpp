@@ -14,6 +14,7 @@
 #include "clipdata/CClipboardFormat.h"
 #include "clipdata/CFormatFactory.h"
 #include "clipdata/CHGLOBALTextformatBase.h"
+#include "clipdata/CPlainText.h"
 #include "clipdata/CSnapshotWriter.h"
 #include "zab/CZABEngine.h"
 
@@ -245,7 +246,7 @@ void CClipboardItem::CopyBlock(UINT id) {
     mx::unique_hglobal_locked block(handle);
     const SIZE_T size = block.size();
     if (!block || size > CClipboardFormat::kLargestBlock) return;
-    CopiedBlock copy{std::unique_ptr<BYTE[]>(new (std::nothrow) BYTE[size ? size : 1]), size};
+    CopiedBlock copy{std::unique_ptr<BYTE[]>(new (std::nothrow) BYTE[size ? size : 1]), size, id};
     if (!copy.data) return;
     memcpy(copy.data.get(), block.get(), size);
     m_formats.push_back(std::move(format));
@@ -280,7 +281,32 @@ size_t CClipboardItem::GetCopiedBytes() const {
     return bytes;
 }
 
+namespace {
 
+// Never half of a surrogate pair.
+std::wstring Bounded(std::wstring text, size_t limit) {
+    if (text.size() > limit) {
+        const bool splitsPair = limit > 0 && IS_HIGH_SURROGATE(text[limit - 1]);
+        text.resize(splitsPair ? limit - 1 : limit);
+    }
+    text.shrink_to_fit();
+    return text;
+}
+
+}  // namespace
+
+std::wstring CClipboardItem::GetCopiedSearchText(size_t limit) const {
+    std::vector<CPlainText::Bytes> blocks;
+    blocks.reserve(m_copies.size());
+    for (const CopiedBlock& copy : m_copies)
+        if (copy.data) blocks.push_back({copy.format, copy.data.get(), copy.size});
+    return Bounded(mx::barrier(std::wstring(), [&] { return CPlainText::SearchText(blocks); }), limit);
+}
+
+std::wstring CClipboardItem::ReadSearchText(size_t limit) const {
+    return Bounded(mx::barrier(std::wstring(), [this] { return CPlainText::SearchText(ReadRestoreBlocks()); }),
+                   limit);
+}
 
 bool CClipboardItem::WriteCopies() {
     ULONGLONG total = 0;

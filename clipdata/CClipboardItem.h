@@ -104,6 +104,11 @@ public:
     bool WriteSnapshot();
     // The bytes of the copies still to be written.
     size_t GetCopiedBytes() const;
+    // What the history's search reads of the copies (CPlainText::SearchText),
+    // at most that many characters; made after the clipboard is closed.
+    std::wstring GetCopiedSearchText(size_t limit) const;
+    // The same read from the snapshot file; empty when the file is gone.
+    std::wstring ReadSearchText(size_t limit) const;
 
     // A stored format read back as a clipboard block.
     struct RestoreBlock {
@@ -250,6 +255,7 @@ private:
     struct CopiedBlock {
         std::unique_ptr<BYTE[]> data;
         SIZE_T size;
+        UINT format;
     };
     // While a capture is not yet written: one copy for each format, in the
     // same order.

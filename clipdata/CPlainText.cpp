@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <cwctype>
+#include <memory>
 
 #include "clipdata/FormatTable.h"
 
@@ -271,33 +272,65 @@ struct LockedBlock {
     mx::unique_hglobal_locked locked;
 };
 
-const CClipboardItem::RestoreBlock* FindBlock(const std::vector<CClipboardItem::RestoreBlock>& blocks,
-                                              UINT format) {
+using Bytes = CPlainText::Bytes;
+
+const char* Chars(const Bytes& block) { return reinterpret_cast<const char*>(block.data); }
+
+const Bytes* FindBlock(const std::vector<Bytes>& blocks, UINT format) {
     for (const auto& block : blocks)
-        if (format && block.format == format && block.block) return &block;
+        if (format && block.format == format && block.data) return &block;
     return nullptr;
 }
 
-std::wstring UnicodeText(const LockedBlock& block) {
-    const WCHAR* text = reinterpret_cast<const WCHAR*>(block.bytes());
-    return std::wstring(text, wcsnlen(text, block.size() / sizeof(WCHAR)));
+std::wstring UnicodeText(const Bytes& block) {
+    const WCHAR* text = reinterpret_cast<const WCHAR*>(block.data);
+    return std::wstring(text, wcsnlen(text, block.size / sizeof(WCHAR)));
 }
 
-std::wstring HtmlText(const LockedBlock& block) { return CPlainText::FromHtml(block.chars(), block.size()); }
-std::wstring RtfText(const LockedBlock& block) { return CPlainText::FromRtf(block.chars(), block.size()); }
-std::wstring FileText(const LockedBlock& block) { return CPlainText::FromFileList(block.bytes(), block.size()); }
-std::wstring AnsiText(const LockedBlock& block) {
-    return Widen(block.chars(), TextLength(block.chars(), block.size()), CP_ACP, 0);
+std::wstring HtmlText(const Bytes& block) { return CPlainText::FromHtml(Chars(block), block.size); }
+std::wstring RtfText(const Bytes& block) { return CPlainText::FromRtf(Chars(block), block.size); }
+std::wstring FileText(const Bytes& block) { return CPlainText::FromFileList(block.data, block.size); }
+std::wstring AnsiText(const Bytes& block) {
+    return Widen(Chars(block), TextLength(Chars(block), block.size), CP_ACP, 0);
 }
 
 // In the order a plain text is taken from them.
 struct TextSource {
     FormatKind kind;
-    std::wstring (*read)(const LockedBlock&);
+    std::wstring (*read)(const Bytes&);
 };
 const TextSource kTextSources[] = {{FormatKind::Unicode, UnicodeText}, {FormatKind::HTML, HtmlText},
                                    {FormatKind::RTF, RtfText},         {FormatKind::HDrop, FileText},
                                    {FormatKind::AnsiText, AnsiText}};
+
+// The blocks locked for as long as this lives, seen as bytes.
+class LockedBlocks {
+public:
+    explicit LockedBlocks(const std::vector<CClipboardItem::RestoreBlock>& blocks) {
+        m_locks.reserve(blocks.size());
+        for (const auto& block : blocks) {
+            if (!block.block) continue;
+            m_locks.push_back(std::make_unique<LockedBlock>(block.block.get()));
+            const LockedBlock& lock = *m_locks.back();
+            if (lock.locked) m_views.push_back({block.format, lock.bytes(), lock.size()});
+        }
+    }
+    const std::vector<Bytes>& Views() const { return m_views; }
+
+private:
+    std::vector<std::unique_ptr<LockedBlock>> m_locks;
+    std::vector<Bytes> m_views;
+};
+
+bool TextOf(const std::vector<Bytes>& blocks, std::wstring* text) {
+    for (const TextSource& source : kTextSources) {
+        const Bytes* found = FindBlock(blocks, FormatTable::ClipboardId(source.kind));
+        if (!found) continue;
+        if (text) *text = source.read(*found);
+        return true;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -381,15 +414,8 @@ std::wstring CPlainText::FromFileList(const BYTE* data, size_t size) {
 }
 
 bool CPlainText::FromBlocks(const std::vector<CClipboardItem::RestoreBlock>& blocks, std::wstring* text) {
-    for (const TextSource& source : kTextSources) {
-        const CClipboardItem::RestoreBlock* found = FindBlock(blocks, FormatTable::ClipboardId(source.kind));
-        if (!found) continue;
-        LockedBlock block(found->block.get());
-        if (!block.locked) continue;
-        if (text) *text = source.read(block);
-        return true;
-    }
-    return false;
+    LockedBlocks locked(blocks);
+    return TextOf(locked.Views(), text);
 }
 
 bool CPlainText::HasText(const std::vector<FormatSummary>& formats) {
@@ -401,14 +427,18 @@ bool CPlainText::HasText(const std::vector<FormatSummary>& formats) {
 }
 
 std::wstring CPlainText::SearchText(const std::vector<CClipboardItem::RestoreBlock>& blocks) {
+    LockedBlocks locked(blocks);
+    return SearchText(locked.Views());
+}
+
+std::wstring CPlainText::SearchText(const std::vector<Bytes>& blocks) {
     std::wstring text;
-    if (FromBlocks(blocks, &text)) return text;
-    const CClipboardItem::RestoreBlock* dib = FindBlock(blocks, CF_DIB);
+    if (TextOf(blocks, &text)) return text;
+    const Bytes* dib = FindBlock(blocks, CF_DIB);
     if (!dib) return std::wstring();
-    LockedBlock block(dib->block.get());
     BITMAPINFOHEADER header;
-    if (block.size() < sizeof(header)) return L"image";
-    std::memcpy(&header, block.bytes(), sizeof(header));
+    if (dib->size < sizeof(header)) return L"image";
+    std::memcpy(&header, dib->data, sizeof(header));
     const long height = header.biHeight < 0 ? -static_cast<long>(header.biHeight) : header.biHeight;
     return L"image " + std::to_wstring(header.biWidth) + L"x" + std::to_wstring(height);
 }

@@ -28,6 +28,14 @@ public:
     // What the search reads: the plain text, or for a picture its kind name
     // and size ("image 1920x1080").
     static std::wstring SearchText(const std::vector<CClipboardItem::RestoreBlock>& blocks);
+    // One format's data wherever it lives (a clipboard block, a capture's
+    // copy).
+    struct Bytes {
+        UINT format;
+        const BYTE* data;
+        size_t size;
+    };
+    static std::wstring SearchText(const std::vector<Bytes>& blocks);
     // True when an item of these stored formats has a plain text.
     static bool HasText(const std::vector<FormatSummary>& formats);
     // A CF_UNICODETEXT block of the text; null without memory.

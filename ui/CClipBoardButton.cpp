@@ -510,18 +510,37 @@ RECT CClipBoardButton::VirtualScreen() {
     return {left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN), top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
 
-// Folded for the search. Each entry's snapshot is read once, the first time the window needs its
-// text; its id is never given to another entry.
-const CClipBoardButton::SearchText& CClipBoardButton::SearchTextOf(CClipboardItem& item) {
-    auto found = m_searchTexts.find(item.GetId());
-    if (found != m_searchTexts.end()) return found->second;
-    std::wstring text = CPlainText::SearchText(item.ReadRestoreBlocks());
+namespace {
+
+CClipBoardButton::SearchText SearchEntry(std::wstring text) {
     if (text.size() > kSearchChars) text.resize(kSearchChars);
-    SearchText entry{CHistoryFilter::Fold(text), text.substr(0, std::min(text.find(L'\n'), kPreviewChars))};
+    CClipBoardButton::SearchText entry{CHistoryFilter::Fold(text),
+                                       text.substr(0, std::min(text.find(L'\n'), kPreviewChars))};
     for (wchar_t& c : entry.preview)
         if (c == L'\t' || c == L'\r') c = L' ';
     entry.folded.shrink_to_fit();
     entry.preview.shrink_to_fit();
+    return entry;
+}
+
+}  // namespace
+
+void CClipBoardButton::PrepareSearchTexts(const std::vector<ItemRef>& items) {
+    std::vector<ItemRef> missing;
+    for (const ItemRef& item : items)
+        if (!m_searchTexts.count(item->GetId())) missing.push_back(item);
+    if (missing.empty()) return;
+    std::vector<std::wstring> texts = m_store.GetSearchTexts(missing);
+    for (size_t i = 0; i < missing.size(); ++i)
+        m_searchTexts.emplace(missing[i]->GetId(), SearchEntry(std::move(texts[i])));
+}
+
+// Folded for the search. An entry the store gave no text for is read from its snapshot, once; its id
+// is never given to another entry.
+const CClipBoardButton::SearchText& CClipBoardButton::SearchTextOf(CClipboardItem& item) {
+    auto found = m_searchTexts.find(item.GetId());
+    if (found != m_searchTexts.end()) return found->second;
+    SearchText entry = SearchEntry(item.ReadSearchText(kSearchChars));
     return m_searchTexts.emplace(item.GetId(), std::move(entry)).first->second;
 }
 

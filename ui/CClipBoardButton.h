@@ -83,6 +83,9 @@ public:
         std::wstring preview;
     };
     const SearchText& SearchTextOf(CClipboardItem& item);
+    // Gets the texts of the items the window has not searched yet from the
+    // store at once, before SearchTextOf asks for each.
+    void PrepareSearchTexts(const std::vector<ItemRef>& items);
     // The history window, where it was last.
     void RunHistoryWindow();
     CMyEngine& GetEngine() { return m_engine; }

@@ -78,7 +78,8 @@ void CHistoryDlg::SetupList() {
 
 // The entries as the history holds them now, newest first. Only what the
 // history keeps in memory is read while the list is held; the texts to
-// search come from the button's index, which reads an entry's snapshot once.
+// search come from the button's index, which the history's catalogue fills
+// in one read.
 void CHistoryDlg::LoadEntries() {
     CObClipboard& store = m_root->GetStore();
     std::vector<ItemRef> items;
@@ -89,6 +90,7 @@ void CHistoryDlg::LoadEntries() {
         for (int i = count - 1; i >= 0; --i)
             if (ItemRef item = store.GetItem(i)) items.push_back(std::move(item));
     }
+    m_root->PrepareSearchTexts(items);
     m_rows.clear();
     m_filter.Clear();
     m_rows.reserve(items.size());

@@ -12,17 +12,19 @@
 // table of stream names (count, then each as a string); the entry count and
 // the entries; the MD5 of all that. A string is a 16-bit length and as many
 // UTF-16 units. An entry: id, flag bits (locked, has an icon, file named as
-// the history names it), time (SYSTEMTIME), the file name unless named so,
-// the icon when there is one, the preview, the format count and per format
-// its name's place in the table and its digest.
+// the history names it, has a search text), time (SYSTEMTIME), the file name
+// unless named so, the icon when there is one, the preview, the search text
+// when there is one, the format count and per format its name's place in the
+// table and its digest. Version 1 had no search texts.
 
 namespace {
 
 const char kMagic[4] = {'M', 'X', 'H', 'C'};
-const DWORD kVersion = 1;
+const DWORD kVersion = 2;
+const DWORD kOldestVersion = 1;
 const WCHAR kCatalogueExtension[] = L".dvlcat";
 const WCHAR kOwnerExtension[] = L".dvlown";
-const BYTE kLocked = 1, kHasIcon = 2, kOwnName = 4;
+const BYTE kLocked = 1, kHasIcon = 2, kOwnName = 4, kHasText = 8;
 
 std::mutex g_hookGuard;
 std::function<void()> g_pauseHook;
@@ -67,6 +69,13 @@ public:
         // through a misaligned WCHAR pointer.
         text->assign(length, L'\0');
         if (length) memcpy(&(*text)[0], m_data, size_t(length) * sizeof(WCHAR));
+        m_data += size_t(length) * sizeof(WCHAR);
+        m_left -= size_t(length) * sizeof(WCHAR);
+        return true;
+    }
+    bool SkipString() {
+        WORD length = 0;
+        if (!Plain(&length) || size_t(length) * sizeof(WCHAR) > m_left) return false;
         m_data += size_t(length) * sizeof(WCHAR);
         m_left -= size_t(length) * sizeof(WCHAR);
         return true;
@@ -170,12 +179,12 @@ bool CHistoryCatalogue::IsOwnedByAnother(const std::wstring& folder, const Ids& 
 
 CHistoryCatalogue::EntryView CHistoryCatalogue::View(const ItemSummary& entry) {
     return {entry.id,       entry.file.c_str(), entry.time,      entry.locked,
-            entry.hasIcon ? entry.icon.c_str() : nullptr, &entry.preview, &entry.formats};
+            entry.hasIcon ? entry.icon.c_str() : nullptr, &entry.preview, &entry.formats, nullptr};
 }
 
 CHistoryCatalogue::EntryView CHistoryCatalogue::View(const CClipboardItem& item) {
     return {item.GetId(), item.GetFileName(), item.GetTime(), item.IsLocked(), item.GetIcon(),
-            &item.GetPreviewText(), &item.GetFormatSummaries()};
+            &item.GetPreviewText(), &item.GetFormatSummaries(), nullptr};
 }
 
 // A history has a handful of stream names: a list beats a map here.
@@ -208,11 +217,12 @@ std::vector<BYTE> CHistoryCatalogue::Encode(const Ids& ids, DWORD flags, int nex
         const bool ownName = HasOwnName(file, ownPrefix, entry.id);
         out.Plain(static_cast<INT32>(entry.id));
         out.Plain(static_cast<BYTE>((entry.locked ? kLocked : 0) | (entry.icon ? kHasIcon : 0) |
-                                    (ownName ? kOwnName : 0)));
+                                    (ownName ? kOwnName : 0) | (entry.text ? kHasText : 0)));
         out.Plain(entry.time);
         if (ownName) out.String(file);
         if (entry.icon) out.String(entry.icon);
         out.String(*entry.preview);
+        if (entry.text) out.String(*entry.text);
         const std::vector<FormatSummary>& formats = *entry.formats;
         const size_t count = std::min<size_t>(formats.size(), 255);
         out.Plain(static_cast<BYTE>(count));
@@ -227,7 +237,8 @@ std::vector<BYTE> CHistoryCatalogue::Encode(const Ids& ids, DWORD flags, int nex
     return std::move(out.Out());
 }
 
-bool CHistoryCatalogue::Decode(const Ids& ids, const BYTE* data, size_t size, Contents* contents) {
+bool CHistoryCatalogue::Decode(const Ids& ids, const BYTE* data, size_t size, Contents* contents,
+                               Texts* texts) {
     if (size < sizeof kMagic + CMD5::DigestSize) return false;
     uint8_t digest[CMD5::DigestSize];
     CMD5::Compute(data, size - sizeof digest, digest);
@@ -237,7 +248,8 @@ bool CHistoryCatalogue::Decode(const Ids& ids, const BYTE* data, size_t size, Co
     DWORD version = 0, nameCount = 0, entryCount = 0;
     INT32 nextId = 0, queueSize = 0;
     if (!in.Bytes(magic, sizeof magic) || memcmp(magic, kMagic, sizeof magic) != 0 ||
-        !in.Plain(&version) || version != kVersion || !in.Plain(&contents->flags) ||
+        !in.Plain(&version) || version < kOldestVersion || version > kVersion ||
+        !in.Plain(&contents->flags) ||
         !in.Plain(&nextId) || !in.Plain(&queueSize) || !in.Plain(&nameCount))
         return false;
     std::vector<std::wstring> table(std::min<DWORD>(nameCount, 0x10000));
@@ -262,9 +274,13 @@ bool CHistoryCatalogue::Decode(const Ids& ids, const BYTE* data, size_t size, Co
         } else {
             entry.file = SnapshotName(ids, id);
         }
-        if ((entry.hasIcon && !in.String(&entry.icon)) || !in.String(&entry.preview) ||
-            !in.Plain(&count))
+        if ((entry.hasIcon && !in.String(&entry.icon)) || !in.String(&entry.preview))
             return false;
+        if (bits & kHasText) {
+            const bool read = texts ? in.String(&(*texts)[id]) : in.SkipString();
+            if (!read) return false;
+        }
+        if (!in.Plain(&count)) return false;
         entry.formats.resize(count);
         for (FormatSummary& format : entry.formats) {
             WORD name = 0;
@@ -278,9 +294,9 @@ bool CHistoryCatalogue::Decode(const Ids& ids, const BYTE* data, size_t size, Co
     return in.AtEnd();
 }
 
-bool CHistoryCatalogue::Read(Contents* contents) const {
+bool CHistoryCatalogue::Read(Contents* contents, Texts* texts) const {
     std::vector<BYTE> bytes;
-    return ReadWhole(GetPath(), &bytes) && Decode(m_ids, bytes.data(), bytes.size(), contents);
+    return ReadWhole(GetPath(), &bytes) && Decode(m_ids, bytes.data(), bytes.size(), contents, texts);
 }
 
 // The temporary file is held without sharing until it has its own name, so

@@ -1,7 +1,7 @@
 // The catalogue of one history: a file beside the snapshot files that lists
 // every entry with what the history and its menu need without opening the
 // entry's snapshot file (id, file, time, lock, the formats' stream names and
-// digests, a short preview). The store rewrites it after every change, so a
+// digests, a short preview) and the text the history's search reads. The store rewrites it after every change, so a
 // bar that dies without saving its settings loses nothing, and a load reads
 // it instead of every snapshot file.
 //
@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/Unique.h"
@@ -40,6 +41,12 @@ public:
         int queueSize = 0;
         std::vector<ItemSummary> entries;  // in list order, oldest first
     };
+    // Each entry's search text by id, for the entries that have one (a
+    // catalogue of an older version has none). Not kept in the items: the
+    // history's window reads them all at once.
+    using Texts = std::unordered_map<int, std::wstring>;
+    // The longest search text kept for an entry.
+    static constexpr size_t kTextChars = 512;
 
     explicit CHistoryCatalogue(const std::wstring& folder);
     ~CHistoryCatalogue();
@@ -66,16 +73,19 @@ public:
         const WCHAR* icon;  // null: none
         const std::wstring* preview;
         const std::vector<FormatSummary>* formats;
+        const std::wstring* text;  // null: none
     };
     static EntryView View(const ItemSummary& entry);
     static EntryView View(const CClipboardItem& item);
 
-    // False when the catalogue is missing or damaged.
-    bool Read(Contents* contents) const;
+    // False when the catalogue is missing or damaged. The texts are read
+    // only when asked for.
+    bool Read(Contents* contents, Texts* texts = nullptr) const;
     // The bytes Write puts on the disk.
     static std::vector<BYTE> Encode(const Ids& ids, DWORD flags, int nextId, int queueSize,
                                     const std::vector<EntryView>& entries);
-    static bool Decode(const Ids& ids, const BYTE* data, size_t size, Contents* contents);
+    static bool Decode(const Ids& ids, const BYTE* data, size_t size, Contents* contents,
+                       Texts* texts = nullptr);
     // Replaces the catalogue with the bytes; the old one stays whole until
     // the new one is.
     bool Write(const std::vector<BYTE>& bytes);

@@ -259,9 +259,11 @@ void CHistoryList::CaptureLater(ItemRef item, std::function<void()> changed) {
             result = found ? BringBackLocked(found) : AddResult::Added;
         }
         if (result == AddResult::Added) {
+            std::wstring text = item->GetCopiedSearchText(CHistoryCatalogue::kTextChars);
             if (!item->WriteSnapshot()) return;
             result = AddCaptureLocked(item.get());
             if (result != AddResult::Added) item->DeleteFile();
+            else m_newTexts[item->GetId()] = std::move(text);
         }
         if (result != AddResult::AlreadyCurrent && changed) changed();
         if (result != AddResult::AlreadyCurrent) m_persistDue = true;
@@ -447,13 +449,52 @@ void CHistoryList::PersistNow() {
             CObReadWriteLock::SharedHold shared(m_lock);
             items = m_items;
         }
+        const CHistoryCatalogue::Texts texts = StoredTextsNow();
         std::vector<CHistoryCatalogue::EntryView> entries;
         entries.reserve(items.size());
-        for (const ItemRef& item : items) entries.push_back(CHistoryCatalogue::View(*item));
-        m_catalogue.Write(CHistoryCatalogue::Encode(GetIds(), m_catalogueFlags, m_nextId,
-                                                    m_queueSize, entries));
+        for (const ItemRef& item : items) {
+            entries.push_back(CHistoryCatalogue::View(*item));
+            auto text = texts.find(item->GetId());
+            if (text != texts.end()) entries.back().text = &text->second;
+        }
+        if (m_catalogue.Write(CHistoryCatalogue::Encode(GetIds(), m_catalogueFlags, m_nextId,
+                                                        m_queueSize, entries)))
+            m_newTexts.clear();
     }
     for (const ItemRef& item : removed) item->DeleteFile();
+}
+
+// The texts are not kept in memory: the catalogue on the disk holds them.
+CHistoryCatalogue::Texts CHistoryList::StoredTextsNow() const {
+    CHistoryCatalogue::Contents contents;
+    CHistoryCatalogue::Texts texts;
+    if (!m_catalogue.Read(&contents, &texts)) texts.clear();
+    for (const auto& text : m_newTexts) texts[text.first] = text.second;
+    return texts;
+}
+
+std::vector<std::wstring> CHistoryList::GetSearchTexts(const std::vector<ItemRef>& items) {
+    CHistoryCatalogue::Texts stored;
+    m_writer.Post([this, &stored] { stored = StoredTextsNow(); });
+    m_writer.Flush();
+    std::vector<std::wstring> texts(items.size());
+    CHistoryCatalogue::Texts missing;
+    for (size_t i = 0; i < items.size(); ++i) {
+        auto found = stored.find(items[i]->GetId());
+        if (found != stored.end()) {
+            texts[i] = std::move(found->second);
+        } else {
+            texts[i] = items[i]->ReadSearchText(CHistoryCatalogue::kTextChars);
+            missing.emplace(items[i]->GetId(), texts[i]);
+        }
+    }
+    if (!missing.empty())
+        m_writer.Post([this, missing] {
+            m_newTexts.insert(missing.begin(), missing.end());
+            m_persistDue = true;
+            PersistIfDue();
+        });
+    return texts;
 }
 
 // ---- history index -----------------------------------------------------------------------

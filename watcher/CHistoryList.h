@@ -91,6 +91,11 @@ public:
     // Rewrites the catalogue, then deletes the files of removed entries (on
     // the writer's thread, after the captures handed over; returns then).
     void Persist();
+    // The search texts of the items, in their order, after the captures
+    // handed over: from the catalogue in one read; an entry it has none for
+    // (listed by an older version) is read from its snapshot file, and the
+    // catalogue keeps that text from then on.
+    std::vector<std::wstring> GetSearchTexts(const std::vector<ItemRef>& items);
 
     CObReadWriteLock& GetLock() { return m_lock; }
     const WCHAR* GetFolder() const { return m_folder.c_str(); }
@@ -113,6 +118,7 @@ private:
     void OnItemChanged(CClipboardItem* item) override;
     void PersistNow();
     void PersistIfDue();
+    CHistoryCatalogue::Texts StoredTextsNow() const;
     // Under one exclusive hold: an entry whose content the new item contains
     // becomes current again (its time renewed), or else the item is appended,
     // the queue trimmed and the item made current.
@@ -168,6 +174,8 @@ private:
     std::atomic<int> m_reservedId{1};
     // A capture changed the list since the catalogue was last written.
     bool m_persistDue = false;
+    // Search texts the catalogue does not hold yet (the writer's thread only).
+    CHistoryCatalogue::Texts m_newTexts;
     // Last: its thread ends, running what is queued, before the rest goes.
     CHistoryWriter m_writer;
     DWORD m_id1 = 0, m_id2 = 0, m_id3 = 0;

@@ -77,6 +77,10 @@ public:
     CaptureStatus CaptureNewContent();
     // Until every capture so far is listed and its file written.
     void Flush() { m_history.Flush(); }
+    // The search texts of the items, in their order (CHistoryList).
+    std::vector<std::wstring> GetSearchTexts(const std::vector<ItemRef>& items) {
+        return m_history.GetSearchTexts(items);
+    }
     // Test seam: while held, captures wait, copied, to be written and listed.
     void HoldWriter(bool held) { m_history.HoldWriter(held); }
     // Puts the item back on the clipboard (watcher thread); false when the

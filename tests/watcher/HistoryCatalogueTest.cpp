@@ -13,6 +13,7 @@
 
 #include "base/CPluginStream.h"
 #include "clipdata/CClipboardFormat.h"
+#include "clipdata/CMD5.h"
 #include "tests/watcher/CWatcherTest.h"
 #include "watcher/CHistoryCatalogue.h"
 
@@ -238,6 +239,97 @@ TEST_F(HistoryCatalogueTest, ADamagedCatalogueFallsBackWithoutLoss) {
         EXPECT_EQ(ItemTexts(loaded), L"One,Two,Three,Four,Five");
         EXPECT_EQ(ListedFiles(loaded), SnapshotFiles(folder));
     }
+}
+
+std::vector<ItemRef> Entries(CObClipboard& store) {
+    std::vector<ItemRef> items;
+    for (int i = 0; ItemRef item = store.GetItem(i); ++i) items.push_back(item);
+    return items;
+}
+
+// The catalogue as the version before search texts wrote it: the same
+// entries without their texts.
+Bytes AsFirstVersion(const Bytes& catalogue, const CHistoryCatalogue::Ids& ids) {
+    CHistoryCatalogue::Contents contents;
+    if (!CHistoryCatalogue::Decode(ids, catalogue.data(), catalogue.size(), &contents)) return Bytes();
+    std::vector<CHistoryCatalogue::EntryView> views;
+    for (const ItemSummary& entry : contents.entries) views.push_back(CHistoryCatalogue::View(entry));
+    Bytes bytes = CHistoryCatalogue::Encode(ids, contents.flags, contents.nextId, contents.queueSize, views);
+    const DWORD version = 1;
+    memcpy(bytes.data() + 4, &version, sizeof version);
+    CMD5::Compute(bytes.data(), bytes.size() - CMD5::DigestSize, bytes.data() + bytes.size() - CMD5::DigestSize);
+    return bytes;
+}
+
+CHistoryCatalogue::Ids IdsOf(const std::wstring& cataloguePath) {
+    CHistoryCatalogue::Ids ids;
+    const std::wstring name = cataloguePath.substr(cataloguePath.rfind(L'\\') + 1);
+    swscanf(name.c_str(), L"%lX-%lX-%lX", &ids.id1, &ids.id2, &ids.id3);
+    return ids;
+}
+
+// Each entry's search text comes from the catalogue, without markup and
+// bounded, in one read that opens no snapshot file. A catalogue written
+// before it kept texts still loads; its entries' texts are read from their
+// files once and kept from then on.
+TEST_F(HistoryCatalogueTest, TheCatalogueCarriesEachEntrysSearchText) {
+    const std::vector<std::wstring> expected = {L"Some bold & more", L"Plain words",
+                                                L"C:\\docs\\one.txt\nC:\\docs\\two.txt", L"image 30x20"};
+    std::vector<std::wstring> texts;
+    std::set<std::wstring> files;
+    // A bar of its own, so that the later ones may write its catalogue.
+    {
+        CObClipboard bar(folder.Path().c_str());
+        bar.SetWatching(true);
+        ASSERT_TRUE(WaitForWatcher(bar));
+        for (const char* copy : {"html <p>Some <b>bold</b> &amp; more</p>", "text Plain words",
+                                 "files C:\\docs\\one.txt|C:\\docs\\two.txt", "dib 30 20 4",
+                                 "textn 3000 q long"}) {
+            ASSERT_TRUE(source.Copy(copy)) << copy;
+            ASSERT_TRUE(WaitForSequence(bar, source.LastSequence())) << copy;
+        }
+        bar.SetWatching(false);
+        ASSERT_TRUE(SaveIndexFile(bar, IndexPath()));
+        texts = bar.GetSearchTexts(Entries(bar));
+        ASSERT_EQ(texts.size(), 5u);
+        EXPECT_EQ(texts[4].size(), CHistoryCatalogue::kTextChars);
+        texts.resize(4);
+        EXPECT_EQ(texts, expected);
+        files = ListedFiles(bar);
+    }
+    {
+        CObClipboard loaded(folder.Path().c_str());
+        const long opened = CClipboardItem::GetSnapshotOpenCount();
+        ASSERT_TRUE(LoadIndexFile(loaded, IndexPath()));
+        texts = loaded.GetSearchTexts(Entries(loaded));
+        EXPECT_EQ(CClipboardItem::GetSnapshotOpenCount(), opened);
+        texts.resize(4);
+        EXPECT_EQ(texts, expected);
+    }
+
+    const std::wstring catalogue = CataloguePath();
+    const Bytes older = AsFirstVersion(ReadFileBytes(catalogue), IdsOf(catalogue));
+    ASSERT_FALSE(older.empty());
+    ASSERT_TRUE(WriteFileBytes(catalogue, older));
+    {
+        CObClipboard upgraded(folder.Path().c_str());
+        const long opened = CClipboardItem::GetSnapshotOpenCount();
+        ASSERT_TRUE(LoadIndexFile(upgraded, IndexPath()));
+        EXPECT_EQ(CClipboardItem::GetSnapshotOpenCount(), opened);
+        EXPECT_EQ(ListedFiles(upgraded), files);
+        texts = upgraded.GetSearchTexts(Entries(upgraded));
+        EXPECT_GE(CClipboardItem::GetSnapshotOpenCount(), opened + 5);
+        texts.resize(4);
+        EXPECT_EQ(texts, expected);
+        upgraded.Flush();
+    }
+    CObClipboard again(folder.Path().c_str());
+    ASSERT_TRUE(LoadIndexFile(again, IndexPath()));
+    const long opened = CClipboardItem::GetSnapshotOpenCount();
+    texts = again.GetSearchTexts(Entries(again));
+    EXPECT_EQ(CClipboardItem::GetSnapshotOpenCount(), opened);
+    texts.resize(4);
+    EXPECT_EQ(texts, expected);
 }
 
 // Each of two histories in one folder keeps its own entries, and a first
