@@ -12,6 +12,9 @@ public:
     // Bound to the thread that makes the object.
     thread_affinity() noexcept : m_thread(::GetCurrentThreadId()) {}
     bool is_current() const noexcept { return m_thread == ::GetCurrentThreadId(); }
+    // For objects whose thread is started later, or anew: from the thread
+    // itself, before its first checked operation.
+    void bind_to_current_thread() noexcept { m_thread = ::GetCurrentThreadId(); }
 
 private:
     DWORD m_thread;

@@ -3,8 +3,6 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <ctime>
 #include <cwchar>
 #include <new>
 #include <unordered_set>
@@ -16,8 +14,22 @@ namespace {
 
 const int kDefaultQueueSize = 10;
 
-DWORD RandomId() {
-    return static_cast<DWORD>(rand() * (1.0 / 32768) * 4294967295.0);
+// 96 of a GUID's bits: unlike a generator seeded with the time, two stores
+// made in the same second (in one process or two) draw different ids.
+CHistoryCatalogue::Ids RandomIds() {
+    GUID guid = {};
+    if (FAILED(CoCreateGuid(&guid))) {
+        LARGE_INTEGER now = {};
+        QueryPerformanceCounter(&now);
+        guid.Data1 = now.LowPart ^ GetCurrentProcessId();
+        guid.Data2 = static_cast<WORD>(now.HighPart);
+        guid.Data3 = static_cast<WORD>(GetCurrentThreadId());
+    }
+    CHistoryCatalogue::Ids ids;
+    ids.id1 = guid.Data1;
+    ids.id2 = (static_cast<DWORD>(guid.Data2) << 16) | guid.Data3;
+    memcpy(&ids.id3, guid.Data4, sizeof ids.id3);
+    return ids;
 }
 
 std::wstring WithoutTrailingSlash(std::wstring folder) {
@@ -88,36 +100,29 @@ CHistoryList::~CHistoryList() {
     m_count = 0;
 }
 
-void CHistoryList::MakeRandomIds() {
-    m_id1 = RandomId();
-    m_id2 = RandomId();
-    m_id3 = RandomId();
-}
-
-// Stores made in the same second draw the same ids from the same seed: ids
-// that another store holds, or that name a history in the folder, are drawn
-// again, so two bars never share file names.
+// Ids that another store holds, or that name a history in the folder, are
+// drawn again, so two bars never share file names.
 void CHistoryList::MakeUnusedIds() {
-    srand(static_cast<unsigned>(time(nullptr)));
     for (int attempt = 0; attempt < 16; ++attempt) {
-        MakeRandomIds();
-        m_catalogue.SetIds(GetIds());
+        SetIds(RandomIds());
         if (!m_catalogue.Exists() && m_catalogue.TakeOwnership()) return;
     }
 }
 
+// The load sets the ids on the bar's thread while the watcher may be naming
+// a capture's file from them.
 CHistoryCatalogue::Ids CHistoryList::GetIds() const {
-    CHistoryCatalogue::Ids ids;
-    ids.id1 = m_id1;
-    ids.id2 = m_id2;
-    ids.id3 = m_id3;
-    return ids;
+    CObReadWriteLock::SharedHold hold(m_lock);
+    return m_ids;
 }
 
+// Between two writes of the catalogue, which names its file from them.
 void CHistoryList::SetIds(const CHistoryCatalogue::Ids& ids) {
-    m_id1 = ids.id1;
-    m_id2 = ids.id2;
-    m_id3 = ids.id3;
+    std::lock_guard<std::mutex> persisting(m_persistGuard);
+    {
+        CObReadWriteLock::ExclusiveHold hold(m_lock);
+        m_ids = ids;
+    }
     m_catalogue.SetIds(ids);
     m_folderScanned = false;
 }
@@ -203,16 +208,21 @@ void CHistoryList::AppendLocked(ItemRef item) {
 // look-up of one name reads the whole folder under Wine. While a store runs,
 // it alone owns its ids (CHistoryCatalogue), so no file of them appears.
 std::wstring CHistoryList::MakeFileName(int* id) {
-    if (!m_folderScanned) {
-        for (const FoundFile& file : FindSnapshots(m_folder, GetIds()))
-            m_largestOnDisk = std::max(m_largestOnDisk, file.id);
-        m_folderScanned = true;
+    const CHistoryCatalogue::Ids ids = GetIds();
+    if (!m_folderScanned.exchange(true)) {
+        for (const FoundFile& file : FindSnapshots(m_folder, ids)) RaiseLargestOnDisk(file.id);
     }
     *id = std::max({1, m_nextId.load(), m_reservedId.load(), m_largestOnDisk + 1});
     m_reservedId = *id + 1;
     WCHAR name[64];
-    swprintf(name, 64, L"%X-%X-%X-%u.dvlclip", m_id1, m_id2, m_id3, static_cast<unsigned>(*id));
+    swprintf(name, 64, L"%X-%X-%X-%u.dvlclip", ids.id1, ids.id2, ids.id3, static_cast<unsigned>(*id));
     return name;
+}
+
+void CHistoryList::RaiseLargestOnDisk(int id) {
+    int largest = m_largestOnDisk;
+    while (id > largest && !m_largestOnDisk.compare_exchange_weak(largest, id)) {
+    }
 }
 
 ItemRef CHistoryList::NewItem(const WCHAR* file, int id) {
@@ -224,7 +234,7 @@ ItemRef CHistoryList::NewItem(const WCHAR* file, int id) {
 ItemRef CHistoryList::CreateItem() {
     int id = 0;
     const std::wstring file = MakeFileName(&id);
-    m_largestOnDisk = std::max(m_largestOnDisk, id);
+    RaiseLargestOnDisk(id);
     return NewItem(file.c_str(), id);
 }
 
@@ -502,9 +512,10 @@ std::vector<std::wstring> CHistoryList::GetSearchTexts(const std::vector<ItemRef
 // Captures handed over are listed first: what the bar saves is on the disk.
 void CHistoryList::SaveIndex(CPluginStream& settings) {
     m_writer.Flush();
-    settings.WriteInt(L"id1", static_cast<int>(m_id1));
-    settings.WriteInt(L"id2", static_cast<int>(m_id2));
-    settings.WriteInt(L"id3", static_cast<int>(m_id3));
+    const CHistoryCatalogue::Ids ids = GetIds();
+    settings.WriteInt(L"id1", static_cast<int>(ids.id1));
+    settings.WriteInt(L"id2", static_cast<int>(ids.id2));
+    settings.WriteInt(L"id3", static_cast<int>(ids.id3));
     settings.WriteInt(L"nextID", m_nextId);
     settings.WriteInt(L"queueSize", m_queueSize);
     settings.BeginGroup(L"items");
@@ -533,10 +544,10 @@ void CHistoryList::SaveIndex(CPluginStream& settings) {
 void CHistoryList::LoadIndex(CPluginStream& settings) {
     const bool hasIds = settings.ReadInt(L"id1", 0) || settings.ReadInt(L"id2", 0) ||
                         settings.ReadInt(L"id3", 0);
-    CHistoryCatalogue::Ids ids;
-    ids.id1 = static_cast<DWORD>(settings.ReadInt(L"id1", static_cast<int>(m_id1)));
-    ids.id2 = static_cast<DWORD>(settings.ReadInt(L"id2", static_cast<int>(m_id2)));
-    ids.id3 = static_cast<DWORD>(settings.ReadInt(L"id3", static_cast<int>(m_id3)));
+    CHistoryCatalogue::Ids ids = GetIds();
+    ids.id1 = static_cast<DWORD>(settings.ReadInt(L"id1", static_cast<int>(ids.id1)));
+    ids.id2 = static_cast<DWORD>(settings.ReadInt(L"id2", static_cast<int>(ids.id2)));
+    ids.id3 = static_cast<DWORD>(settings.ReadInt(L"id3", static_cast<int>(ids.id3)));
     SetIds(ids);
     const int storedNextId = settings.ReadInt(L"nextID", 0);
     const int queueSize = settings.ReadInt(L"queueSize", 0);
@@ -626,7 +637,7 @@ std::vector<ItemRef> CHistoryList::Recover(const std::vector<ItemRef>& listed, i
               [](const FoundFile& a, const FoundFile& b) { return a.id < b.id; });
     std::vector<ItemRef> recovered;
     for (const FoundFile& file : files) {
-        m_largestOnDisk = std::max(m_largestOnDisk, file.id);
+        RaiseLargestOnDisk(file.id);
         const std::wstring name = Lowered(file.name.c_str());
         if (file.id < fromId || names.count(name)) continue;
         auto record = recordByName.find(name);

@@ -134,8 +134,8 @@ private:
     ItemRef NewItem(const WCHAR* file, int id);
     void IndexLocked(CClipboardItem* item);
     void UnindexLocked(CClipboardItem* item);
-    void MakeRandomIds();
     void MakeUnusedIds();
+    void RaiseLargestOnDisk(int id);
     std::wstring MakeFileName(int* id);
     CClipboardItem* FindContainedLocked(const CClipboardItem* item) const;
     // The helpers below expect the caller to hold the lock exclusive.
@@ -168,8 +168,8 @@ private:
     bool m_catalogueActive = false;
     std::atomic<DWORD> m_catalogueFlags{0};
     // The largest id among this history's files in the folder, once looked at.
-    bool m_folderScanned = false;
-    int m_largestOnDisk = 0;
+    std::atomic<bool> m_folderScanned{false};
+    std::atomic<int> m_largestOnDisk{0};
     // The id after the last one handed to a capture not yet listed.
     std::atomic<int> m_reservedId{1};
     // A capture changed the list since the catalogue was last written.
@@ -178,9 +178,10 @@ private:
     CHistoryCatalogue::Texts m_newTexts;
     // Last: its thread ends, running what is queued, before the rest goes.
     CHistoryWriter m_writer;
-    DWORD m_id1 = 0, m_id2 = 0, m_id3 = 0;
+    // Under the lock: the watcher names files from them while a load sets them.
+    CHistoryCatalogue::Ids m_ids;
     std::atomic<int> m_nextId{1};
     std::atomic<int> m_queueSize{10};
     std::atomic<int> m_previousId{0};
-    CObReadWriteLock m_lock;
+    mutable CObReadWriteLock m_lock;
 };

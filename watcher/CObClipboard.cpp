@@ -145,6 +145,7 @@ void CObClipboard::Handled(DWORD sequence) {
 }
 
 bool CObClipboard::RestoreItem(int id, bool plainText) {
+    MX_ASSERT_ON_THREAD(m_watcherThread);
     ItemRef item = FindItem(id);
     if (!item) return true;  // gone: nothing to retry
     if (!CaptureUnseenChange()) return false;
@@ -193,6 +194,7 @@ bool CObClipboard::MakePlainText(std::vector<CClipboardItem::RestoreBlock>& bloc
 // busy clipboard) goes into the history before a restore replaces it; false
 // while it still waits.
 bool CObClipboard::CaptureUnseenChange() {
+    MX_ASSERT_ON_THREAD(m_watcherThread);
     if (!m_captureOn) return true;
     if (m_capturePending) return false;
     const DWORD sequence = GetClipboardSequenceNumber();
@@ -282,6 +284,7 @@ void CObClipboard::PostRestore(int id, bool plainText) {
 // Nothing thrown on this thread may end the process: the watcher then stops
 // as if told to.
 DWORD CObClipboard::ThreadProc() {
+    m_watcherThread.bind_to_current_thread();
     const DWORD result = mx::barrier<DWORD>(1, [this] {
         ComApartment com;
         ViewerClassUse viewerClass(&CObClipboard::WindowProc);
@@ -328,6 +331,7 @@ LRESULT CALLBACK CObClipboard::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LP
 }
 
 LRESULT CObClipboard::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    MX_ASSERT_ON_THREAD(m_watcherThread);
     switch (msg) {
     case WM_DESTROY:
         OnDestroy(hwnd);
@@ -353,6 +357,7 @@ LRESULT CObClipboard::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 // restored while capture was paused) is not captured, however the join's
 // notification arrives.
 void CObClipboard::OnCreate(HWND hwnd) {
+    MX_ASSERT_ON_THREAD(m_watcherThread);
     SetPropW(hwnd, kThisProperty, this);
     m_window = hwnd;
     m_lastSequence = GetClipboardSequenceNumber();
@@ -366,6 +371,7 @@ void CObClipboard::OnCreate(HWND hwnd) {
 }
 
 void CObClipboard::OnDestroy(HWND hwnd) {
+    MX_ASSERT_ON_THREAD(m_watcherThread);
     RemovePropW(hwnd, kThisProperty);
     if (m_captureOn) ChangeClipboardChain(hwnd, m_nextViewer);
     m_nextViewer = nullptr;
@@ -373,6 +379,7 @@ void CObClipboard::OnDestroy(HWND hwnd) {
 }
 
 void CObClipboard::Forward(UINT msg, WPARAM wParam, LPARAM lParam) {
+    MX_ASSERT_ON_THREAD(m_watcherThread);
     if (!m_nextViewer || m_busy) return;
     m_busy = true;
     DWORD_PTR ignored = 0;
@@ -388,6 +395,7 @@ void CObClipboard::Forward(UINT msg, WPARAM wParam, LPARAM lParam) {
 // change is then captured and passed on, an echo of the watcher's own work is
 // dropped.
 void CObClipboard::OnDrawClipboard(WPARAM wParam, LPARAM lParam) {
+    MX_ASSERT_ON_THREAD(m_watcherThread);
     MX_PROFILE_NOTIFIED();
     if (!m_captureOn) return;
     if (m_busy || m_capturing) {
@@ -399,6 +407,7 @@ void CObClipboard::OnDrawClipboard(WPARAM wParam, LPARAM lParam) {
 }
 
 void CObClipboard::RecheckDeferred(WPARAM wParam, LPARAM lParam) {
+    MX_ASSERT_ON_THREAD(m_watcherThread);
     while (m_recheck && !m_busy && !m_capturing) {
         m_recheck = false;
         const DWORD sequence = GetClipboardSequenceNumber();
@@ -410,6 +419,7 @@ void CObClipboard::RecheckDeferred(WPARAM wParam, LPARAM lParam) {
 }
 
 void CObClipboard::OnChangeChain(WPARAM wParam, LPARAM lParam) {
+    MX_ASSERT_ON_THREAD(m_watcherThread);
     if (reinterpret_cast<HWND>(wParam) == m_nextViewer) {
         m_nextViewer = reinterpret_cast<HWND>(lParam);
         return;
@@ -418,6 +428,7 @@ void CObClipboard::OnChangeChain(WPARAM wParam, LPARAM lParam) {
 }
 
 void CObClipboard::CheckChain() {
+    MX_ASSERT_ON_THREAD(m_watcherThread);
     HWND self = m_window;
     m_busy = true;
     HWND first = GetClipboardViewer();
@@ -435,6 +446,7 @@ void CObClipboard::CheckChain() {
 // False when the notification must not go on to the next viewer: it is the
 // echo of the watcher's own restore (or it came while the watcher was busy).
 bool CObClipboard::HandleClipboardChange() {
+    MX_ASSERT_ON_THREAD(m_watcherThread);
     if (m_busy) return false;
     const DWORD sequence = GetClipboardSequenceNumber();
     if (m_ownSequence && sequence == m_ownSequence) return false;
@@ -449,6 +461,7 @@ bool CObClipboard::HandleClipboardChange() {
 // timer, so the copy is not lost; the sequence number counts as handled only
 // once the capture ran (or was given up).
 void CObClipboard::CaptureSequence(DWORD sequence) {
+    MX_ASSERT_ON_THREAD(m_watcherThread);
     m_capturing = true;
     const CaptureStatus status = CopyAndHandOver();
     m_capturing = false;
@@ -464,6 +477,7 @@ void CObClipboard::CaptureSequence(DWORD sequence) {
 }
 
 void CObClipboard::RequestRestore(int id, bool plainText) {
+    MX_ASSERT_ON_THREAD(m_watcherThread);
     m_pendingRestore = 0;
     m_pendingPlainText = plainText;
     m_restoreRetries = 0;
@@ -479,6 +493,7 @@ void CObClipboard::ScheduleRetry() {
 }
 
 void CObClipboard::RetryPending() {
+    MX_ASSERT_ON_THREAD(m_watcherThread);
     // The copy that waited goes into the history before a restore replaces it.
     if (m_capturePending) {
         const DWORD sequence = GetClipboardSequenceNumber();

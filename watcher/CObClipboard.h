@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ThreadAffinity.h"
 #include "base/Unique.h"
 #include "clipdata/CClipboardItem.h"
 #include "watcher/CHistoryList.h"
@@ -145,6 +146,8 @@ private:
     CHistoryList m_history;
 
     // Watcher fields.
+    // The running watcher thread's: its window's messages and what they do.
+    mx::thread_affinity m_watcherThread;
     std::atomic<HWND> m_window{nullptr};
     // The watcher joins the viewer chain and captures; without it the
     // watcher only restores. Set before its thread starts.

@@ -392,3 +392,29 @@ TEST_F(HistoryStoreTest, ANewFileNeverReplacesOneOnDisk) {
 }
 
 }  // namespace
+
+// The ids part of a snapshot's file name: "id1-id2-id3-".
+std::wstring IdsOf(CObClipboard& store) {
+    ItemRef item = store.GetHistory().CreateItem();
+    const std::wstring name = item->GetFileName();
+    const size_t last = name.rfind(L'-');
+    return last == std::wstring::npos ? std::wstring() : name.substr(0, last + 1);
+}
+
+// Stores made within one second, whether in one folder or in folders of
+// their own, name their files apart.
+TEST(HistoryIdsTest, StoresMadeAtOnceNameTheirFilesApart) {
+    CTempFolder shared, own1, own2;
+    CObClipboard a(shared.Path().c_str()), b(shared.Path().c_str());
+    CObClipboard c(own1.Path().c_str()), d(own2.Path().c_str());
+    std::set<std::wstring> ids;
+    for (CObClipboard* store : {&a, &b, &c, &d}) {
+        const std::wstring prefix = IdsOf(*store);
+        unsigned id1 = 0, id2 = 0, id3 = 0;
+        WCHAR rest[8] = {};
+        EXPECT_EQ(swscanf(prefix.c_str(), L"%X-%X-%X%1ls", &id1, &id2, &id3, rest), 4)
+            << Narrow(prefix);
+        ids.insert(prefix);
+    }
+    EXPECT_EQ(ids.size(), 4u);
+}
