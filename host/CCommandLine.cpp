@@ -1,6 +1,7 @@
 #include "host/CCommandLine.h"
 #include <shellapi.h>
 #include <cwchar>
+#include "host/CTextOut.h"
 
 bool CCommandLine::ParseProcess(const Option* options, size_t count) {
     int argc = 0;
@@ -89,4 +90,38 @@ bool CCommandLine::Number(const wchar_t* name, unsigned long long max,
     auto it = m_values.find(name);
     if (it == m_values.end()) return true;
     return ParseNumber(it->second, max, value);
+}
+
+bool CCommandLine::ParseSeconds(const std::wstring& text, DWORD& milliseconds) {
+    size_t dot = text.find(L'.');
+    unsigned long long whole = 0;
+    if (!ParseNumber(dot == std::wstring::npos ? text : text.substr(0, dot), 86400, whole))
+        return false;
+    unsigned long long thousandths = 0;
+    if (dot != std::wstring::npos) {
+        std::wstring fraction = text.substr(dot + 1);
+        if (fraction.empty() || fraction.size() > 3) return false;
+        while (fraction.size() < 3) fraction += L'0';
+        if (!ParseNumber(fraction, 999, thousandths)) return false;
+    }
+    milliseconds = static_cast<DWORD>(whole * 1000 + thousandths);
+    return milliseconds <= 86400u * 1000;
+}
+
+CCommandLine::Words CCommandLine::SplitWords(const std::wstring& text) {
+    Words words;
+    size_t at = 0;
+    while (at < text.size()) {
+        while (at < text.size() && iswspace(text[at])) ++at;
+        size_t end = at;
+        while (end < text.size() && !iswspace(text[end])) ++end;
+        if (end > at) words.push_back(text.substr(at, end - at));
+        at = end;
+    }
+    return words;
+}
+
+int CCommandLine::Fail(const std::wstring& what) {
+    CTextOut::Err(L"dvlhost: " + what);
+    return kFailed;
 }

@@ -8,6 +8,12 @@
 
 class CCommandLine {
 public:
+    // What dvlhost.exe answers.
+    enum ExitCode { kOk = 0, kFailed = 1, kUsage = 2 };
+    // A command's own words: a verb's arguments, or a script step's words
+    // after its name.
+    using Words = std::vector<std::wstring>;
+
     struct Option {
         const wchar_t* name;      // "--png"
         const wchar_t* valueName; // nullptr for a switch
@@ -29,6 +35,12 @@ public:
 
     static bool ParseNumber(const std::wstring& text, unsigned long long max,
                             unsigned long long& value);
+    // Seconds with an optional fraction, 0 to 86400, as milliseconds.
+    static bool ParseSeconds(const std::wstring& text, DWORD& milliseconds);
+    // The words of a text split at white space.
+    static Words SplitWords(const std::wstring& text);
+    // Prints "dvlhost: WHAT" on standard error; answers kFailed.
+    static int Fail(const std::wstring& what);
 
 private:
     const Option* Find(const std::wstring& name, const Option* options, size_t count) const;

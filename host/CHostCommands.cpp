@@ -1,18 +1,16 @@
 #include "host/CHostCommands.h"
 #include <string>
 #include <vector>
-#include "base/Unique.h"
-#include "host/CButtonText.h"
+#include "host/CBarActions.h"
+#include "host/CDialogMoves.h"
+#include "host/CEntryActions.h"
 #include "host/CGuidText.h"
-#include "host/CHistoryIndex.h"
-#include "host/CHostScript.h"
-#include "host/CIconRenderer.h"
-#include "host/CMenuWalker.h"
-#include "host/CPngWriter.h"
-#include "host/CScreenCapture.h"
 #include "host/CTextOut.h"
 
 namespace {
+
+using Given = CHostCommands::Given;
+using Words = CCommandLine::Words;
 
 const CCommandLine::Option kOptions[] = {
     {L"--clsid", L"{CLSID}", L"the plug-in class to load (default: the first under the plug-ins key, preferring the Dravelle button category)"},
@@ -29,77 +27,164 @@ const CCommandLine::Option kOptions[] = {
     {L"--screenshot", L"FILE", L"show: once the bar has been on screen for a second, write what the screen shows of it as a PNG file"},
 };
 
-std::wstring Field(const wchar_t* key, const std::wstring& value) {
-    std::wstring line = key;
-    line += L":";
-    if (!value.empty()) line += L" " + CTextOut::Escape(value);
-    return line;
+const size_t kAny = static_cast<size_t>(-1);
+
+bool IsNumber(const std::wstring& text, unsigned long long max, unsigned long long& number) {
+    return CCommandLine::ParseNumber(text, max, number);
 }
 
+// ---- the verbs' checks
 
+bool CheckPng(const Given& given, std::wstring& error) {
+    if (given.line.Text(L"--png").empty()) return error = L"icon needs --png FILE", false;
+    return true;
+}
 
-std::wstring Hex(DWORD value) { return CTextOut::Format(L"0x%08lX", static_cast<unsigned long>(value)); }
+bool CheckSecondsOption(const Given& given, std::wstring& error) {
+    unsigned long long seconds = 0;
+    if (!given.line.Number(L"--seconds", 86400, seconds)) return error = L"--seconds needs a number", false;
+    return true;
+}
 
-// The id a history entry's enumeration text ends in ("clip:12" -> 12), or 0.
-int EntryNumber(const std::wstring& text) {
-    size_t colon = text.find_last_of(L':');
-    std::wstring digits = colon == std::wstring::npos ? text : text.substr(colon + 1);
+// ---- the steps' checks
+
+bool CheckRun(const Given& given, std::wstring& error) {
+    DWORD ms = 0;
+    if (!CCommandLine::ParseSeconds(given.words[0], ms)) return error = L"run needs seconds: " + given.text, false;
+    return true;
+}
+
+bool CheckWaitItems(const Given& given, std::wstring& error) {
     unsigned long long number = 0;
-    if (!CCommandLine::ParseNumber(digits, 0x7FFFFFFF, number)) return 0;
-    return static_cast<int>(number);
+    DWORD ms = 0;
+    if (!IsNumber(given.words[0], 100000, number) ||
+        (given.words.size() == 2 && !CCommandLine::ParseSeconds(given.words[1], ms)))
+        return error = L"wait-items needs a count and seconds: " + given.text, false;
+    return true;
 }
 
-std::wstring EntryLine(const std::wstring& id, const CHistoryIndex& index) {
-    std::wstring line = L"entry: " + CTextOut::Escape(id);
-    const CHistoryIndex::Entry* entry = index.Find(EntryNumber(id));
-    if (!entry) return line;
-    if (entry->hasTime) line += L"  " + CHistoryIndex::FormatTime(entry->time);
-    if (entry->locked) line += L"  locked";
-    return line;
+// The optional yes or no that answers a confirmation, at the index.
+bool CheckAnswerAt(const Given& given, size_t index, std::wstring& error) {
+    if (given.words.size() <= index) return true;
+    const std::wstring& answer = given.words[index];
+    if (answer != L"yes" && answer != L"no")
+        return error = given.name + L" answers yes or no: " + given.text, false;
+    return true;
+}
+
+bool CheckAnswer(const Given& given, std::wstring& error) { return CheckAnswerAt(given, 0, error); }
+
+// The first word numbers an entry; 0 (the button itself) only when allowed.
+bool CheckPosition(const Given& given, bool zeroAllowed, std::wstring& error) {
+    unsigned long long number = 0;
+    if (!IsNumber(given.words[0], 100000, number))
+        return error = given.name + L" needs an entry number: " + given.text, false;
+    if (number == 0 && !zeroAllowed) return error = L"entries are numbered from 1: " + given.text, false;
+    return true;
+}
+
+bool CheckEntry(const Given& given, std::wstring& error) { return CheckPosition(given, false, error); }
+
+bool CheckEntryOrButton(const Given& given, std::wstring& error) {
+    return CheckPosition(given, true, error);
+}
+
+bool CheckDelete(const Given& given, std::wstring& error) {
+    return CheckEntry(given, error) && CheckAnswerAt(given, 1, error);
+}
+
+bool CheckMoves(const Given& given, std::wstring& error) {
+    return CDialogMoves::Check(given.words, error);
+}
+
+bool CheckSave(const Given& given, std::wstring& error) {
+    return CheckEntry(given, error) &&
+           CDialogMoves::Check(Words(given.words.begin() + 1, given.words.end()), error);
+}
+
+// The optional second word highlights an entry.
+bool CheckHighlight(const Given& given, std::wstring& error) {
+    unsigned long long number = 0;
+    if (given.words.size() == 2 && (!IsNumber(given.words[1], 100000, number) || number == 0))
+        return error = given.name + L" highlights an entry numbered from 1: " + given.text, false;
+    return true;
+}
+
+bool CheckWaitClipboard(const Given& given, std::wstring& error) {
+    DWORD ms = 0;
+    if (given.words.size() == 2 && !CCommandLine::ParseSeconds(given.words[1], ms))
+        return error = L"wait-clipboard needs seconds: " + given.text, false;
+    return true;
+}
+
+bool CheckHotKey(const Given& given, std::wstring& error) {
+    unsigned long long number = 0;
+    if (!IsNumber(given.words[0], 0xBFFF, number) || number == 0)
+        return error = L"hotkey needs an id from 1 to 49151: " + given.text, false;
+    return true;
 }
 
 }  // namespace
-
-void CHostCommands::PrintCounters(CButtonRunner& runner) {
-    CDvlHostSite* site = runner.Site();
-    for (const auto& key : site->HotKeys().All())
-        CTextOut::Out(CTextOut::Format(L"hotkey %u: 0x%04X", key.first, key.second));
-    CTextOut::Out(CTextOut::Format(L"notifications: %ld", site->NotifyCount()));
-    CTextOut::Out(CTextOut::Format(L"invalidations: %ld", site->RefreshCount(DVLREFRESH_INVALIDATE)));
-    CTextOut::Out(CTextOut::Format(L"menu activations: %ld", site->ActivateMenuCount()));
-}
 
 const CCommandLine::Option* CHostCommands::Options(size_t& count) {
     count = sizeof(kOptions) / sizeof(kOptions[0]);
     return kOptions;
 }
 
-const CHostCommands::Verb* CHostCommands::Table(size_t& count) {
-    static const Verb verbs[] = {
-        {L"help", L"help", L"list the verbs and options", false, &CHostCommands::Help},
-        {L"info", L"info", L"print the button's caption, class id, GetInfo fields, icon location, tooltip and what it asked of the bar", true, &CHostCommands::Info},
-        {L"icon", L"icon --png FILE", L"draw the button's icon at the bar's icon size and write it as a PNG file", true, &CHostCommands::Icon},
-        {L"menu", L"menu", L"build the button's menu: its sort keys, the entries it enumerates (with their saved capture times) and each sub-button's id, name and tooltip", true, &CHostCommands::Menu},
-        {L"show", L"show [--seconds N] [--screenshot FILE]", L"show the bar with the button until its window is closed", true, &CHostCommands::Show},
-        {L"run", L"run [--seconds N]", L"run the bar for N seconds (the button captures meanwhile), then print the menu and the counters", true, &CHostCommands::RunVerb},
-        {L"script", L"script STEP...", L"drive the button through the steps below, in order; stops at the first that fails", true, &CHostCommands::Script},
+const CHostCommands::Command* CHostCommands::Table(size_t& count) {
+    using B = CBarActions;
+    using E = CEntryActions;
+    static const Command commands[] = {
+        {L"help", kVerb, L"help", L"list the verbs and options", 0, 0, false, nullptr, &CHostCommands::Help},
+        {L"info", kBoth, L"info", L"print the button's caption, class id, GetInfo fields, icon location, tooltip and what it asked of the bar", 0, 0, true, nullptr, &B::Info},
+        {L"icon", kVerb, L"icon --png FILE", L"draw the button's icon at the bar's icon size and write it as a PNG file", 0, 0, true, &CheckPng, &B::Icon},
+        {L"menu", kBoth, L"menu", L"build the button's menu: its sort keys, the entries it enumerates (with their saved capture times) and each sub-button's id, name and tooltip", 0, 0, true, nullptr, &B::Menu},
+        {L"show", kVerb, L"show [--seconds N] [--screenshot FILE]", L"show the bar with the button until its window is closed", 0, 0, true, &CheckSecondsOption, &B::Show},
+        {L"run", kVerb, L"run [--seconds N]", L"run the bar for N seconds (the button captures meanwhile), then print the menu and the counters", 0, 0, true, &CheckSecondsOption, &B::RunAndReport},
+        {L"script", kVerb, L"script STEP...", L"drive the button through the steps below, in order; stops at the first that fails", 0, kAny, true, &CHostCommands::CheckScript, &CHostCommands::Script},
+        {L"run", kStep, L"run SECONDS", L"run the bar's message loop (captures happen meanwhile)", 1, 1, true, &CheckRun, &B::RunFor},
+        {L"wait-items", kStep, L"wait-items N [SECONDS]", L"run until the history lists at least N entries (at most SECONDS, default 10; failing after that); prints \"items: K\"", 1, 2, true, &CheckWaitItems, &B::WaitItems},
+        {L"context", kStep, L"context", L"the button's context menu entries: \"context: NUMBER TEXT [checked] [grayed]\"", 0, 0, true, nullptr, &B::Context},
+        {L"pause", kStep, L"pause", L"choose the context menu's first entry (pause or resume capture); prints \"capture: on|off\"", 0, 0, true, nullptr, &B::Pause},
+        {L"clear", kStep, L"clear [yes|no]", L"choose the context menu's second entry (clear the history), answering its confirmation (default yes)", 0, 1, true, &CheckAnswer, &B::Clear},
+        {L"swap", kStep, L"swap", L"press the swap hotkey (WM_HOTKEY id 2)", 0, 0, true, nullptr, &B::Swap},
+        {L"hotkey", kStep, L"hotkey ID", L"press the hotkey with that id (1 opens the menu, 2 swaps)", 1, 1, true, &CheckHotKey, &B::HotKey},
+        {L"delete-all", kStep, L"delete-all", L"the bar's Delete command (Command 0x4000)", 0, 0, true, nullptr, &B::DeleteAll},
+        {L"restart", kStep, L"restart", L"save the settings, release the button, and load a new one with them", 0, 0, true, nullptr, &B::Restart},
+        {L"counters", kStep, L"counters", L"what the button asked of the bar so far (hotkeys, notifications, ...)", 0, 0, true, nullptr, &B::Counters},
+        {L"clipboard", kStep, L"clipboard", L"what the clipboard holds now: \"clipboard: FORMAT, FORMAT ...\" and \"clipboard text: TEXT\"", 0, 0, true, nullptr, &B::Clipboard},
+        {L"entries", kStep, L"entries", L"the history menu as the bar shows it: \"entries: K\", then per entry \"entry N: ID NAME flags 0xF size WxH\" with its \"tip caption:\" and \"tip:\"", 0, 0, true, nullptr, &E::Entries},
+        {L"choose", kStep, L"choose N", L"choose entry N (1 is the top) of the menu, as a click on it does", 1, 1, true, &CheckEntry, &E::Choose},
+        {L"lock", kStep, L"lock N", L"lock entry N through its context menu (nothing when it is locked)", 1, 1, true, &CheckEntry, &E::Lock},
+        {L"unlock", kStep, L"unlock N", L"unlock entry N through its context menu (nothing when it is not locked)", 1, 1, true, &CheckEntry, &E::Unlock},
+        {L"delete", kStep, L"delete N [yes|no]", L"the bar's Delete on entry N, answering its confirmation (default yes)", 1, 2, true, &CheckDelete, &E::Delete},
+        {L"save", kStep, L"save N [MOVE...]", L"choose \"Save...\" in entry N's context menu and play the save dialog with the moves of the properties step (without moves: cancel)", 1, 100, true, &CheckSave, &E::Save},
+        {L"search", kStep, L"search MOVE...", L"choose \"Search history...\" in the button's context menu and play the history window: name=TEXT types the query, shot=FILE, then ok or cancel", 1, 100, true, &CheckMoves, &E::Search},
+        {L"properties", kStep, L"properties MOVE...", L"choose Properties in the button's context menu and play the dialog: queue=N open=KEYS swap=KEYS ask-one=on|off ask-all=on|off drag=on|off tab=N format=N name=PATH shot=FILE labels, then ok, cancel or close", 1, 100, true, &CheckMoves, &E::Properties},
+        {L"ole-copy", kStep, L"ole-copy N", L"hand entry N's data object to OLE's clipboard and flush it (needs dragging allowed)", 1, 1, true, &CheckEntry, &E::OleCopy},
+        {L"render-menu", kStep, L"render-menu FILE [N]", L"draw the menu as the bar draws it, entry N highlighted, into a PNG file", 1, 2, true, &CheckHighlight, &E::RenderMenu},
+        {L"render-tip", kStep, L"render-tip N FILE", L"draw entry N's tooltip as the bar draws it into a PNG file", 2, 2, true, &CheckEntry, &E::RenderTip},
+        {L"shot-menu", kStep, L"shot-menu FILE [N]", L"open the menu on screen (entry N highlighted, its tooltip beside it) and write what the screen shows as a PNG file", 1, 2, true, &CheckHighlight, &E::ShotMenu},
+        {L"shot-context", kStep, L"shot-context N FILE", L"open entry N's context menu on screen (0: the button's) and write what the screen shows as a PNG file", 2, 2, true, &CheckEntryOrButton, &E::ShotContext},
+        {L"wait-clipboard", kStep, L"wait-clipboard TEXT [SECONDS]", L"run until the clipboard's text is TEXT (one word; at most SECONDS, default 10; failing after that)", 1, 2, true, &CheckWaitClipboard, &B::WaitClipboard},
+        {L"echo", kStep, L"echo TEXT", L"print TEXT (a marker for whoever reads the output)", 0, 1000, true, nullptr, &B::Echo},
     };
-    count = sizeof(verbs) / sizeof(verbs[0]);
-    return verbs;
+    count = sizeof(commands) / sizeof(commands[0]);
+    return commands;
 }
 
-const CHostCommands::Verb* CHostCommands::FindVerb(const std::wstring& name) {
+const CHostCommands::Command* CHostCommands::Find(const std::wstring& name, Where where) {
     size_t count = 0;
-    const Verb* verbs = Table(count);
+    const Command* commands = Table(count);
     for (size_t i = 0; i < count; ++i)
-        if (name == verbs[i].name) return &verbs[i];
+        if ((commands[i].where & where) && name == commands[i].name) return &commands[i];
     return nullptr;
 }
 
 int CHostCommands::Usage(const std::wstring& error) {
     CTextOut::Err(L"dvlhost: " + error);
     CTextOut::Err(L"run \"dvlhost.exe help\" for the verbs and options");
-    return kUsage;
+    return CCommandLine::kUsage;
 }
 
 bool CHostCommands::ParseColour(const std::wstring& text, DWORD& value) {
@@ -157,168 +242,71 @@ int CHostCommands::Run() {
 }
 
 int CHostCommands::Run(const CCommandLine& line) {
-    const Verb* verb = FindVerb(line.Verb().empty() ? L"help" : line.Verb());
+    const std::wstring name = line.Verb().empty() ? L"help" : line.Verb();
+    const Command* verb = Find(name, kVerb);
     if (!verb) return Usage(L"unknown verb: " + line.Verb());
-    if (verb->run != &CHostCommands::Script && !line.Arguments().empty())
-        return Usage(L"unexpected argument: " + line.Arguments().front());
+    const Words& words = line.Arguments();
+    if (words.size() > verb->maxWords) return Usage(L"unexpected argument: " + words[verb->maxWords]);
     HostOptions options;
     std::wstring error;
     if (!ReadHostOptions(line, options, error)) return Usage(error);
-    if (verb->run == &CHostCommands::Script && !CHostScript::Check(line.Arguments(), error))
-        return Usage(error);
+    if (verb->check && !verb->check(Given{name, name, words, line}, error)) return Usage(error);
     CButtonRunner runner(options);
-    if (verb->needsButton && FAILED(runner.Start())) {
-        CTextOut::Err(L"dvlhost: " + runner.Error());
-        return kFailed;
-    }
-    int rc = verb->run(runner, line);
+    if (verb->needsButton && FAILED(runner.Start())) return CCommandLine::Fail(runner.Error());
+    int rc = verb->run(runner, line, words);
     runner.Stop();
     return rc;
 }
 
-int CHostCommands::Help(CButtonRunner&, const CCommandLine&) {
+// Every step is checked before the first one runs.
+bool CHostCommands::CheckScript(const Given& given, std::wstring& error) {
+    if (given.words.empty()) return error = L"script needs at least one step", false;
+    for (const std::wstring& step : given.words) {
+        const Words words = CCommandLine::SplitWords(step);
+        const Command* found = words.empty() ? nullptr : Find(words[0], kStep);
+        if (!found) return error = L"unknown step: " + step, false;
+        const Words rest(words.begin() + 1, words.end());
+        if (rest.size() < found->minWords || rest.size() > found->maxWords)
+            return error = L"usage of the step: " + std::wstring(found->usage), false;
+        if (found->check && !found->check(Given{words[0], step, rest, given.line}, error)) return false;
+    }
+    return true;
+}
+
+// Each step prints a line "> STEP" before it runs; the script stops at the
+// first step that fails and answers its exit code.
+int CHostCommands::Script(CButtonRunner& runner, const CCommandLine& line, const Words& steps) {
+    for (const std::wstring& step : steps) {
+        const Words words = CCommandLine::SplitWords(step);
+        CTextOut::Out(L"> " + step);
+        const Command* found = Find(words[0], kStep);
+        int rc = found->run(runner, line, Words(words.begin() + 1, words.end()));
+        if (rc != CCommandLine::kOk) return rc;
+    }
+    return CCommandLine::kOk;
+}
+
+int CHostCommands::Help(CButtonRunner&, const CCommandLine&, const Words&) {
+    size_t count = 0;
+    const Command* commands = Table(count);
+    auto list = [&](Where where) {
+        for (size_t i = 0; i < count; ++i)
+            if (commands[i].where & where)
+                CTextOut::Out(CTextOut::Format(L"  %-28ls %ls", commands[i].usage, commands[i].summary));
+    };
     CTextOut::Out(L"usage: dvlhost.exe VERB [options]");
     CTextOut::Out(L"verbs:");
-    size_t count = 0;
-    const Verb* verbs = Table(count);
-    for (size_t i = 0; i < count; ++i)
-        CTextOut::Out(CTextOut::Format(L"  %-28ls %ls", verbs[i].usage, verbs[i].summary));
+    list(kVerb);
     CTextOut::Out(L"options:");
-    const CCommandLine::Option* options = Options(count);
-    for (size_t i = 0; i < count; ++i) {
+    size_t optionCount = 0;
+    const CCommandLine::Option* options = Options(optionCount);
+    for (size_t i = 0; i < optionCount; ++i) {
         std::wstring name = options[i].name;
         if (options[i].valueName) name += std::wstring(L" ") + options[i].valueName;
         CTextOut::Out(CTextOut::Format(L"  %-28ls %ls", name.c_str(), options[i].help));
     }
     CTextOut::Out(L"script steps (each one argument), e.g.:");
     CTextOut::Out(L"  dvlhost.exe script \"wait-items 2 30\" menu swap restart menu \"clear no\"");
-    const CHostScript::Step* steps = CHostScript::Table(count);
-    for (size_t i = 0; i < count; ++i)
-        CTextOut::Out(CTextOut::Format(L"  %-28ls %ls", steps[i].usage, steps[i].summary));
-    return kOk;
-}
-
-int CHostCommands::Info(CButtonRunner& runner, const CCommandLine&) { return PrintInfo(runner); }
-
-int CHostCommands::PrintInfo(CButtonRunner& runner) {
-    IDvlButton* button = runner.Button();
-    DVLBUTTONINFO info{};
-    info.mask = DVLINFO_STYLE | DVLINFO_KIND | DVLINFO_SIZE | DVLINFO_TEXT | DVLINFO_SIZE2;
-    button->GetInfo(&info);
-    info.text[MAX_PATH - 1] = L'\0';
-    GUID id{};
-    bool hasId = button->HandleMessage(2, 0, &id) == S_OK;
-    WCHAR location[MAX_PATH] = L"";
-    button->GetIconLocation(location);
-    location[MAX_PATH - 1] = L'\0';
-    CTextOut::Out(Field(L"plug-in class", CGuidText::Format(runner.PluginClass())));
-    CTextOut::Out(Field(L"settings file", runner.SettingsPath()));
-    CTextOut::Out(Field(L"caption", info.text));
-    CTextOut::Out(Field(L"name", CButtonText::BufferText(button, 27)));
-    CTextOut::Out(Field(L"class id", hasId ? CGuidText::Format(id) : std::wstring()));
-    CTextOut::Out(Field(L"style", Hex(info.style)));
-    CTextOut::Out(Field(L"kind", Hex(info.kind)));
-    CTextOut::Out(CTextOut::Format(L"size: %ld x %ld", info.size.cx, info.size.cy));
-    CTextOut::Out(Field(L"icon location", location));
-    CTextOut::Out(Field(L"tooltip", CButtonText::TaskText(button, 22)));
-    CTextOut::Out(Field(L"tip caption", CButtonText::TaskText(button, 24)));
-    PrintCounters(runner);
-    return kOk;
-}
-
-int CHostCommands::Icon(CButtonRunner& runner, const CCommandLine& line) {
-    std::wstring path = line.Text(L"--png");
-    if (path.empty()) return Usage(L"icon needs --png FILE");
-    UINT size = runner.Site()->IconSize();
-    std::vector<BYTE> rgba;
-    HRESULT hr = CIconRenderer::Render(runner.Button(), size, rgba);
-    if (SUCCEEDED(hr)) hr = CPngWriter::Write(path, size, size, rgba);
-    if (FAILED(hr)) {
-        CTextOut::Err(CTextOut::Format(L"dvlhost: cannot write %ls (0x%08lX)", path.c_str(),
-                                       static_cast<unsigned long>(hr)));
-        return kFailed;
-    }
-    size_t opaque = 0;
-    for (size_t i = 3; i < rgba.size(); i += 4) opaque += rgba[i] != 0;
-    CTextOut::Out(CTextOut::Format(L"icon: %u x %u, %zu covered pixels, %ls", size, size, opaque,
-                                   path.c_str()));
-    return kOk;
-}
-
-int CHostCommands::Menu(CButtonRunner& runner, const CCommandLine&) { return PrintMenu(runner); }
-
-int CHostCommands::PrintMenu(CButtonRunner& runner) {
-    CMenuWalker walker(runner.Button());
-    HRESULT hr = walker.Walk();
-    // Read after the walk: the button saves while it holds no lock for the bar.
-    CHistoryIndex index;
-    index.ReadFrom(runner.Button());
-    for (const auto& key : walker.Keys())
-        CTextOut::Out(CTextOut::Format(L"sort key: %u ", key.id) + CTextOut::Escape(key.name));
-    CTextOut::Out(CTextOut::Format(L"entries: %zu", walker.Entries().size()));
-    for (const auto& entry : walker.Entries()) CTextOut::Out(EntryLine(entry.id, index));
-    CTextOut::Out(CTextOut::Format(L"children: %zu", walker.Children().size()));
-    for (const auto& child : walker.Children()) {
-        CTextOut::Out(Field(L"child", child.id));
-        CTextOut::Out(L"  " + Field(L"name", CButtonText::BufferText(child.button.Get(), 27)));
-        CTextOut::Out(L"  " + Field(L"tip", CButtonText::TaskText(child.button.Get(), 22)));
-    }
-    if (walker.Failures())
-        CTextOut::Err(CTextOut::Format(L"note: the button made no sub-button for %zu entries", walker.Failures()));
-    walker.Clear();
-    if (FAILED(hr)) {
-        CTextOut::Err(L"dvlhost: the button's enumeration did not end");
-        return kFailed;
-    }
-    return kOk;
-}
-
-int CHostCommands::Show(CButtonRunner& runner, const CCommandLine& line) {
-    unsigned long long seconds = 0;
-    if (!line.Number(L"--seconds", 86400, seconds)) return Usage(L"--seconds needs a number");
-    std::wstring screenshot = line.Text(L"--screenshot");
-    UINT size = runner.Site()->IconSize();
-    int width = static_cast<int>(size) + 8 + 4 + 6 + 160;
-    int height = static_cast<int>(size) + 16;
-    runner.Bar().Show(40, 40, width, height);
-    // A person may click the button now.
-    runner.SetInteractive(true);
-    DWORD total = seconds ? static_cast<DWORD>(seconds * 1000) : INFINITE;
-    int rc = kOk;
-    if (!screenshot.empty()) {
-        // Paint once more after the window has surely been mapped, then read the screen.
-        const DWORD settle = 1000;
-        runner.Run(settle / 2);
-        RedrawWindow(runner.Bar().Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        runner.Run(settle / 2);
-        if (total != INFINITE) total = total > settle ? total - settle : 0;
-        UINT shotWidth = 0, shotHeight = 0;
-        std::vector<BYTE> rgba;
-        HRESULT hr = CScreenCapture::Window(runner.Bar().Handle(), shotWidth, shotHeight, rgba);
-        if (SUCCEEDED(hr)) hr = CPngWriter::Write(screenshot, shotWidth, shotHeight, rgba);
-        if (FAILED(hr)) {
-            CTextOut::Err(CTextOut::Format(L"dvlhost: cannot write %ls (0x%08lX)",
-                                           screenshot.c_str(), static_cast<unsigned long>(hr)));
-            rc = kFailed;
-        } else {
-            CTextOut::Out(CTextOut::Format(L"screenshot: %u x %u, %ls", shotWidth, shotHeight,
-                                           screenshot.c_str()));
-        }
-    }
-    runner.Run(total);
-    PrintCounters(runner);
-    return rc;
-}
-
-int CHostCommands::RunVerb(CButtonRunner& runner, const CCommandLine& line) {
-    unsigned long long seconds = 5;
-    if (!line.Number(L"--seconds", 86400, seconds)) return Usage(L"--seconds needs a number");
-    runner.Run(static_cast<DWORD>(seconds * 1000));
-    int rc = PrintMenu(runner);
-    PrintCounters(runner);
-    return rc;
-}
-
-int CHostCommands::Script(CButtonRunner& runner, const CCommandLine& line) {
-    return CHostScript::Run(runner, line.Arguments());
+    list(kStep);
+    return CCommandLine::kOk;
 }

@@ -1,24 +1,45 @@
-// dvlhost.exe's verbs. Each verb is one row of a table: its name, its usage,
-// whether it needs the button loaded, and the function that runs it. To add
-// a verb, add its function and its row; to add an option, add a row to the
-// option table and read it in the verb (or in ReadHostOptions when every
-// verb shares it).
+// dvlhost.exe's commands in one table: the verbs of the command line
+// ("dvlhost.exe menu --seconds 3") and the steps of a script ("dvlhost.exe
+// script \"run 2\" menu"), a row each; a command offered in both ways is one
+// row. Each row checks its own words (and options) before anything runs.
+// To add a command, add its function and its row; to add an option, add a
+// row to the option table and read it in the command (or in ReadHostOptions
+// when every command shares it).
 #pragma once
 #include <windows.h>
+#include <string>
 #include "host/CButtonRunner.h"
 #include "host/CCommandLine.h"
 #include "host/HostOptions.h"
 
 class CHostCommands {
 public:
-    enum ExitCode { kOk = 0, kFailed = 1, kUsage = 2 };
+    using Words = CCommandLine::Words;
 
-    struct Verb {
+    // Where a command is offered.
+    enum Where { kVerb = 1, kStep = 2, kBoth = kVerb | kStep };
+
+    // What a row's check sees: the command's name, its text as given (a
+    // script step whole, a verb's name), its words after the name, and the
+    // process's command line with its options.
+    struct Given {
+        const std::wstring& name;
+        const std::wstring& text;
+        const Words& words;
+        const CCommandLine& line;
+    };
+
+    struct Command {
         const wchar_t* name;
+        unsigned where;
         const wchar_t* usage;
         const wchar_t* summary;
-        bool needsButton;
-        int (*run)(CButtonRunner& runner, const CCommandLine& line);
+        size_t minWords;  // after the name
+        size_t maxWords;
+        bool needsButton;  // loaded before the command runs
+        // Null when the word count says it all; false with the reason.
+        bool (*check)(const Given& given, std::wstring& error);
+        int (*run)(CButtonRunner& runner, const CCommandLine& line, const Words& words);
     };
 
     // Parses the process's command line and runs the verb; answers the exit code.
@@ -28,23 +49,14 @@ public:
                                 std::wstring& error);
     static bool ParseColour(const std::wstring& text, DWORD& value);
 
-    static const Verb* Table(size_t& count);
+    static const Command* Table(size_t& count);
     static const CCommandLine::Option* Options(size_t& count);
 
-    // What the verbs print, for the script's steps as well.
-    static int PrintMenu(CButtonRunner& runner);
-    static int PrintInfo(CButtonRunner& runner);
-    static void PrintCounters(CButtonRunner& runner);
-
 private:
-    static const Verb* FindVerb(const std::wstring& name);
+    static const Command* Find(const std::wstring& name, Where where);
     static int Usage(const std::wstring& error);
 
-    static int Help(CButtonRunner& runner, const CCommandLine& line);
-    static int Info(CButtonRunner& runner, const CCommandLine& line);
-    static int Icon(CButtonRunner& runner, const CCommandLine& line);
-    static int Menu(CButtonRunner& runner, const CCommandLine& line);
-    static int Show(CButtonRunner& runner, const CCommandLine& line);
-    static int RunVerb(CButtonRunner& runner, const CCommandLine& line);
-    static int Script(CButtonRunner& runner, const CCommandLine& line);
+    static int Help(CButtonRunner& runner, const CCommandLine& line, const Words& words);
+    static int Script(CButtonRunner& runner, const CCommandLine& line, const Words& steps);
+    static bool CheckScript(const Given& given, std::wstring& error);
 };

@@ -1,4 +1,5 @@
 #include "host/CMessageBoxAnswerer.h"
+#include "host/CTextOut.h"
 #include <utility>
 
 namespace {
@@ -30,4 +31,18 @@ void CMessageBoxAnswerer::Answer(HWND box) {
     HWND button = GetDlgItem(box, m_answer);
     m_answered = PostMessageW(box, WM_COMMAND, MAKEWPARAM(m_answer, BN_CLICKED),
                               reinterpret_cast<LPARAM>(button)) != FALSE;
+}
+
+HRESULT CMessageBoxAnswerer::AnswerDuring(const std::wstring& caption, const std::wstring& yesOrNo,
+                                          const std::function<HRESULT()>& command) {
+    int answer = yesOrNo == L"yes" ? IDYES : IDNO;
+    CMessageBoxAnswerer answerer(caption, answer);
+    HRESULT hr = command();
+    answerer.Finish();
+    if (answerer.Answered())
+        CTextOut::Out(L"confirmation: " + CTextOut::Escape(answerer.Question()) + L" -> " +
+                      AnswerName(answer));
+    else
+        CTextOut::Out(L"confirmation: none");
+    return hr;
 }

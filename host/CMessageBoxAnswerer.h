@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <atomic>
+#include <functional>
 #include <string>
 #include "host/CDialogPlayer.h"
 
@@ -23,6 +24,10 @@ public:
     HWND Owner() const { return m_owner; }
 
     static const wchar_t* AnswerName(int answer);
+    // Runs a command that may ask a yes/no question in a box with that
+    // caption, answers it ("yes" or "no") and prints what was asked.
+    static HRESULT AnswerDuring(const std::wstring& caption, const std::wstring& yesOrNo,
+                                const std::function<HRESULT()>& command);
 
 private:
     void Answer(HWND box);

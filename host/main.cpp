@@ -5,7 +5,7 @@
 #include "host/CHostCommands.h"
 
 int main() {
-    if (FAILED(OleInitialize(nullptr))) return CHostCommands::kFailed;
+    if (FAILED(OleInitialize(nullptr))) return CCommandLine::kFailed;
     int rc = CHostCommands::Run();
     OleUninitialize();
     return rc;
