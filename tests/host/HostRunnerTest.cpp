@@ -6,12 +6,12 @@
 #include "CFakePlugin.h"
 #include "tests/support/CTempFolder.h"
 #include "tests/support/TestFiles.h"
-#include "host/CButtonRunner.h"
-#include "host/CGuidText.h"
-#include "host/CHostClassKey.h"
-#include "host/CMenuWalker.h"
-#include "host/CPluginLocator.h"
-#include "host/CTextOut.h"
+#include "host/bar/CButtonRunner.h"
+#include "host/bar/CGuidText.h"
+#include "host/bar/CHostClassKey.h"
+#include "host/bar/CMenuWalker.h"
+#include "host/bar/CPluginLocator.h"
+#include "host/bar/CTextOut.h"
 
 using mxtest::CTempFolder;
 using mxtest::FileExists;

@@ -5,7 +5,7 @@
 #include "CHostProcess.h"
 #include "tests/support/CTempFolder.h"
 #include "tests/support/TestFiles.h"
-#include "host/CHostClassKey.h"
+#include "host/bar/CHostClassKey.h"
 
 using mxtest::CTempFolder;
 using mxtest::ReadFileBytes;

@@ -7,8 +7,8 @@
 #include <vector>
 #include "CHostProcess.h"
 #include "base/CPluginStream.h"
-#include "host/CGuidText.h"
-#include "host/CSettingsFile.h"
+#include "host/bar/CGuidText.h"
+#include "host/bar/CSettingsFile.h"
 #include "plugin/Guids.h"
 #include "tests/support/CTempFolder.h"
 #include "tests/support/TestFiles.h"

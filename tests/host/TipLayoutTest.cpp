@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
-#include "host/CTipLayout.h"
-#include "host/CTipWindow.h"
+#include "host/bar/CTipLayout.h"
+#include "host/bar/CTipWindow.h"
 
 namespace {
 

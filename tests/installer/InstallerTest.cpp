@@ -12,8 +12,8 @@
 #include <vector>
 #include <wrl/client.h>
 #include "base/Unique.h"
-#include "host/CGuidText.h"
-#include "host/CHostClassKey.h"
+#include "host/bar/CGuidText.h"
+#include "host/bar/CHostClassKey.h"
 #include "plugin/Guids.h"
 #include "tests/host/CHostProcess.h"
 #include "tests/support/TestFiles.h"

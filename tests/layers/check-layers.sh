@@ -15,26 +15,36 @@ declare -A may=(
   [ui]="base image draw clipdata watcher zab ui"
   [plugin]="base image draw clipdata watcher zab ui resources plugin"
   [resources]="resources"
-  [host]="base host"
+  [host/bar]="base host/bar"
+  [host/automation]="base host/bar host/automation"
+  [host/commands]="base host/bar host/automation host/commands"
   [tests/support]="base tests/support"
 )
 # Single headers a folder may use from a layer it may not use otherwise: the
 # stand-in bar knows the plug-in only through the bar's contract.
 declare -A may_headers=(
-  [host]="ui/IDvlButton.h ui/IDvlHost.h"
+  [host/bar]="ui/IDvlButton.h ui/IDvlHost.h"
+  [host/automation]="ui/IDvlButton.h ui/IDvlHost.h"
+  [host/commands]="ui/IDvlButton.h ui/IDvlHost.h"
 )
 # The folder each of our CMake targets is built from.
 declare -A home=(
   [mx_base]=base [mx_image]=image [mx_draw]=draw [mx_md5]=clipdata [mx_clipdata]=clipdata
   [mx_watcher]=watcher [mx_zab]=zab [mx_ui]=ui [mx_server]=plugin [mx_resources]=resources
-  [mx_host]=host [mx_testsupport]=tests/support
+  [mx_host_bar]=host/bar [mx_host_automation]=host/automation [mx_testsupport]=tests/support
 )
 
 bad=0
 allowed() { [[ " ${may[$1]} " == *" $2 "* ]]; }
 allowed_header() { [[ " ${may_headers[$1]:-} " == *" $2 "* ]]; }
-# The layer of an included path: tests/support, or its first folder.
-layer_of() { [[ $1 == tests/support/* ]] && echo tests/support || echo "${1%%/*}"; }
+# The layer of an included path: tests/support, a room of host/, or its
+# first folder.
+layer_of() {
+  case $1 in
+  tests/support/* | host/*/*) echo "${1%/*}" ;;
+  *) echo "${1%%/*}" ;;
+  esac
+}
 for folder in "${!may[@]}"; do
   while IFS=: read -r file _ path; do
     used=$(layer_of "$path")

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include <wrl/client.h>
-#include "host/CDialogPlayer.h"
+#include "host/automation/CDialogPlayer.h"
 #include "image/CxImage.h"
 #include "plugin/Guids.h"
 #include "tests/plugin/DvlSlots.h"

@@ -7,7 +7,7 @@
 #include <vector>
 #include "base/CPluginStream.h"
 #include "base/Module.h"
-#include "host/CDialogPlayer.h"
+#include "host/automation/CDialogPlayer.h"
 #include "plugin/CPlugin.h"
 #include "tests/ui/CGermanBarFolder.h"
 #include "tests/ui/CMenuTestBar.h"

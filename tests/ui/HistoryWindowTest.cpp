@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "clipdata/CClipboardItem.h"
-#include "host/CDialogPlayer.h"
-#include "host/CMessageBoxAnswerer.h"
+#include "host/automation/CDialogPlayer.h"
+#include "host/automation/CMessageBoxAnswerer.h"
 #include "plugin/CPlugin.h"
 #include "tests/support/COtherApp.h"
 #include "tests/ui/CGermanBarFolder.h"

@@ -9,7 +9,7 @@
 #include "base/CPluginStream.h"
 #include "base/Unique.h"
 #include "clipdata/CClipboardItem.h"
-#include "host/CMessageBoxAnswerer.h"
+#include "host/automation/CMessageBoxAnswerer.h"
 #include "plugin/CPlugin.h"
 #include "tests/support/CDibCanvas.h"
 #include "tests/ui/CGermanBarFolder.h"

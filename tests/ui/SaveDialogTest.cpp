@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 #include "clipdata/CClipboardItem.h"
-#include "host/CDialogPlayer.h"
+#include "host/automation/CDialogPlayer.h"
 #include "image/CxImage.h"
 #include "plugin/CPlugin.h"
 #include "tests/support/CTempFolder.h"
