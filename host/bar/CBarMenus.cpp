@@ -3,17 +3,10 @@
 #include <cstdlib>
 #include <wrl/client.h>
 #include "base/Unique.h"
-#include "host/bar/CButtonRunner.h"
 #include "host/bar/CButtonText.h"
 #include "host/bar/CDropSource.h"
 
 namespace {
-
-// Waited after a menu first goes idle before onShown, so that the display
-// shows what the menu and the tip painted.
-const UINT_PTR kShownTimer = 0x4D42;
-const UINT kShownDelayMs = 400;
-
 
 POINT CursorOr(POINT fallback) {
     POINT at;
@@ -22,18 +15,18 @@ POINT CursorOr(POINT fallback) {
 
 }  // namespace
 
-CBarMenus::CBarMenus(CButtonRunner& runner) : m_runner(runner) {}
+CBarMenus::CBarMenus(Owner& owner) : m_owner(owner) {}
 
 CBarMenus::~CBarMenus() = default;
 
 POINT CBarMenus::BelowButton() const {
     RECT frame{};
-    GetWindowRect(m_runner.Bar().Handle(), &frame);
+    GetWindowRect(m_owner.BarWindow(), &frame);
     return {frame.left, frame.bottom};
 }
 
 bool CBarMenus::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    CHistoryMenu& menu = m_runner.Menu();
+    CHistoryMenu& menu = m_owner.Menu();
     switch (message) {
     case WM_MEASUREITEM:
         result = TRUE;
@@ -55,29 +48,12 @@ bool CBarMenus::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         DragOutSelected(static_cast<int>(wParam));
         result = MND_ENDMENU;
         return true;
-    case WM_ENTERIDLE:
-        if (wParam == MSGF_MENU) OnEnterIdle(reinterpret_cast<HWND>(lParam));
-        return false;
-    case WM_TIMER:
-        if (wParam != kShownTimer) return false;
-        KillTimer(m_runner.Bar().Handle(), kShownTimer);
-        if (onShown) {
-            HWND menuWindow = FindWindowW(L"#32768", nullptr);
-            onShown(menuWindow, m_tip ? m_tip->Handle() : nullptr);
-        }
-        return true;
     case WM_EXITMENULOOP:
         if (m_tip) m_tip->Hide();
         return false;
     default:
         return false;
     }
-}
-
-void CBarMenus::OnEnterIdle(HWND) {
-    if (m_shown || !onShown) return;
-    m_shown = true;
-    SetTimer(m_runner.Bar().Handle(), kShownTimer, kShownDelayMs, nullptr);
 }
 
 thread_local CBarMenus* CBarMenus::s_tracking = nullptr;
@@ -128,7 +104,7 @@ void CBarMenus::OnMenuLoopMouse(const MSG& msg) {
 }
 
 void CBarMenus::OnMenuSelect(UINT item, UINT flags, HMENU menu) {
-    CHistoryMenu& history = m_runner.Menu();
+    CHistoryMenu& history = m_owner.Menu();
     int index = menu == m_history && !(flags & MF_POPUP) ? history.IndexOf(item) : -1;
     m_selected = index;
     if (index < 0) {
@@ -136,15 +112,15 @@ void CBarMenus::OnMenuSelect(UINT item, UINT flags, HMENU menu) {
         return;
     }
     RECT beside{};
-    GetMenuItemRect(m_runner.Bar().Handle(), m_history, static_cast<UINT>(index), &beside);
+    GetMenuItemRect(m_owner.BarWindow(), m_history, static_cast<UINT>(index), &beside);
     IDvlButton* entry = history.Button(static_cast<size_t>(index));
-    if (!m_tip) m_tip.reset(new CTipWindow(m_runner.Site()->MenuFont()));
+    if (!m_tip) m_tip.reset(new CTipWindow(m_owner.MenuFont()));
     m_tip->Show(CButtonText::TaskText(entry, 24), CButtonText::TaskText(entry, 22), beside);
 }
 
 void CBarMenus::ShowHistory(POINT at) {
     if (m_history) return;  // already up
-    CHistoryMenu& history = m_runner.OpenMenu();
+    CHistoryMenu& history = m_owner.OpenMenu();
     mx::unique_hmenu popup(history.CreatePopup());
     if (!popup) return;
     MENUINFO info{};
@@ -152,11 +128,8 @@ void CBarMenus::ShowHistory(POINT at) {
     info.fMask = MIM_STYLE;
     info.dwStyle = MNS_DRAGDROP;
     SetMenuInfo(popup.get(), &info);
-    HWND bar = m_runner.Bar().Handle();
-    for (int i = 0; i <= highlight && static_cast<size_t>(i) < history.Count(); ++i)
-        PostMessageW(bar, WM_KEYDOWN, VK_DOWN, 0);
+    HWND bar = m_owner.BarWindow();
     m_history = popup.get();
-    m_shown = false;
     m_contextFor = m_dragFrom = m_selected = m_pressedOn = -1;
     SetForegroundWindow(bar);
     s_tracking = this;
@@ -176,30 +149,25 @@ void CBarMenus::ShowHistory(POINT at) {
     else if (m_dragFrom >= 0)
         StartDrag(static_cast<size_t>(m_dragFrom));
     else if (index >= 0)
-        m_runner.Choose(static_cast<size_t>(index));
-}
-
-UINT CBarMenus::TrackContext(const CContextMenu& menu, POINT at) {
-    m_shown = false;
-    return menu.Track(m_runner.Bar().Handle(), at);
+        m_owner.Choose(static_cast<size_t>(index));
 }
 
 void CBarMenus::ShowEntryContext(size_t index, POINT at) {
-    if (index >= m_runner.Menu().Count()) return;
+    if (index >= m_owner.Menu().Count()) return;
     // The entry stays alive while its command runs, even if it deletes itself.
-    Microsoft::WRL::ComPtr<IDvlButton> entry = m_runner.Menu().Button(index);
-    CContextMenu menu(entry.Get(), CContextMenu::BarCommand::Delete, m_runner.Language());
-    menu.Choose(TrackContext(menu, at));
+    Microsoft::WRL::ComPtr<IDvlButton> entry = m_owner.Menu().Button(index);
+    CContextMenu menu(entry.Get(), CContextMenu::BarCommand::Delete, m_owner.Language());
+    menu.Choose(menu.Track(m_owner.BarWindow(), at));
 }
 
 void CBarMenus::ShowButtonContext(POINT at) {
-    CContextMenu menu(m_runner.Button(), CContextMenu::BarCommand::Properties, m_runner.Language());
-    menu.Choose(TrackContext(menu, at));
+    CContextMenu menu(m_owner.Button(), CContextMenu::BarCommand::Properties, m_owner.Language());
+    menu.Choose(menu.Track(m_owner.BarWindow(), at));
 }
 
 void CBarMenus::StartDrag(size_t index) {
     Microsoft::WRL::ComPtr<IDataObject> data;
-    IDvlButton* entry = m_runner.Menu().Button(index);
+    IDvlButton* entry = m_owner.Menu().Button(index);
     // An entry whose button does not allow dragging answers no data object.
     if (FAILED(entry->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(data.GetAddressOf())))) return;
     Microsoft::WRL::ComPtr<IDropSource> source;

@@ -8,17 +8,32 @@
 // press on an entry followed by a move beyond the drag distance.
 #pragma once
 #include <windows.h>
-#include <functional>
 #include <memory>
 #include "host/bar/CContextMenu.h"
 #include "host/bar/CHistoryMenu.h"
 #include "host/bar/CTipWindow.h"
-
-class CButtonRunner;
+#include "ui/IDvlButton.h"
 
 class CBarMenus {
 public:
-    explicit CBarMenus(CButtonRunner& runner);
+    // What the menus need of the bar that shows them.
+    class Owner {
+    public:
+        virtual HWND BarWindow() const = 0;
+        // The history menu as last opened, and brought up to date.
+        virtual CHistoryMenu& Menu() = 0;
+        virtual CHistoryMenu& OpenMenu() = 0;
+        // Chooses entry `index` of the menu, as a click on it does.
+        virtual HRESULT Choose(size_t index) = 0;
+        virtual IDvlButton* Button() const = 0;
+        virtual LANGID Language() const = 0;
+        virtual HFONT MenuFont() const = 0;
+
+    protected:
+        ~Owner() = default;
+    };
+
+    explicit CBarMenus(Owner& owner);
     CBarMenus(const CBarMenus&) = delete;
     CBarMenus& operator=(const CBarMenus&) = delete;
     ~CBarMenus();
@@ -30,14 +45,6 @@ public:
     void ShowHistory(POINT at);
     void ShowEntryContext(size_t index, POINT at);
     void ShowButtonContext(POINT at);
-
-    // Called once while a menu is up and idle on screen, with the menu's
-    // window and the tooltip's (null when none shows); it may close the
-    // menu (EndMenu), which then chooses nothing.
-    std::function<void(HWND menuWindow, HWND tipWindow)> onShown;
-    // Before the history menu shows, the entry to highlight (0-based), as if
-    // the user had moved there with the keyboard; -1 for none.
-    int highlight = -1;
 
     // Where a menu opened from the bar itself appears: below the button.
     POINT BelowButton() const;
@@ -53,14 +60,11 @@ private:
     void OnMenuLoopMouse(const MSG& msg);
     // Ends the menu; the entry's drag starts once the menu has closed.
     void DragOutSelected(int index);
-    void OnEnterIdle(HWND menuWindow);
     void StartDrag(size_t index);
-    UINT TrackContext(const CContextMenu& menu, POINT at);
 
-    CButtonRunner& m_runner;
+    Owner& m_owner;
     std::unique_ptr<CTipWindow> m_tip;
     HMENU m_history = nullptr;  // while the history menu is up
-    bool m_shown = false;       // onShown was called for the menu that is up
     int m_contextFor = -1;      // an entry right-clicked in the history menu
     int m_dragFrom = -1;        // an entry dragged out of the history menu
     int m_selected = -1;        // the entry highlighted in the history menu

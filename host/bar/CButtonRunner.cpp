@@ -238,6 +238,8 @@ bool CButtonRunner::TakeHistoryChanged() {
     return changed;
 }
 
+HFONT CButtonRunner::MenuFont() const { return m_site->MenuFont(); }
+
 CHistoryMenu& CButtonRunner::OpenMenu() {
     m_menu->Refresh(TakeHistoryChanged());
     return *m_menu;

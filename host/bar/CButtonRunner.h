@@ -15,7 +15,7 @@
 #include "host/bar/HostOptions.h"
 #include "ui/IDvlButton.h"
 
-class CButtonRunner {
+class CButtonRunner : private CBarMenus::Owner {
 public:
     explicit CButtonRunner(HostOptions options);
     CButtonRunner(const CButtonRunner&) = delete;
@@ -31,23 +31,23 @@ public:
     // settings just saved (as when the bar is started again).
     HRESULT Restart();
 
-    IDvlButton* Button() const { return m_button.Get(); }
+    IDvlButton* Button() const override { return m_button.Get(); }
     CDvlHostSite* Site() const { return m_site.Get(); }
     CBarWindow& Bar() { return m_bar; }
     const CLSID& PluginClass() const { return m_clsid; }
     const std::wstring& Name() const { return m_name; }
-    LANGID Language() const { return static_cast<LANGID>(m_options.language); }
+    LANGID Language() const override { return static_cast<LANGID>(m_options.language); }
     const std::wstring& SettingsPath() const { return m_settings.Path(); }
     HANDLE UpdateEvent() const { return m_updateEvent; }
     const std::wstring& Error() const { return m_error; }
     // The history menu, brought up to date as the bar does before showing it.
-    CHistoryMenu& OpenMenu();
+    CHistoryMenu& OpenMenu() override;
     // The menu as last opened (empty before the first OpenMenu).
-    CHistoryMenu& Menu() { return *m_menu; }
+    CHistoryMenu& Menu() override { return *m_menu; }
     // Whether the button set its update event since the last call.
     bool TakeHistoryChanged();
     // Chooses entry `index` of the menu (Execute), as a click on it does.
-    HRESULT Choose(size_t index);
+    HRESULT Choose(size_t index) override;
     // The menus on screen (clicks on the button, the open-menu request).
     CBarMenus& Menus() { return *m_menus; }
     // With a person in front of the bar, a click, a right-click and the
@@ -66,6 +66,8 @@ public:
     static std::wstring FolderOf(const std::wstring& path);
 
 private:
+    HWND BarWindow() const override { return m_bar.Handle(); }
+    HFONT MenuFont() const override;
     HRESULT Fail(HRESULT hr, const std::wstring& what);
     HRESULT FindClass();
     HRESULT CreateButton();

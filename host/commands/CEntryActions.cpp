@@ -4,9 +4,9 @@
 #include <vector>
 #include "host/automation/CDialogMoves.h"
 #include "host/automation/CDialogPlayer.h"
+#include "host/automation/CMenuShot.h"
 #include "host/automation/CMessageBoxAnswerer.h"
 #include "host/automation/CPngWriter.h"
-#include "host/automation/CScreenCapture.h"
 #include "host/bar/CButtonText.h"
 #include "host/bar/CContextMenu.h"
 #include "host/bar/CNumberText.h"
@@ -34,33 +34,14 @@ int WritePng(const std::wstring& path, HRESULT drawn, UINT width, UINT height, c
     return kOk;
 }
 
-// The screen around a menu window and, when it shows, the tooltip beside it.
-RECT ShownArea(HWND menuWindow, HWND tipWindow) {
-    RECT area{}, tip{};
-    if (menuWindow) GetWindowRect(menuWindow, &area);
-    if (tipWindow && IsWindowVisible(tipWindow) && GetWindowRect(tipWindow, &tip)) UnionRect(&area, &area, &tip);
-    InflateRect(&area, 4, 4);
-    RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    IntersectRect(&area, &area, &screen);
-    return area;
-}
-
 // Runs `open` (which shows a menu on screen) and writes what the screen
 // shows of it once it is up; the menu is then closed without a choice.
 int ShootMenu(CButtonRunner& runner, const std::wstring& path, const std::function<void()>& open) {
-    HRESULT drawn = E_FAIL;
-    UINT width = 0, height = 0;
-    std::vector<BYTE> rgba;
-    CBarMenus& menus = runner.Menus();
-    menus.onShown = [&](HWND menuWindow, HWND tipWindow) {
-        if (menuWindow) drawn = CScreenCapture::Area(ShownArea(menuWindow, tipWindow), width, height, rgba);
-        EndMenu();
-    };
     runner.Bar().Show(40, 40, 200, static_cast<int>(runner.Site()->IconSize()) + 16);
     runner.Run(200);
-    open();
-    menus.onShown = nullptr;
-    menus.highlight = -1;
+    UINT width = 0, height = 0;
+    std::vector<BYTE> rgba;
+    HRESULT drawn = CMenuShot::Take(open, width, height, rgba);
     return WritePng(path, drawn, width, height, rgba, L"screenshot");
 }
 
@@ -199,10 +180,16 @@ int CEntryActions::RenderTip(CButtonRunner& runner, const CCommandLine&, const W
     return WritePng(words[1], hr, width, height, rgba, L"tip");
 }
 
+// The entry is highlighted as if the user had moved there with the keyboard.
 int CEntryActions::ShotMenu(CButtonRunner& runner, const CCommandLine&, const Words& words) {
+    const int highlight = words.size() > 1 ? static_cast<int>(Position(words[1])) - 1 : -1;
     CBarMenus& menus = runner.Menus();
-    menus.highlight = words.size() > 1 ? static_cast<int>(Position(words[1])) - 1 : -1;
-    return ShootMenu(runner, words[0], [&] { menus.ShowHistory(menus.BelowButton()); });
+    return ShootMenu(runner, words[0], [&] {
+        const size_t count = runner.OpenMenu().Count();
+        for (int i = 0; i <= highlight && static_cast<size_t>(i) < count; ++i)
+            PostMessageW(runner.Bar().Handle(), WM_KEYDOWN, VK_DOWN, 0);
+        menus.ShowHistory(menus.BelowButton());
+    });
 }
 
 int CEntryActions::ShotContext(CButtonRunner& runner, const CCommandLine&, const Words& words) {
