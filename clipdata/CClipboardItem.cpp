@@ -15,6 +15,7 @@
 #include "clipdata/CFormatFactory.h"
 #include "clipdata/CHGLOBALTextformatBase.h"
 #include "clipdata/CPlainText.h"
+#include "clipdata/CSharedNames.h"
 #include "clipdata/CSnapshotWriter.h"
 #include "zab/CZABEngine.h"
 
@@ -71,10 +72,8 @@ std::atomic<long> CClipboardItem::s_snapshotOpens{0};
 
 CClipboardItem::CClipboardItem(CObClipboard* owner, const WCHAR* folder, const WCHAR* file,
                                int id)
-    : m_id(id), m_owner(owner) {
-    if (folder) m_folder = folder;
+    : m_folder(CSharedNames::Get(folder)), m_id(id), m_owner(owner) {
     if (file) m_file = file;
-    BuildPath();
 }
 
 CClipboardItem::~CClipboardItem() { FinishDeletion(); }
@@ -90,16 +89,16 @@ LONG CClipboardItem::Release() {
     return count;
 }
 
-void CClipboardItem::BuildPath() {
-    m_path.clear();
-    if (m_folder.empty() || m_file.empty()) return;
-    m_path = m_folder;
-    if (m_path.back() != L'\\') m_path += L'\\';
-    m_path += m_file;
+// Made when needed: a history of many entries keeps no path per entry.
+std::wstring CClipboardItem::GetPath() const {
+    if (!*m_folder || m_file.empty()) return std::wstring();
+    std::wstring path = m_folder;
+    if (path.back() != L'\\') path += L'\\';
+    return path + m_file;
 }
 
 BOOL CClipboardItem::DeleteFile() {
-    if (m_path.empty()) return FALSE;
+    if (!*m_folder || m_file.empty()) return FALSE;
     int present = FilePresent;
     m_fileState.compare_exchange_strong(present, FileDeletePending);
     FinishDeletion();
@@ -114,8 +113,8 @@ void CClipboardItem::FinishDeletion() const {
     if (m_readers != 0) return;
     int pending = FileDeletePending;
     if (!m_fileState.compare_exchange_strong(pending, FileDeleted)) return;
-    if (!::DeleteFileW(m_path.c_str()) &&
-        ::GetFileAttributesW(m_path.c_str()) != INVALID_FILE_ATTRIBUTES)
+    const std::wstring path = GetPath();
+    if (!::DeleteFileW(path.c_str()) && ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
         m_fileState = FileDeletePending;
 }
 
@@ -126,7 +125,7 @@ void CClipboardItem::SetTimeNow() {
 }
 
 void CClipboardItem::SetTime(const SYSTEMTIME& time) {
-    std::lock_guard<std::mutex> hold(m_timeGuard);
+    std::lock_guard<std::mutex> hold(m_guard);
     m_time = time;
     m_timeTicks = TicksOf(time);
 }
@@ -144,7 +143,7 @@ void CClipboardItem::Touch() {
 bool CClipboardItem::TakeTimeChanged() { return m_timeChanged.exchange(false); }
 
 SYSTEMTIME CClipboardItem::GetTime() const {
-    std::lock_guard<std::mutex> hold(m_timeGuard);
+    std::lock_guard<std::mutex> hold(m_guard);
     return m_time;
 }
 
@@ -312,7 +311,7 @@ bool CClipboardItem::WriteCopies() {
     ULONGLONG total = 0;
     for (const CopiedBlock& copy : m_copies) total += copy.size;
     MX_PROFILE_SPAN(NewFile);
-    CSnapshotWriter writer(m_path, total);
+    CSnapshotWriter writer(GetPath(), total);
     MX_PROFILE_STOP(NewFile);
     if (!writer.IsOpen()) return false;
     const ULONGLONG freeSpace = total >= kRoomAskedFrom ? FreeSpace() : ~0ull;
@@ -352,7 +351,7 @@ bool CClipboardItem::HasRoomFor(ULONGLONG bytes, ULONGLONG freeSpace) {
 ULONGLONG CClipboardItem::FreeSpace() const {
     MX_PROFILE_SPAN(DiskRoom);
     ULARGE_INTEGER available = {};
-    if (!GetDiskFreeSpaceExW(m_folder.c_str(), &available, nullptr, nullptr)) return ~0ull;
+    if (!GetDiskFreeSpaceExW(m_folder, &available, nullptr, nullptr)) return ~0ull;
     return available.QuadPart;
 }
 
@@ -363,13 +362,14 @@ ULONGLONG CClipboardItem::FreeSpace() const {
 // deletion and stays away.
 template <typename Use>
 bool CClipboardItem::WithSnapshot(Use use) const {
-    if (m_path.empty()) return false;
+    const std::wstring path = GetPath();
+    if (path.empty()) return false;
     ++m_readers;
     bool opened = false;
     if (m_fileState == FilePresent) {
         ++s_snapshotOpens;
         ComPtr<IStorage> storage;
-        if (SUCCEEDED(StgOpenStorage(m_path.c_str(), nullptr, kOpenFile, nullptr, 0, &storage))) {
+        if (SUCCEEDED(StgOpenStorage(path.c_str(), nullptr, kOpenFile, nullptr, 0, &storage))) {
             opened = true;
             use(storage.Get());
         }
@@ -459,7 +459,6 @@ bool CClipboardItem::LoadRecord(CPluginStream& settings) {
     const WCHAR* icon = settings.ReadString(L"icon", nullptr);
     m_hasIcon = icon != nullptr;
     m_icon = icon ? icon : L"";
-    BuildPath();
     return true;
 }
 
@@ -476,20 +475,22 @@ ItemSummary CClipboardItem::GetSummary() const {
     return summary;
 }
 
-bool CClipboardItem::SetSummary(const ItemSummary& summary) {
+bool CClipboardItem::SetSummary(ItemSummary&& summary) {
     if (summary.formats.empty() || !IsPlainFileName(summary.file.c_str()) || summary.id <= 0)
         return false;
-    m_file = summary.file;
+    m_file = std::move(summary.file);
+    m_file.shrink_to_fit();
     m_id = summary.id;
     SetTime(summary.time);
     m_locked = summary.locked;
     m_hasIcon = summary.hasIcon;
-    m_icon = summary.icon;
-    m_preview = summary.preview;
-    m_summaries = summary.formats;
+    m_icon = std::move(summary.icon);
+    m_preview = std::move(summary.preview);
+    m_preview.shrink_to_fit();
+    m_summaries = std::move(summary.formats);
+    m_summaries.shrink_to_fit();
     m_formats.clear();
     m_formatsReady = false;
-    BuildPath();
     return true;
 }
 
@@ -501,7 +502,7 @@ void CClipboardItem::SummariseFormats() {
     for (const auto& format : m_formats) {
         FormatSummary summary;
         format->GetStreamName(name);
-        summary.streamName = name;
+        summary.streamName = CSharedNames::Get(name);
         memcpy(summary.digest, format->GetDigest(), sizeof(summary.digest));
         m_summaries.push_back(std::move(summary));
     }
@@ -515,7 +516,7 @@ void CClipboardItem::SummariseFormats() {
 // is gone leaves it without formats, as a deleted item is.
 void CClipboardItem::EnsureFormats() const {
     if (m_formatsReady) return;
-    std::lock_guard<std::mutex> hold(m_formatsGuard);
+    std::lock_guard<std::mutex> hold(m_guard);
     if (m_formatsReady) return;
     if (m_fileState == FilePresent) const_cast<CClipboardItem*>(this)->LoadFormats();
     m_formatsReady = true;
@@ -525,8 +526,8 @@ bool CClipboardItem::LoadFormats() {
     m_formats.clear();
     ComPtr<IStorage> storage;
     ++s_snapshotOpens;
-    if (m_path.empty() ||
-        FAILED(StgOpenStorage(m_path.c_str(), nullptr, kOpenFile, nullptr, 0, &storage)))
+    const std::wstring path = GetPath();
+    if (path.empty() || FAILED(StgOpenStorage(path.c_str(), nullptr, kOpenFile, nullptr, 0, &storage)))
         return false;
     ComPtr<IEnumSTATSTG> elements;
     if (SUCCEEDED(storage->EnumElements(0, nullptr, 0, &elements))) {
@@ -570,7 +571,7 @@ bool CClipboardItem::SameDigest(const BYTE* a, const BYTE* b) { return memcmp(a,
 unsigned CClipboardItem::GetIconKind() const {
     int kind = 0;
     for (const FormatSummary& format : m_summaries)
-        kind = std::max(kind, FormatFactory().GetFormatRank(format.streamName.c_str()));
+        kind = std::max(kind, FormatFactory().GetFormatRank(format.streamName));
     return static_cast<unsigned>(kind);
 }
 

@@ -28,9 +28,10 @@ class CSnapshotWriter;
 class CZABEngine;
 
 // What the history keeps of one stored format without opening the snapshot
-// file: the stream's name and the digest of the data.
+// file: the stream's name (a shared copy, CSharedNames) and the digest of the
+// data.
 struct FormatSummary {
-    std::wstring streamName;
+    const WCHAR* streamName;
     BYTE digest[16];
 };
 
@@ -141,7 +142,8 @@ public:
     // snapshot file only once a format's data or object is needed.
     ItemSummary GetSummary() const;
     // False for a summary without formats or a file name that is not plain.
-    bool SetSummary(const ItemSummary& summary);
+    // Takes over the summary's strings.
+    bool SetSummary(ItemSummary&& summary);
     // The stored formats' names and digests, in list order.
     const std::vector<FormatSummary>& GetFormatSummaries() const { return m_summaries; }
     // The start of the main format's text; empty for other content.
@@ -192,7 +194,8 @@ public:
     ULONGLONG GetListOrder() const { return m_listOrder; }
     void SetListOrder(ULONGLONG order) { m_listOrder = order; }
     const WCHAR* GetFileName() const { return m_file.empty() ? nullptr : m_file.c_str(); }
-    const WCHAR* GetPath() const { return m_path.c_str(); }
+    // The folder and the file name; empty without either.
+    std::wstring GetPath() const;
     const WCHAR* GetIcon() const { return m_hasIcon ? m_icon.c_str() : nullptr; }
     CObClipboard* GetOwner() const { return m_owner; }
     int GetFormatCount() const;
@@ -218,7 +221,6 @@ public:
     static bool IsExcludedFromHistory(const std::vector<UINT>& formats);
 
 private:
-    void BuildPath();
     void SetTimeNow();
     CaptureStatus CopyOpenClipboard(HWND window);
     void CopyBlock(UINT id);
@@ -244,7 +246,8 @@ private:
     // first use by an item made from a summary; never changed once ready.
     mutable std::vector<std::unique_ptr<CClipboardFormat>> m_formats;
     mutable std::atomic<bool> m_formatsReady{true};
-    mutable std::mutex m_formatsGuard;
+    // Guards the formats while they are read on first use, and the time.
+    mutable std::mutex m_guard;
     std::vector<FormatSummary> m_summaries;
     std::wstring m_preview;
     std::atomic<ULONGLONG> m_timeTicks{0};
@@ -260,11 +263,10 @@ private:
     // While a capture is not yet written: one copy for each format, in the
     // same order.
     std::vector<CopiedBlock> m_copies;
-    mutable std::mutex m_timeGuard;
     SYSTEMTIME m_time = {};
-    std::wstring m_folder;
+    // Shared by every item of the folder (CSharedNames).
+    const WCHAR* m_folder;
     std::wstring m_file;
-    std::wstring m_path;
     int m_id;
     std::atomic<bool> m_locked{false};
     std::wstring m_icon;

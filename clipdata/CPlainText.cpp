@@ -420,7 +420,7 @@ bool CPlainText::FromBlocks(const std::vector<CClipboardItem::RestoreBlock>& blo
 
 bool CPlainText::HasText(const std::vector<FormatSummary>& formats) {
     for (const FormatSummary& format : formats)
-        if (const FormatRow* row = FormatTable::FindByName(format.streamName.c_str()))
+        if (const FormatRow* row = FormatTable::FindByName(format.streamName))
             for (const TextSource& source : kTextSources)
                 if (source.kind == row->kind) return true;
     return false;

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "clipdata/CMD5.h"
+#include "clipdata/CSharedNames.h"
 #include "clipdata/CSnapshotWriter.h"
 
 // Layout, little-endian: "MXHC", version, flags, next id, queue size; the
@@ -190,11 +191,12 @@ CHistoryCatalogue::EntryView CHistoryCatalogue::View(const CClipboardItem& item)
 // A history has a handful of stream names: a list beats a map here.
 std::vector<BYTE> CHistoryCatalogue::Encode(const Ids& ids, DWORD flags, int nextId, int queueSize,
                                             const std::vector<EntryView>& entries) {
-    std::vector<const std::wstring*> table;
-    auto place = [&table](const std::wstring& name) {
+    // Equal stream names are one shared copy.
+    std::vector<const WCHAR*> table;
+    auto place = [&table](const WCHAR* name) {
         for (size_t i = 0; i < table.size(); ++i)
-            if (*table[i] == name) return static_cast<WORD>(i);
-        table.push_back(&name);
+            if (table[i] == name) return static_cast<WORD>(i);
+        table.push_back(name);
         return static_cast<WORD>(table.size() - 1);
     };
     for (const EntryView& entry : entries)
@@ -210,7 +212,7 @@ std::vector<BYTE> CHistoryCatalogue::Encode(const Ids& ids, DWORD flags, int nex
     out.Plain(static_cast<INT32>(nextId));
     out.Plain(static_cast<INT32>(queueSize));
     out.Plain(static_cast<DWORD>(table.size()));
-    for (const std::wstring* name : table) out.String(*name);
+    for (const WCHAR* name : table) out.String(name);
     out.Plain(static_cast<DWORD>(entries.size()));
     for (const EntryView& entry : entries) {
         const WCHAR* file = entry.file ? entry.file : L"";
@@ -245,24 +247,35 @@ bool CHistoryCatalogue::Decode(const Ids& ids, const BYTE* data, size_t size, Co
     if (memcmp(digest, data + size - sizeof digest, sizeof digest) != 0) return false;
     Reader in(data, size - sizeof digest);
     char magic[4];
+    DWORD flags = 0;
     DWORD version = 0, nameCount = 0, entryCount = 0;
     INT32 nextId = 0, queueSize = 0;
     if (!in.Bytes(magic, sizeof magic) || memcmp(magic, kMagic, sizeof magic) != 0 ||
         !in.Plain(&version) || version < kOldestVersion || version > kVersion ||
-        !in.Plain(&contents->flags) ||
+        !in.Plain(&flags) ||
         !in.Plain(&nextId) || !in.Plain(&queueSize) || !in.Plain(&nameCount))
         return false;
-    std::vector<std::wstring> table(std::min<DWORD>(nameCount, 0x10000));
+    std::vector<const WCHAR*> table(std::min<DWORD>(nameCount, 0x10000));
     if (table.size() != nameCount) return false;
-    for (std::wstring& name : table)
-        if (!in.String(&name)) return false;
+    for (const WCHAR*& name : table) {
+        std::wstring read;
+        if (!in.String(&read)) return false;
+        name = CSharedNames::Get(read.c_str());
+    }
     if (!in.Plain(&entryCount)) return false;
-    contents->nextId = nextId;
-    contents->queueSize = queueSize;
-    contents->entries.clear();
-    contents->entries.reserve(std::min<DWORD>(entryCount, static_cast<DWORD>(size / 20)));
+    if (contents) {
+        contents->flags = flags;
+        contents->nextId = nextId;
+        contents->queueSize = queueSize;
+        contents->entries.clear();
+        contents->entries.reserve(std::min<DWORD>(entryCount, static_cast<DWORD>(size / 20)));
+    }
+    // Without contents, one entry is read over and over: reading the texts
+    // alone leaves no heap of freed entries behind.
+    ItemSummary scratch;
     for (DWORD i = 0; i < entryCount; ++i) {
-        ItemSummary entry;
+        ItemSummary fresh;
+        ItemSummary& entry = contents ? fresh : scratch;
         INT32 id = 0;
         BYTE bits = 0, count = 0;
         if (!in.Plain(&id) || !in.Plain(&bits) || !in.Plain(&entry.time)) return false;
@@ -289,7 +302,7 @@ bool CHistoryCatalogue::Decode(const Ids& ids, const BYTE* data, size_t size, Co
                 return false;
             format.streamName = table[name];
         }
-        contents->entries.push_back(std::move(entry));
+        if (contents) contents->entries.push_back(std::move(fresh));
     }
     return in.AtEnd();
 }

@@ -79,7 +79,7 @@ public:
     static EntryView View(const CClipboardItem& item);
 
     // False when the catalogue is missing or damaged. The texts are read
-    // only when asked for.
+    // only when asked for; the contents may be null then.
     bool Read(Contents* contents, Texts* texts = nullptr) const;
     // The bytes Write puts on the disk.
     static std::vector<BYTE> Encode(const Ids& ids, DWORD flags, int nextId, int queueSize,

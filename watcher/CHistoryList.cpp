@@ -476,14 +476,14 @@ void CHistoryList::PersistNow() {
 
 // The texts are not kept in memory: the catalogue on the disk holds them.
 CHistoryCatalogue::Texts CHistoryList::StoredTextsNow() const {
-    CHistoryCatalogue::Contents contents;
     CHistoryCatalogue::Texts texts;
-    if (!m_catalogue.Read(&contents, &texts)) texts.clear();
+    if (!m_catalogue.Read(nullptr, &texts)) texts.clear();
     for (const auto& text : m_newTexts) texts[text.first] = text.second;
     return texts;
 }
 
 std::vector<std::wstring> CHistoryList::GetSearchTexts(const std::vector<ItemRef>& items) {
+    // Read where the catalogue is written, never beside a write.
     CHistoryCatalogue::Texts stored;
     m_writer.Post([this, &stored] { stored = StoredTextsNow(); });
     m_writer.Flush();
@@ -611,13 +611,17 @@ ItemRef CHistoryList::LoadOneItem(CPluginStream& settings, DWORD group) {
     return loaded ? item : nullptr;
 }
 
-std::vector<ItemRef> CHistoryList::FromCatalogue(const CHistoryCatalogue::Contents& contents) {
+// The entries' strings move into the items: a large history is never held
+// twice.
+std::vector<ItemRef> CHistoryList::FromCatalogue(CHistoryCatalogue::Contents& contents) {
     std::vector<ItemRef> items;
     items.reserve(contents.entries.size());
-    for (const ItemSummary& entry : contents.entries) {
+    for (ItemSummary& entry : contents.entries) {
         ItemRef item = NewItem(nullptr, 0);
-        if (item->SetSummary(entry)) items.push_back(std::move(item));
+        if (item->SetSummary(std::move(entry))) items.push_back(std::move(item));
     }
+    contents.entries.clear();
+    contents.entries.shrink_to_fit();
     return items;
 }
 

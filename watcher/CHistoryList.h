@@ -127,7 +127,7 @@ private:
     bool ActivateCatalogue();
     CHistoryCatalogue::Ids GetIds() const;
     void SetIds(const CHistoryCatalogue::Ids& ids);
-    std::vector<ItemRef> FromCatalogue(const CHistoryCatalogue::Contents& contents);
+    std::vector<ItemRef> FromCatalogue(CHistoryCatalogue::Contents& contents);
     std::vector<ItemRef> Recover(const std::vector<ItemRef>& listed, int fromId,
                                  const std::vector<ItemRef>& records);
     void AdoptCatalogue(const CHistoryCatalogue::Contents& contents);

@@ -199,7 +199,7 @@ TEST_F(DataObject, TextAndPictureEnumerateAndRenderFromTheSnapshot) {
     // out, and the entry still shows what it holds in memory.
     std::wstring tip = bar.TipText(entry.Get());
     CClipboardItem* item = CMenuTestBar::ItemOf(entry.Get());
-    ASSERT_TRUE(DeleteFileW(item->GetPath()));
+    ASSERT_TRUE(DeleteFileW(item->GetPath().c_str()));
     medium = {};
     EXPECT_NE(S_OK, data->GetData(&text, &medium));
     EXPECT_EQ(TYMED_NULL, medium.tymed);
