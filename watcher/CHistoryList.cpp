@@ -552,38 +552,51 @@ void CHistoryList::LoadIndex(CPluginStream& settings) {
     const int storedNextId = settings.ReadInt(L"nextID", 0);
     const int queueSize = settings.ReadInt(L"queueSize", 0);
     m_queueSize = queueSize > 0 ? queueSize : kDefaultQueueSize;
-    std::vector<ItemRef> records;
-    if (settings.EnterGroup(L"items")) {
-        // Each item group takes at least two records: a larger count is corrupt.
-        const int count = std::min<int>(settings.ReadInt(L"count", 0),
-                                        static_cast<int>(settings.GetRecordCount() / 2));
-        std::unordered_map<std::wstring, DWORD> groups = ItemGroups(settings);
-        for (int i = 0; i < count; ++i) {
-            WCHAR group[32];
-            swprintf(group, 32, L"item%d", i);
-            auto found = groups.find(group);
-            if (found == groups.end()) continue;
-            if (ItemRef item = LoadOneItem(settings, found->second)) records.push_back(std::move(item));
-        }
-        settings.LeaveGroup();
-    }
     if (hasIds) m_catalogueFlags |= CHistoryCatalogue::kSavedByHost;
     CHistoryCatalogue::Contents contents;
     const bool fromCatalogue = hasIds && m_catalogue.Read(&contents);
+    // With a sound catalogue the index's records matter only for files it
+    // does not list: they are read then, not for every entry.
+    std::vector<ItemRef> records;
+    bool recordsRead = false;
+    auto readRecords = [&]() -> const std::vector<ItemRef>& {
+        if (!recordsRead) records = ReadRecords(settings);
+        recordsRead = true;
+        return records;
+    };
     std::vector<ItemRef> listed;
     int recoverFrom = std::max(1, storedNextId);
     if (fromCatalogue) {
-        listed = FromCatalogue(contents);
         recoverFrom = std::max(1, contents.nextId);
+        listed = FromCatalogue(contents);
     } else {
-        for (const ItemRef& item : records)
+        for (const ItemRef& item : readRecords())
             if (item->LoadFormatsFromFile()) listed.push_back(item);
     }
-    std::vector<ItemRef> recovered = Recover(listed, recoverFrom, records);
+    std::vector<ItemRef> recovered = Recover(listed, recoverFrom, readRecords);
     listed.insert(listed.end(), recovered.begin(), recovered.end());
     AdoptLoaded(listed, std::max(storedNextId, fromCatalogue ? contents.nextId : 0));
     // The next load reads what this one had to put together.
     if (!fromCatalogue || !recovered.empty()) Persist();
+}
+
+// The item records of the "items" group, in its order.
+std::vector<ItemRef> CHistoryList::ReadRecords(CPluginStream& settings) {
+    std::vector<ItemRef> records;
+    if (!settings.EnterGroup(L"items")) return records;
+    // Each item group takes at least two records: a larger count is corrupt.
+    const int count = std::min<int>(settings.ReadInt(L"count", 0),
+                                    static_cast<int>(settings.GetRecordCount() / 2));
+    std::unordered_map<std::wstring, DWORD> groups = ItemGroups(settings);
+    for (int i = 0; i < count; ++i) {
+        WCHAR group[32];
+        swprintf(group, 32, L"item%d", i);
+        auto found = groups.find(group);
+        if (found == groups.end()) continue;
+        if (ItemRef item = LoadOneItem(settings, found->second)) records.push_back(std::move(item));
+    }
+    settings.LeaveGroup();
+    return records;
 }
 
 // The first group begin record of each name among the records of the
@@ -630,20 +643,24 @@ std::vector<ItemRef> CHistoryList::FromCatalogue(CHistoryCatalogue::Contents& co
 // died. They come back in the order they were taken, with the index's
 // record where it has one, else with the file's time.
 std::vector<ItemRef> CHistoryList::Recover(const std::vector<ItemRef>& listed, int fromId,
-                                           const std::vector<ItemRef>& records) {
+                                           const RecordSource& readRecords) {
+    std::vector<FoundFile> files = FindSnapshots(m_folder, GetIds());
+    m_folderScanned = true;
+    for (const FoundFile& file : files) RaiseLargestOnDisk(file.id);
+    files.erase(std::remove_if(files.begin(), files.end(),
+                               [fromId](const FoundFile& file) { return file.id < fromId; }),
+                files.end());
+    if (files.empty()) return {};
     std::unordered_set<std::wstring> names;
     for (const ItemRef& item : listed) names.insert(Lowered(item->GetFileName()));
     std::unordered_map<std::wstring, ItemRef> recordByName;
-    for (const ItemRef& record : records) recordByName.emplace(Lowered(record->GetFileName()), record);
-    std::vector<FoundFile> files = FindSnapshots(m_folder, GetIds());
-    m_folderScanned = true;
+    for (const ItemRef& record : readRecords()) recordByName.emplace(Lowered(record->GetFileName()), record);
     std::sort(files.begin(), files.end(),
               [](const FoundFile& a, const FoundFile& b) { return a.id < b.id; });
     std::vector<ItemRef> recovered;
     for (const FoundFile& file : files) {
-        RaiseLargestOnDisk(file.id);
         const std::wstring name = Lowered(file.name.c_str());
-        if (file.id < fromId || names.count(name)) continue;
+        if (names.count(name)) continue;
         auto record = recordByName.find(name);
         ItemRef item = record != recordByName.end() ? record->second : NewItem(file.name.c_str(), file.id);
         if (record == recordByName.end()) {
@@ -669,21 +686,51 @@ void CHistoryList::LoadUnsaved() {
     }
     if (contents.queueSize > 0) m_queueSize = contents.queueSize;
     std::vector<ItemRef> listed = FromCatalogue(contents);
-    std::vector<ItemRef> recovered = Recover(listed, std::max(1, contents.nextId), {});
+    std::vector<ItemRef> recovered =
+        Recover(listed, std::max(1, contents.nextId), [] { return std::vector<ItemRef>(); });
     listed.insert(listed.end(), recovered.begin(), recovered.end());
     AdoptLoaded(listed, contents.nextId);
     if (!recovered.empty()) Persist();
 }
 
-// Items already listed (captured before the load) stay first.
+namespace {
+
+// The places in the list, from the front, of the values that an earlier
+// place already has: one sort instead of a set of every value, so a large
+// load leaves no heap of freed nodes behind.
+template <typename Value, typename Less>
+std::vector<size_t> RepeatedPlaces(const std::vector<Value>& values, Less less) {
+    std::vector<size_t> order(values.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return less(values[a], values[b]); });
+    std::vector<size_t> repeated;
+    for (size_t i = 1; i < order.size(); ++i)
+        if (!less(values[order[i - 1]], values[order[i]])) repeated.push_back(order[i]);
+    std::sort(repeated.begin(), repeated.end());
+    return repeated;
+}
+
+bool NameLess(const WCHAR* a, const WCHAR* b) {
+    return CompareStringOrdinal(a ? a : L"", -1, b ? b : L"", -1, TRUE) == CSTR_LESS_THAN;
+}
+
+}  // namespace
+
+// Items already listed (captured before the load) stay first; a file listed
+// twice is taken once.
 void CHistoryList::AdoptLoaded(const std::vector<ItemRef>& loaded, int storedNextId) {
     CObReadWriteLock::ExclusiveHold hold(m_lock);
-    std::unordered_set<std::wstring> names;
-    for (const ItemRef& item : m_items) names.insert(Lowered(item->GetFileName()));
+    std::vector<const WCHAR*> names;
+    names.reserve(m_items.size() + loaded.size());
+    for (const ItemRef& item : m_items) names.push_back(item->GetFileName());
+    for (const ItemRef& item : loaded) names.push_back(item->GetFileName());
+    std::vector<bool> repeated(names.size(), false);
+    for (size_t place : RepeatedPlaces(names, NameLess)) repeated[place] = true;
     std::vector<ItemRef> added;
     added.reserve(loaded.size());
-    for (const ItemRef& item : loaded)
-        if (names.insert(Lowered(item->GetFileName())).second) added.push_back(item);
+    for (size_t i = 0; i < loaded.size(); ++i)
+        if (!repeated[m_items.size() + i]) added.push_back(loaded[i]);
     const int nextId = MakeIdsUnique(added, storedNextId);
     m_items.reserve(m_items.size() + added.size());
     for (ItemRef& item : added) AppendLocked(std::move(item));
@@ -695,15 +742,12 @@ void CHistoryList::AdoptLoaded(const std::vector<ItemRef>& loaded, int storedNex
 // an id (also against the entries listed already); the answer is the next
 // id, above the largest one.
 int CHistoryList::MakeIdsUnique(const std::vector<ItemRef>& items, int storedNextId) {
-    int largest = 0;
-    for (const auto& entry : m_byId) largest = std::max(largest, entry.first);
-    for (const ItemRef& item : items) largest = std::max(largest, item->GetId());
-    std::unordered_set<int> seen;
-    for (const auto& entry : m_byId) seen.insert(entry.first);
-    for (const ItemRef& item : items) {
-        if (seen.insert(item->GetId()).second) continue;
-        item->SetId(++largest);
-        seen.insert(largest);
-    }
+    std::vector<int> ids;
+    ids.reserve(m_items.size() + items.size());
+    for (const ItemRef& item : m_items) ids.push_back(item->GetId());
+    for (const ItemRef& item : items) ids.push_back(item->GetId());
+    int largest = ids.empty() ? 0 : *std::max_element(ids.begin(), ids.end());
+    for (size_t place : RepeatedPlaces(ids, std::less<int>()))
+        if (place >= m_items.size()) items[place - m_items.size()]->SetId(++largest);
     return std::max({storedNextId, largest + 1, 1});
 }

@@ -128,8 +128,11 @@ private:
     CHistoryCatalogue::Ids GetIds() const;
     void SetIds(const CHistoryCatalogue::Ids& ids);
     std::vector<ItemRef> FromCatalogue(CHistoryCatalogue::Contents& contents);
+    // The index's item records, asked for only when needed.
+    using RecordSource = std::function<std::vector<ItemRef>()>;
     std::vector<ItemRef> Recover(const std::vector<ItemRef>& listed, int fromId,
-                                 const std::vector<ItemRef>& records);
+                                 const RecordSource& readRecords);
+    std::vector<ItemRef> ReadRecords(CPluginStream& settings);
     void AdoptCatalogue(const CHistoryCatalogue::Contents& contents);
     ItemRef NewItem(const WCHAR* file, int id);
     void IndexLocked(CClipboardItem* item);
