@@ -27,6 +27,8 @@
 #include <vector>
 
 #include "base/CPluginStream.h"
+#include "bench/CBench.h"
+#include "bench/CTimingHandler.h"
 #include "clipdata/CCaptureProfile.h"
 #include "clipdata/CMD5.h"
 #include "clipdata/CSnapshotWriter.h"
@@ -38,24 +40,7 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-double g_frequency = 1.0;
-
-LONGLONG Now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t.QuadPart;
-}
-
-double Milliseconds(LONGLONG ticks) { return ticks * 1000.0 / g_frequency; }
-
-class TimingHandler : public ObClipEventHandler {
-public:
-    void OnHistoryChanged() override { m_last = Now(); }
-    LONGLONG Last() const { return m_last; }
-
-private:
-    std::atomic<LONGLONG> m_last{0};
-};
+using TimingHandler = CTimingHandler;
 
 struct Stats {
     double median;
@@ -71,7 +56,7 @@ Stats Summarise(std::vector<double> values) {
 
 // MD5 of the bytes and one stream of a new compound file holding them.
 double FloorOnce(const std::vector<BYTE>& bytes, const std::wstring& path) {
-    const LONGLONG start = Now();
+    const LONGLONG start = CBench::Now();
     uint8_t digest[CMD5::DigestSize];
     CMD5::Compute(bytes.data(), bytes.size(), digest);
     {
@@ -91,7 +76,7 @@ double FloorOnce(const std::vector<BYTE>& bytes, const std::wstring& path) {
         stream.Reset();
         if (storage) storage->Commit(STGC_DEFAULT);
     }
-    const double ms = Milliseconds(Now() - start);
+    const double ms = CBench::Milliseconds(CBench::Now() - start);
     DeleteFileW(path.c_str());
     return ms;
 }
@@ -110,7 +95,7 @@ public:
     double Stop() {
         m_running = false;
         if (m_thread.joinable()) m_thread.join();
-        return Milliseconds(m_longest);
+        return CBench::Milliseconds(m_longest);
     }
 
 private:
@@ -124,7 +109,7 @@ private:
         LONGLONG since = -1;
         while (m_running) {
             const bool held = HeldHere();
-            const LONGLONG now = Now();
+            const LONGLONG now = CBench::Now();
             if (held && since < 0) since = now;
             if (since >= 0 && (!held || !m_running)) {
                 m_longest = std::max(m_longest, now - since);
@@ -132,7 +117,7 @@ private:
             }
             SwitchToThread();
         }
-        if (since >= 0) m_longest = std::max(m_longest, Now() - since);
+        if (since >= 0) m_longest = std::max(m_longest, CBench::Now() - since);
     }
 
     std::atomic<bool> m_running{false};
@@ -145,7 +130,7 @@ private:
 double CopyOutOnce(std::vector<std::vector<BYTE>>* copies) {
     const UINT known[] = {CF_UNICODETEXT, CF_HDROP, CF_DIB, RegisterClipboardFormatW(L"HTML Format"),
                           RegisterClipboardFormatW(L"Rich Text Format")};
-    const LONGLONG start = Now();
+    const LONGLONG start = CBench::Now();
     if (!OpenClipboard(nullptr)) return -1;
     for (UINT id : known) {
         HANDLE handle = IsClipboardFormatAvailable(id) ? GetClipboardData(id) : nullptr;
@@ -155,13 +140,13 @@ double CopyOutOnce(std::vector<std::vector<BYTE>>* copies) {
         GlobalUnlock(handle);
     }
     CloseClipboard();
-    return Milliseconds(Now() - start);
+    return CBench::Milliseconds(CBench::Now() - start);
 }
 
 // Copy-out, MD5 and the container the snapshot writer chooses, one stream
 // per block.
 double NewFloorOnce(const std::wstring& path) {
-    const LONGLONG start = Now();
+    const LONGLONG start = CBench::Now();
     std::vector<std::vector<BYTE>> copies;
     CopyOutOnce(&copies);
     ULONGLONG total = 0;
@@ -180,19 +165,19 @@ double NewFloorOnce(const std::wstring& path) {
         std::vector<BYTE>().swap(copies[i]);
     }
     writer.Commit();
-    const double ms = Milliseconds(Now() - start);
+    const double ms = CBench::Milliseconds(CBench::Now() - start);
     DeleteFileW(path.c_str());
     return ms;
 }
 
 double PlainWriteOnce(const std::vector<BYTE>& bytes, const std::wstring& path) {
-    const LONGLONG start = Now();
+    const LONGLONG start = CBench::Now();
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
-    const double ms = Milliseconds(Now() - start);
+    const double ms = CBench::Milliseconds(CBench::Now() - start);
     DeleteFileW(path.c_str());
     return ms;
 }
@@ -212,9 +197,9 @@ public:
     void Take(LONGLONG closedAt) {
         const LONGLONG notified = CCaptureProfile::TakeNotified();
         std::vector<double> run;
-        run.push_back(notified ? Milliseconds(notified - closedAt) : 0);
+        run.push_back(notified ? CBench::Milliseconds(notified - closedAt) : 0);
         for (int part = 0; part < CCaptureProfile::PartCount; ++part)
-            run.push_back(Milliseconds(CCaptureProfile::Take(CCaptureProfile::Part(part))));
+            run.push_back(CBench::Milliseconds(CCaptureProfile::Take(CCaptureProfile::Part(part))));
         m_runs.push_back(run);
     }
     void Discard() { m_runs.clear(); }
@@ -288,7 +273,7 @@ bool RunCase(const Case& c, CObClipboard& store, TimingHandler& handler, COtherA
     for (int i = -1; i < c.runs; ++i) {  // run -1 warms up
         const double held = Held([&] { return copied(c.command(i)); });
         if (held < 0) return false;
-        const double ms = Milliseconds(handler.Last() - source.LastClosedAt());
+        const double ms = CBench::Milliseconds(handler.Last() - source.LastClosedAt());
         profile.Take(source.LastClosedAt());
         if (i < 0) profile.Discard();
         const clipcontent::Format content = c.content(i);
@@ -312,7 +297,7 @@ bool RunCase(const Case& c, CObClipboard& store, TimingHandler& handler, COtherA
     againProfile.Discard();
     for (int k = 0; k < std::min(c.runs, 6); ++k) {
         if (!copied(c.command(k % 2))) return false;
-        againRuns.push_back(Milliseconds(handler.Last() - source.LastClosedAt()));
+        againRuns.push_back(CBench::Milliseconds(handler.Last() - source.LastClosedAt()));
         againProfile.Take(source.LastClosedAt());
     }
     const double again = Summarise(againRuns).median;
@@ -384,12 +369,12 @@ bool BenchIndexLoad(TimingHandler& handler, COtherApp& source, const std::wstrin
 
     const Memory before = ProcessMemory();
     CObClipboard loaded(folder.c_str());
-    const LONGLONG start = Now();
+    const LONGLONG start = CBench::Now();
     CPluginStream settings;
     settings.ReadFrom(index.Get());
     settings.EnterGroup(L"clipboard");
     loaded.LoadIndex(settings);
-    const double ms = Milliseconds(Now() - start);
+    const double ms = CBench::Milliseconds(CBench::Now() - start);
     const Memory after = ProcessMemory();
     printf("load index:           %d items in %.1f ms\n", loaded.GetItemCount(), ms);
     printf("working set:          %.1f MB before, %.1f MB after (+%.1f MB)\n", before.workingSet,
@@ -405,15 +390,10 @@ bool BenchIndexLoad(TimingHandler& handler, COtherApp& source, const std::wstrin
 }  // namespace
 
 int main() {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    g_frequency = static_cast<double>(frequency.QuadPart);
-    CoInitialize(nullptr);
-    COtherApp source;
-    if (!source.IsRunning()) {
-        fprintf(stderr, "capture_bench: otherapp.exe did not start\n");
-        return 1;
-    }
+    CBench bench;
+    COtherApp* started = bench.StartOtherApp("capture_bench");
+    if (!started) return 1;
+    COtherApp& source = *started;
     CTempFolder folder;
     CTempFolder scratch;
     TimingHandler handler;
@@ -459,6 +439,5 @@ int main() {
         fprintf(stderr, "capture_bench: index load failed\n");
         ++failures;
     }
-    CoUninitialize();
     return failures ? 1 : 0;
 }

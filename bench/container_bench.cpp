@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/CBench.h"
 #include "clipdata/CSnapshotWriter.h"
 
 using Microsoft::WRL::ComPtr;
@@ -33,13 +34,6 @@ namespace {
 const DWORD kCreate = STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
 const DWORD kCreateStream = STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE;
 const BYTE kDigest[16] = {};
-double g_frequency = 1.0;
-
-double NowMs() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t.QuadPart * 1000.0 / g_frequency;
-}
 
 bool WriteDigestAndBytes(IStream* stream, const std::vector<BYTE>& bytes) {
     ULONG written = 0;
@@ -146,11 +140,6 @@ struct Way {
     bool timeRead;  // the read back is timed in the next column
 };
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
 // Tracks the smallest size from which one road stays ahead of another.
 class Crossing {
 public:
@@ -167,10 +156,7 @@ private:
 }  // namespace
 
 int main() {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    g_frequency = static_cast<double>(frequency.QuadPart);
-    CoInitialize(nullptr);
+    CBench bench;
     WCHAR temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     const std::wstring path = std::wstring(temp) + L"container_bench.bin";
@@ -209,13 +195,13 @@ int main() {
         std::vector<std::vector<double>> writes(ways.size()), reads(ways.size());
         for (int run = 0; run <= size.runs; ++run) {  // run 0 warms up
             for (size_t w = 0; w < ways.size(); ++w) {
-                double start = NowMs();
+                double start = CBench::NowMs();
                 bool sound = ways[w].write(path, bytes);
-                const double written = NowMs() - start;
-                start = NowMs();
+                const double written = CBench::NowMs() - start;
+                start = CBench::NowMs();
                 if (sound && (ways[w].timeRead || (ways[w].compound && run == 0)))
                     sound = ReadBack(path, bytes);
-                const double read = NowMs() - start;
+                const double read = CBench::NowMs() - start;
                 if (!sound) {
                     fprintf(stderr, "container_bench: %s of %s failed\n", ways[w].name, size.name);
                     ++failures;
@@ -228,20 +214,19 @@ int main() {
         }
         printf("%-8s", size.name);
         for (size_t w = 0; w < ways.size(); ++w) {
-            printf(" %12.2f", Median(writes[w]));
-            if (ways[w].timeRead) printf(" %10.2f", Median(reads[w]));
+            printf(" %12.2f", CBench::Median(writes[w]));
+            if (ways[w].timeRead) printf(" %10.2f", CBench::Median(reads[w]));
         }
         printf("\n");
         fflush(stdout);
-        docfileDisk.Add(size.name, Median(writes[kDocfileDisk]) < Median(writes[kDocfileMemory]));
+        docfileDisk.Add(size.name, CBench::Median(writes[kDocfileDisk]) < CBench::Median(writes[kDocfileMemory]));
         // Below that a file of 4096-byte sectors only costs room (20 KB at
         // least, against 2.5 KB).
-        largeSectors.Add(size.name, (Median(writes[kWriter4096]) + Median(reads[kWriter4096])) * 1.1 <=
-                                        Median(writes[kWriter512]) + Median(reads[kWriter512]));
+        largeSectors.Add(size.name, (CBench::Median(writes[kWriter4096]) + CBench::Median(reads[kWriter4096])) * 1.1 <=
+                                        CBench::Median(writes[kWriter512]) + CBench::Median(reads[kWriter512]));
     }
     printf("\ndocfile on the disk (4096) faster than in memory from %s on\n", docfileDisk.From());
     printf("writer: 4096-byte sectors a tenth quicker than 512-byte ones (write + read) from %s on\n",
            largeSectors.From());
-    CoUninitialize();
     return failures ? 1 : 0;
 }

@@ -44,6 +44,8 @@
 #include <vector>
 
 #include "base/CPluginStream.h"
+#include "bench/CBench.h"
+#include "bench/CTimingHandler.h"
 #include "clipdata/CClipboardFormat.h"
 #include "clipdata/CFormatFactory.h"
 #include "clipdata/CSnapshotWriter.h"
@@ -61,37 +63,9 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-double g_frequency = 1.0;
 const DWORD kIds[3] = {0xB0001, 0xB0002, 0xB0003};
 
-LONGLONG Now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t.QuadPart;
-}
-
-double Milliseconds(LONGLONG ticks) { return ticks * 1000.0 / g_frequency; }
-
-template <typename Step>
-double Timed(Step step) {
-    const LONGLONG start = Now();
-    step();
-    return Milliseconds(Now() - start);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-class TimingHandler : public ObClipEventHandler {
-public:
-    void OnHistoryChanged() override { m_last = Now(); }
-    LONGLONG Last() const { return m_last; }
-
-private:
-    std::atomic<LONGLONG> m_last{0};
-};
+using TimingHandler = CTimingHandler;
 
 double PagefileMb() {
     PROCESS_MEMORY_COUNTERS_EX counters = {};
@@ -194,7 +168,7 @@ void Rewind(IStream* stream) {
 
 double LoadInto(CObClipboard& store, IStream* index) {
     Rewind(index);
-    return Timed([&] {
+    return CBench::Timed([&] {
         CPluginStream settings;
         settings.ReadFrom(index);
         if (settings.EnterGroup(L"clipboard")) store.LoadIndex(settings);
@@ -202,7 +176,7 @@ double LoadInto(CObClipboard& store, IStream* index) {
 }
 
 double SaveOnce(CObClipboard& store) {
-    return Timed([&] {
+    return CBench::Timed([&] {
         CPluginStream settings;
         settings.BeginGroup(L"clipboard");
         store.SaveIndex(settings);
@@ -219,7 +193,7 @@ double Walk(CObClipboard& store, int entries) {
     HDC dc = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, 400, 200);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    const double ms = Timed([&] {
+    const double ms = CBench::Timed([&] {
         const int count = store.GetItemCount();
         for (int i = count - 1; i >= 0 && i >= count - entries; --i) {
             ItemRef item = store.GetItem(i);
@@ -245,7 +219,7 @@ double Walk(CObClipboard& store, int entries) {
 double NewFileFloor(const std::wstring& folder, int k) {
     const std::wstring path = folder + L"\\floor-" + std::to_wstring(k) + L".tmp";
     std::vector<BYTE> bytes(1024 + 512, 0x5A);
-    const double ms = Timed([&] {
+    const double ms = CBench::Timed([&] {
         HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         DWORD written = 0;
@@ -279,7 +253,7 @@ void CaptureCase(CObClipboard& store, TimingHandler& handler, COtherApp& source,
             printf("  capture failed\n");
             return;
         }
-        const double ms = Milliseconds(handler.Last() - source.LastClosedAt());
+        const double ms = CBench::Milliseconds(handler.Last() - source.LastClosedAt());
         const double f = NewFileFloor(folder, i + 1);
         if (i < 0) continue;
         latency.push_back(ms);
@@ -287,11 +261,11 @@ void CaptureCase(CObClipboard& store, TimingHandler& handler, COtherApp& source,
     }
     for (int k = 0; k < 6; ++k) {
         if (!Copied(source, store, "textn 1024 c cap" + std::to_string(k % 2) + " ")) return;
-        again.push_back(Milliseconds(handler.Last() - source.LastClosedAt()));
+        again.push_back(CBench::Milliseconds(handler.Last() - source.LastClosedAt()));
     }
-    const double l = Median(latency), f = Median(floor);
+    const double l = CBench::Median(latency), f = CBench::Median(floor);
     printf("  capture 1 KB: %8.2f ms   floor (new file) %6.2f ms   goal <= %6.2f ms\n", l, f, f + 3);
-    printf("  again:        %8.2f ms   (goal <= capture)\n", Median(again));
+    printf("  again:        %8.2f ms   (goal <= capture)\n", CBench::Median(again));
 }
 
 void BurstCase(CObClipboard& store, COtherApp& source, const char* label) {
@@ -317,7 +291,7 @@ void BurstCase(CObClipboard& store, COtherApp& source, const char* label) {
 // What the history window does before it shows its list: the search reads
 // at most 480 characters of each text.
 double WindowOpening(CObClipboard& store) {
-    return Timed([&] {
+    return CBench::Timed([&] {
         std::vector<ItemRef> items;
         {
             CObReadWriteLock::SharedHold hold(store.GetLock());
@@ -342,7 +316,7 @@ bool RunSize(int count, COtherApp& source) {
     printf("\n== %d mixed entries\n", count);
     fflush(stdout);
     mxtest::CTempFolder folder(L"mxbench");
-    const double made = Timed([&] { MakeHistory(folder.Path(), count); });
+    const double made = CBench::Timed([&] { MakeHistory(folder.Path(), count); });
     printf("  made in %.1f s\n", made / 1000);
     ComPtr<IStream> index = MakeIndex(count, count + 1000);
     TimingHandler handler;
@@ -364,12 +338,12 @@ bool RunSize(int count, COtherApp& source) {
     printf("  save:         %8.1f ms  (goal <= 50)\n", SaveOnce(store));
     printf("  walk 30:      %8.1f ms\n", Walk(store, 30));
     if (count <= 1000) printf("  walk all:     %8.1f ms\n", Walk(store, count));
-    const double trimMs = Timed([&] { store.SetQueueSize(store.GetItemCount() - 1); });
+    const double trimMs = CBench::Timed([&] { store.SetQueueSize(store.GetItemCount() - 1); });
     printf("  trim one:     %8.1f ms  (goal <= 50; %d left)\n", trimMs, store.GetItemCount());
     ItemRef middle = store.GetItem(store.GetItemCount() / 2);
     const int middleId = middle ? middle->GetId() : 0;
     middle = nullptr;
-    const double deleteMs = Timed([&] { store.DeleteItem(middleId); });
+    const double deleteMs = CBench::Timed([&] { store.DeleteItem(middleId); });
     printf("  delete one:   %8.1f ms  (goal <= 50; %d left)\n", deleteMs, store.GetItemCount());
     fflush(stdout);
 #ifdef MX_HAS_CATALOGUE
@@ -447,15 +421,10 @@ void LoadHundredThousand(const std::wstring& from) {
 }  // namespace
 
 int main() {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    g_frequency = static_cast<double>(frequency.QuadPart);
-    CoInitialize(nullptr);
-    COtherApp source;
-    if (!source.IsRunning()) {
-        fprintf(stderr, "history_bench: otherapp.exe did not start\n");
-        return 1;
-    }
+    CBench bench;
+    COtherApp* started = bench.StartOtherApp("history_bench");
+    if (!started) return 1;
+    COtherApp& source = *started;
     printf("milliseconds, medians; another process (otherapp.exe) copies\n");
     int failures = 0;
     {
@@ -470,6 +439,5 @@ int main() {
     }
     for (int count : {1000, 10000})
         if (!RunSize(count, source)) ++failures;
-    CoUninitialize();
     return failures ? 1 : 0;
 }

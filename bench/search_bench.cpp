@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/CBench.h"
 #include "clipdata/CPlainText.h"
 #include "clipdata/CSharedNames.h"
 #include "clipdata/FormatTable.h"
@@ -26,17 +27,6 @@ namespace {
 const int kEntries = 10000;
 // What the search reads of one entry's text.
 const size_t kSearchChars = 480;
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * counter.QuadPart / frequency.QuadPart;
-}
 
 mx::unique_hglobal BlockOf(const void* data, size_t size) {
     mx::unique_hglobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
@@ -149,19 +139,19 @@ void WindowOpening(const std::vector<std::wstring>& texts) {
     MakeCatalogue(folder.Path(), texts);
     CObClipboard store(folder.Path().c_str());
     store.LoadUnsaved();
-    const double start = Now();
+    const double start = CBench::NowMs();
     std::vector<ItemRef> items;
     {
         CObReadWriteLock::SharedHold hold(store.GetLock());
         for (int i = store.GetItemCount() - 1; i >= 0; --i) items.push_back(store.GetItem(i));
     }
     const std::vector<std::wstring> read = store.GetSearchTexts(items);
-    const double readMs = Now() - start;
+    const double readMs = CBench::NowMs() - start;
     CHistoryFilter filter;
     for (size_t i = 0; i < read.size(); ++i)
         filter.Add(static_cast<int>(i), read[i].substr(0, kSearchChars));
     const size_t shown = filter.Match(L"").size();
-    const double totalMs = Now() - start;
+    const double totalMs = CBench::NowMs() - start;
     std::printf("history window's first opening, %zu entries (%zu shown):\n", items.size(), shown);
     std::printf("  texts from the catalogue: %.1f ms; with folding and the first list: %.1f ms   goal: at most 150 ms\n",
                 readMs, totalMs);
@@ -170,6 +160,7 @@ void WindowOpening(const std::vector<std::wstring>& texts) {
 }  // namespace
 
 int main() {
+    CBench bench;
     std::vector<std::wstring> texts;
     texts.reserve(kEntries);
     for (int i = 0; i < kEntries; ++i) {
@@ -177,13 +168,13 @@ int main() {
         if (text.size() > kSearchChars) text.resize(kSearchChars);
         texts.push_back(std::move(text));
     }
-    const double start = Now();
+    const double start = CBench::NowMs();
     CHistoryFilter filter;
     for (int i = 0; i < kEntries; ++i) filter.Add(i, texts[i]);
-    const double indexMs = Now() - start;
-    const double firstStart = Now();
+    const double indexMs = CBench::NowMs() - start;
+    const double firstStart = CBench::NowMs();
     const size_t all = filter.Match(L"").size();
-    const double firstMs = Now() - firstStart;
+    const double firstMs = CBench::NowMs() - firstStart;
 
     std::vector<double> keystrokes;
     const wchar_t* const queries[] = {L"quarterly draft", L"ZURICH invoice", L"cafe 12", L"image 1920", L"documents budget"};
@@ -191,9 +182,9 @@ int main() {
         for (const wchar_t* query : queries) {
             const std::wstring typed = query;
             for (size_t length = 1; length <= typed.size(); ++length) {
-                const double t = Now();
+                const double t = CBench::NowMs();
                 filter.Match(typed.substr(0, length));
-                keystrokes.push_back(Now() - t);
+                keystrokes.push_back(CBench::NowMs() - t);
             }
         }
     std::printf("search index, %d mixed entries (text, HTML, RTF, files, pictures)\n", kEntries);
