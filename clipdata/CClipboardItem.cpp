@@ -10,6 +10,7 @@
 #include "base/CScopedClipboard.h"
 #include "base/ExceptionBarrier.h"
 #include "base/Unique.h"
+#include "clipdata/CBitmapFormat.h"
 #include "clipdata/CCaptureProfile.h"
 #include "clipdata/CClipboardFormat.h"
 #include "clipdata/CFormatFactory.h"
@@ -69,6 +70,7 @@ bool ReadClipboardDword(UINT format, DWORD* value) {
 }  // namespace
 
 std::atomic<long> CClipboardItem::s_snapshotOpens{0};
+std::atomic<ULONGLONG> CClipboardItem::s_useClock{0};
 
 CClipboardItem::CClipboardItem(CObClipboard* owner, const WCHAR* folder, const WCHAR* file,
                                int id)
@@ -491,6 +493,7 @@ bool CClipboardItem::SetSummary(ItemSummary&& summary) {
     m_summaries.shrink_to_fit();
     m_formats.clear();
     m_formatsReady = false;
+    m_openedBytes = 0;
     return true;
 }
 
@@ -510,16 +513,48 @@ void CClipboardItem::SummariseFormats() {
     auto* text = dynamic_cast<CHGLOBALTextformatBase*>(GetMainFormat());
     if (const WCHAR* preview = text ? text->GetPreview() : nullptr)
         m_preview.assign(preview, wcsnlen(preview, kPreviewChars));
+    MeasureOpened();
 }
 
 // An item made from a summary reads its formats on first use; a file that
 // is gone leaves it without formats, as a deleted item is.
 void CClipboardItem::EnsureFormats() const {
+    m_lastUse = ++s_useClock;
     if (m_formatsReady) return;
+    {
+        std::lock_guard<std::mutex> hold(m_guard);
+        if (m_formatsReady) return;
+        if (m_fileState == FilePresent) const_cast<CClipboardItem*>(this)->LoadFormats();
+        MeasureOpened();
+        m_formatsReady = true;
+    }
+    if (ItemObserver* observer = m_observer) observer->OnFormatsOpened(const_cast<CClipboardItem*>(this));
+}
+
+// What a format object keeps beside the item's summary: a picture's
+// thumbnail, a text's preview, the object itself.
+void CClipboardItem::MeasureOpened() const {
+    const size_t kPerFormat = 256;
+    size_t bytes = 0;
+    for (const auto& format : m_formats) {
+        bytes += kPerFormat;
+        if (auto* bitmap = dynamic_cast<const CBitmapFormat*>(format.get()))
+            bytes += size_t(bitmap->GetThumbnailWidth()) * bitmap->GetThumbnailHeight() * 4;
+        else if (auto* text = dynamic_cast<const CHGLOBALTextformatBase*>(format.get()))
+            bytes += text->GetPreview() ? (wcslen(text->GetPreview()) + 1) * sizeof(WCHAR) : 0;
+    }
+    m_openedBytes = bytes;
+}
+
+bool CClipboardItem::DropFormats() {
     std::lock_guard<std::mutex> hold(m_guard);
-    if (m_formatsReady) return;
-    if (m_fileState == FilePresent) const_cast<CClipboardItem*>(this)->LoadFormats();
-    m_formatsReady = true;
+    if (!m_formatsReady || m_formats.empty() || m_summaries.empty() || !m_copies.empty() ||
+        m_fileState != FilePresent || m_file.empty())
+        return false;
+    m_formatsReady = false;
+    m_formats.clear();
+    m_openedBytes = 0;
+    return true;
 }
 
 bool CClipboardItem::LoadFormats() {

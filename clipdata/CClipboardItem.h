@@ -49,10 +49,12 @@ struct ItemSummary {
     std::vector<FormatSummary> formats;
 };
 
-// Told when a flag that the history keeps on disk changes.
+// Told when a flag that the history keeps on disk changes, and when an item
+// read its formats from its snapshot file.
 class ItemObserver {
 public:
     virtual void OnItemChanged(CClipboardItem* item) = 0;
+    virtual void OnFormatsOpened(CClipboardItem* item) = 0;
 
 protected:
     ~ItemObserver() = default;
@@ -150,6 +152,17 @@ public:
     const std::wstring& GetPreviewText() const { return m_preview; }
     // True while the formats have not been read from the snapshot file.
     bool IsSummaryOnly() const { return !m_formatsReady; }
+    // About the memory the formats take (thumbnails, previews) while they
+    // are in memory; 0 while they are not.
+    size_t GetOpenedBytes() const { return m_openedBytes; }
+    // When the formats were last asked for, on a clock all items share.
+    ULONGLONG GetLastUse() const { return m_lastUse; }
+    // Frees the formats of an item whose snapshot file is on the disk; they
+    // are read from it again when next needed. Only for an item nobody but
+    // its store holds (GetRefCount() == 1), so no one is using them. False
+    // when they stay.
+    bool DropFormats();
+    LONG GetRefCount() const { return m_refCount; }
     // Snapshot files opened for reading so far, by any item (a test seam).
     static long GetSnapshotOpenCount() { return s_snapshotOpens; }
     // Not owned; told of lock changes. Set by the store before the item is
@@ -232,6 +245,7 @@ private:
     bool LoadFormats();
     void EnsureFormats() const;
     void SummariseFormats();
+    void MeasureOpened() const;
     static bool SameDigest(const BYTE* a, const BYTE* b);
     bool LoadFormat(IStorage* storage, const WCHAR* name);
     CClipboardFormat* FindFormat(const WCHAR* streamName) const;
@@ -246,6 +260,9 @@ private:
     // first use by an item made from a summary; never changed once ready.
     mutable std::vector<std::unique_ptr<CClipboardFormat>> m_formats;
     mutable std::atomic<bool> m_formatsReady{true};
+    mutable std::atomic<size_t> m_openedBytes{0};
+    mutable std::atomic<ULONGLONG> m_lastUse{0};
+    static std::atomic<ULONGLONG> s_useClock;
     // Guards the formats while they are read on first use, and the time.
     mutable std::mutex m_guard;
     std::vector<FormatSummary> m_summaries;

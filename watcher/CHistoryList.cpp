@@ -278,6 +278,7 @@ void CHistoryList::CaptureLater(ItemRef item, std::function<void()> changed) {
         if (result != AddResult::AlreadyCurrent && changed) changed();
         if (result != AddResult::AlreadyCurrent) m_persistDue = true;
         PersistIfDue();
+        if (result == AddResult::Added) TrimCacheLater();
     }, bytes);
 }
 
@@ -427,6 +428,42 @@ bool CHistoryList::DeleteAll(bool includeLocked) {
 // Locks change on the bar's thread: written behind, without waiting.
 void CHistoryList::OnItemChanged(CClipboardItem*) {
     m_writer.Post([this] { PersistNow(); });
+}
+
+// Any thread; read on the bar's thread while it may hold the list shared,
+// so the trim, which holds it exclusive, comes later on the writer's.
+void CHistoryList::OnFormatsOpened(CClipboardItem*) { TrimCacheLater(); }
+
+void CHistoryList::TrimCacheLater() {
+    if (!m_cacheTrimDue.exchange(true))
+        m_writer.Post([this] {
+            TrimCacheNow();
+            PersistIfDue();
+        });
+}
+
+// No one takes a reference from the list while it is held exclusive: an
+// entry only the list holds is in no one's use.
+void CHistoryList::TrimCacheNow() {
+    m_cacheTrimDue = false;
+    CObReadWriteLock::ExclusiveHold hold(m_lock);
+    std::vector<CClipboardItem*> opened;
+    size_t total = 0;
+    for (const ItemRef& item : m_items) {
+        const size_t bytes = item->GetOpenedBytes();
+        if (!bytes) continue;
+        total += bytes;
+        opened.push_back(item.get());
+    }
+    if (total <= m_cacheBudget) return;
+    std::sort(opened.begin(), opened.end(), [](const CClipboardItem* a, const CClipboardItem* b) {
+        return a->GetLastUse() < b->GetLastUse();
+    });
+    for (CClipboardItem* item : opened) {
+        if (total <= m_cacheBudget) break;
+        const size_t bytes = item->GetOpenedBytes();
+        if (item->GetRefCount() == 1 && item->DropFormats()) total -= bytes;
+    }
 }
 
 // A history whose owner file another running store holds is that store's

@@ -70,6 +70,13 @@ public:
     // Memory that copies waiting to be written may take before the watcher
     // waits for the writer.
     static const size_t kWaitingBudget = 256u * 1024 * 1024;
+    // Memory that the formats of entries in memory (their thumbnails and
+    // previews) may take: past it, those of the least recently used entries
+    // that nobody else holds are freed and read from their files again when
+    // needed.
+    static const size_t kFormatCacheBudget = 16u * 1024 * 1024;
+    // Test seam.
+    void SetFormatCacheBudget(size_t bytes) { m_cacheBudget = bytes; }
     // Marks the listed item current; false when it is gone.
     bool MakeCurrent(int id);
     // True when something was removed.
@@ -116,6 +123,9 @@ private:
     static DigestKey KeyOf(const FormatSummary& format);
 
     void OnItemChanged(CClipboardItem* item) override;
+    void OnFormatsOpened(CClipboardItem* item) override;
+    void TrimCacheLater();
+    void TrimCacheNow();
     void PersistNow();
     void PersistIfDue();
     CHistoryCatalogue::Texts StoredTextsNow() const;
@@ -177,6 +187,8 @@ private:
     std::atomic<int> m_reservedId{1};
     // A capture changed the list since the catalogue was last written.
     bool m_persistDue = false;
+    std::atomic<size_t> m_cacheBudget{kFormatCacheBudget};
+    std::atomic<bool> m_cacheTrimDue{false};
     // Search texts the catalogue does not hold yet (the writer's thread only).
     CHistoryCatalogue::Texts m_newTexts;
     // Last: its thread ends, running what is queued, before the rest goes.

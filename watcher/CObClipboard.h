@@ -82,6 +82,8 @@ public:
     std::vector<std::wstring> GetSearchTexts(const std::vector<ItemRef>& items) {
         return m_history.GetSearchTexts(items);
     }
+    // Test seam: the memory the formats of entries in memory may take.
+    void SetFormatCacheBudget(size_t bytes) { m_history.SetFormatCacheBudget(bytes); }
     // Test seam: while held, captures wait, copied, to be written and listed.
     void HoldWriter(bool held) { m_history.HoldWriter(held); }
     // Puts the item back on the clipboard (watcher thread); false when the

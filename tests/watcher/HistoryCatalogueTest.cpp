@@ -332,6 +332,35 @@ TEST_F(HistoryCatalogueTest, TheCatalogueCarriesEachEntrysSearchText) {
     EXPECT_EQ(texts, expected);
 }
 
+// Past the budget of the formats in memory, those of the least recently
+// used entries that nobody else holds are freed: such an entry still gives
+// the same bytes and goes back onto the clipboard, read from its file; an
+// entry that a menu entry holds keeps its formats.
+TEST_F(HistoryCatalogueTest, EntriesDroppedFromTheCacheStillGiveTheirBytes) {
+    store.SetQueueSize(100);
+    Start();
+    Copy("texthtml Dropped text");
+    Copy("dib 40 30 1");
+    Copy("dib 40 30 2");
+    std::vector<std::map<UINT, Bytes>> before;
+    for (int i = 0; i < 3; ++i) {
+        before.push_back(RestoreBytes(*store.GetItem(i)));
+        EXPECT_FALSE(store.GetItem(i)->IsSummaryOnly()) << i;
+    }
+    ItemRef held = store.GetItem(1);
+    store.SetFormatCacheBudget(1);
+    Copy("text Trims the cache");
+    // The capture is done after the first; the trim it asked for after the second.
+    store.Flush();
+    store.Flush();
+    for (int i : {0, 2, 3}) EXPECT_TRUE(store.GetItem(i)->IsSummaryOnly()) << i;
+    EXPECT_FALSE(held->IsSummaryOnly());
+
+    store.PostRestore(store.GetItem(0)->GetId());
+    EXPECT_TRUE(WaitUntil([&] { return ClipboardText() == L"Dropped text"; }));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(RestoreBytes(*store.GetItem(i)), before[i]) << i;
+}
+
 // Each of two histories in one folder keeps its own entries, and a first
 // start does not take up a history whose bar still runs.
 TEST_F(HistoryCatalogueTest, TwoHistoriesInOneFolderKeepTheirOwn) {
