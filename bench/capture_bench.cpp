@@ -28,6 +28,7 @@
 
 #include "base/CPluginStream.h"
 #include "bench/CBench.h"
+#include "bench/CCaptureSplit.h"
 #include "bench/CTimingHandler.h"
 #include "clipdata/CCaptureProfile.h"
 #include "clipdata/CMD5.h"
@@ -182,51 +183,7 @@ double PlainWriteOnce(const std::vector<BYTE>& bytes, const std::wstring& path) 
     return ms;
 }
 
-// The profiling build's split of each capture: the wake-up (the other
-// program's close to the watcher's notification) and the capture's parts.
-class Profile {
-public:
-    static bool Enabled() {
-#ifdef MX_CAPTURE_PROFILE
-        return true;
-#else
-        return false;
-#endif
-    }
-    // Takes what the last capture recorded.
-    void Take(LONGLONG closedAt) {
-        const LONGLONG notified = CCaptureProfile::TakeNotified();
-        std::vector<double> run;
-        run.push_back(notified ? CBench::Milliseconds(notified - closedAt) : 0);
-        for (int part = 0; part < CCaptureProfile::PartCount; ++part)
-            run.push_back(CBench::Milliseconds(CCaptureProfile::Take(CCaptureProfile::Part(part))));
-        m_runs.push_back(run);
-    }
-    void Discard() { m_runs.clear(); }
-    static void PrintHeader() {
-        printf("%-18s %9s", "case", "wake");
-        for (int part = 0; part < CCaptureProfile::PartCount; ++part)
-            printf(" %9s", CCaptureProfile::Name(CCaptureProfile::Part(part)));
-        printf("\n");
-    }
-    // Medians of each column.
-    std::string Line(const char* name) const {
-        char cell[64];
-        std::string line;
-        snprintf(cell, sizeof cell, "%-18s", name);
-        line = cell;
-        for (size_t column = 0; !m_runs.empty() && column < m_runs[0].size(); ++column) {
-            std::vector<double> values;
-            for (const auto& run : m_runs) values.push_back(run[column]);
-            snprintf(cell, sizeof cell, " %9.3f", Summarise(values).median);
-            line += cell;
-        }
-        return line + "\n";
-    }
-
-private:
-    std::vector<std::vector<double>> m_runs;
-};
+using Profile = CCaptureSplit;
 
 struct Case {
     const char* name;
