@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 #include "base/CPluginStream.h"
+#include "tests/support/CFakeStream.h"
 #include "tests/support/CTempFolder.h"
 
 using Microsoft::WRL::ComPtr;
@@ -138,20 +139,9 @@ SIZE_T PeakCommit() {
 }
 
 // A host stream that cannot tell its size or position: reads only.
-class ReadOnlyForwardStream : public IStream {
+class ReadOnlyForwardStream : public mxtest::CFakeStream {
 public:
     explicit ReadOnlyForwardStream(IStream* inner) : m_inner(inner) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_ISequentialStream || iid == IID_IStream) {
-            *out = static_cast<IStream*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
-    ULONG STDMETHODCALLTYPE Release() override { return --m_refs; }
     HRESULT STDMETHODCALLTYPE Read(void* data, ULONG size, ULONG* read) override {
         ULONG got = 0;
         HRESULT hr = m_inner->Read(data, size, &got);
@@ -159,23 +149,14 @@ public:
         if (read) *read = got;
         return hr;
     }
-    HRESULT STDMETHODCALLTYPE Write(const void*, ULONG, ULONG*) override { return STG_E_ACCESSDENIED; }
-    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override {
-        return E_NOTIMPL;
+    HRESULT STDMETHODCALLTYPE Write(const void*, ULONG, ULONG* written) override {
+        if (written) *written = 0;
+        return STG_E_ACCESSDENIED;
     }
-    HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Revert() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Stat(STATSTG*, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Clone(IStream**) override { return E_NOTIMPL; }
     ULONGLONG BytesRead() const { return m_bytesRead; }
 
 private:
     IStream* m_inner;
-    ULONG m_refs = 1;
     ULONGLONG m_bytesRead = 0;
 };
 

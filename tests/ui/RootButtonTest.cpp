@@ -12,6 +12,7 @@
 #include "host/automation/CMessageBoxAnswerer.h"
 #include "plugin/CPlugin.h"
 #include "tests/support/CDibCanvas.h"
+#include "tests/support/CFakeStream.h"
 #include "tests/ui/CGermanBarFolder.h"
 #include "tests/ui/CHostKeyOverride.h"
 #include "tests/ui/CRootTestHost.h"
@@ -246,18 +247,8 @@ TEST_F(RootButton, ALoadedIconLocationIsSetWithoutTellingTheBar) {
 namespace {
 
 // A stream that takes nothing: a full disk, a broken bar.
-class RefusingStream final : public IStream {
+class RefusingStream final : public mxtest::CFakeStream {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (riid == IID_IUnknown || riid == IID_IStream || riid == IID_ISequentialStream) {
-            *out = static_cast<IStream*>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE Read(void*, ULONG, ULONG* read) override {
         if (read) *read = 0;
         return S_FALSE;
@@ -271,13 +262,8 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER) override { return STG_E_MEDIUMFULL; }
-    HRESULT STDMETHODCALLTYPE CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE Revert() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Stat(STATSTG*, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Clone(IStream**) override { return E_NOTIMPL; }
 };
 
 }  // namespace

@@ -1,0 +1,39 @@
+#include "tests/support/CFakeStream.h"
+
+namespace mxtest {
+
+HRESULT CFakeStream::QueryInterface(REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_ISequentialStream || iid == IID_IStream) {
+        *out = static_cast<IStream*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG CFakeStream::AddRef() { return ++m_refs; }
+ULONG CFakeStream::Release() { return m_refs > 0 ? --m_refs : 0; }
+HRESULT CFakeStream::Read(void*, ULONG, ULONG* read) {
+    if (read) *read = 0;
+    return E_NOTIMPL;
+}
+HRESULT CFakeStream::Write(const void*, ULONG, ULONG* written) {
+    if (written) *written = 0;
+    return E_NOTIMPL;
+}
+HRESULT CFakeStream::Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) { return E_NOTIMPL; }
+HRESULT CFakeStream::SetSize(ULARGE_INTEGER) { return E_NOTIMPL; }
+HRESULT CFakeStream::CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) { return E_NOTIMPL; }
+HRESULT CFakeStream::Commit(DWORD) { return E_NOTIMPL; }
+HRESULT CFakeStream::Revert() { return E_NOTIMPL; }
+HRESULT CFakeStream::LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) { return E_NOTIMPL; }
+HRESULT CFakeStream::UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) { return E_NOTIMPL; }
+HRESULT CFakeStream::Stat(STATSTG*, DWORD) { return E_NOTIMPL; }
+HRESULT CFakeStream::Clone(IStream** clone) {
+    if (clone) *clone = nullptr;
+    return E_NOTIMPL;
+}
+
+}  // namespace mxtest
