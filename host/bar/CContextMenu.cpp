@@ -3,7 +3,7 @@
 CContextMenu::CContextMenu(IDvlButton* button, BarCommand command, LANGID language)
     : m_button(button), m_command(command), m_menu(CreatePopupMenu()) {
     if (!m_menu || !button) return;
-    button->AddMenuItems(m_menu.get(), 0, kFirstId, 0);
+    m_added = button->AddMenuItems(m_menu.get(), 0, kFirstId, 0);
     int count = GetMenuItemCount(m_menu.get());
     for (int i = 0; i < count; ++i) {
         WCHAR text[MAX_PATH] = L"";

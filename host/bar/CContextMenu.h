@@ -27,6 +27,8 @@ public:
     CContextMenu(IDvlButton* button, BarCommand command, LANGID language = kEnglish);
 
     HMENU Handle() const { return m_menu.get(); }
+    // What AddMenuItems answered: the number of entries the button added.
+    HRESULT Added() const { return m_added; }
     const std::vector<Item>& Items() const { return m_items; }
     // The button's entry whose text is `text`, or 0.
     UINT NumberOf(const std::wstring& text) const;
@@ -44,5 +46,6 @@ private:
     IDvlButton* m_button;
     BarCommand m_command;
     mx::unique_hmenu m_menu;
+    HRESULT m_added = 0;
     std::vector<Item> m_items;
 };

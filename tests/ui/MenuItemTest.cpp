@@ -24,8 +24,6 @@ using namespace clipcontent;
 
 namespace {
 
-const UINT kFirstId = 300;
-
 class MenuItem : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(bar.IsReady()); }
@@ -35,15 +33,9 @@ protected:
 
 std::vector<std::wstring> ContextMenu(IDvlButton* entry, std::vector<UINT>* states = nullptr) {
     std::vector<std::wstring> texts;
-    mx::unique_hmenu menu(CreatePopupMenu());
-    HRESULT added = entry->AddMenuItems(menu.get(), 0, kFirstId, 0);
-    EXPECT_EQ(GetMenuItemCount(menu.get()), added);
-    for (int i = 0; i < GetMenuItemCount(menu.get()); ++i) {
-        WCHAR text[MAX_PATH] = L"";
-        GetMenuStringW(menu.get(), i, text, MAX_PATH, MF_BYPOSITION);
-        texts.push_back(text);
-        EXPECT_EQ(kFirstId + 1 + i, GetMenuItemID(menu.get(), i));
-        if (states) states->push_back(GetMenuState(menu.get(), i, MF_BYPOSITION));
+    for (const CContextMenu::Item& item : ReadContextMenu(entry)) {
+        texts.push_back(item.text);
+        if (states) states->push_back(item.state);
     }
     return texts;
 }

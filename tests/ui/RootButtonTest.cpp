@@ -24,13 +24,6 @@ using Microsoft::WRL::ComPtr;
 namespace {
 
 const wchar_t kCaption[] = L"Mirabex Test";
-const UINT kFirstId = 200;
-
-struct MenuEntry {
-    UINT id;
-    std::wstring text;
-    UINT state;
-};
 
 class RootButton : public ::testing::Test {
 protected:
@@ -107,18 +100,7 @@ protected:
         }
         return ids;
     }
-    std::vector<MenuEntry> ContextMenu() {
-        std::vector<MenuEntry> entries;
-        mx::unique_hmenu menu(CreatePopupMenu());
-        HRESULT added = plugin->AddMenuItems(menu.get(), 0, kFirstId, 0);
-        EXPECT_EQ(GetMenuItemCount(menu.get()), added);
-        for (int i = 0; i < GetMenuItemCount(menu.get()); ++i) {
-            WCHAR text[MAX_PATH] = L"";
-            GetMenuStringW(menu.get(), i, text, MAX_PATH, MF_BYPOSITION);
-            entries.push_back({GetMenuItemID(menu.get(), i), text, GetMenuState(menu.get(), i, MF_BYPOSITION)});
-        }
-        return entries;
-    }
+    std::vector<CContextMenu::Item> ContextMenu() { return ReadContextMenu(plugin); }
     LONG SharedHolds() { return button->GetStore().GetLock().GetSharedCount(); }
     // The history's writer takes a short shared hold of its own while it
     // rewrites the catalogue after a capture: the count is waited for.
@@ -389,8 +371,8 @@ TEST_F(RootButton, TheLanguageDocumentBesideTheBarsProgram) {
         EXPECT_EQ(L"Anhalten", menu[0].text);
         EXPECT_EQ(L"Zwischenablage-Verlauf l\u00f6schen", menu[1].text);
         EXPECT_EQ(L"Verlauf durchsuchen...", menu[2].text);
-        EXPECT_EQ(kFirstId + 1, menu[0].id);
-        EXPECT_EQ(kFirstId + 2, menu[1].id);
+        EXPECT_EQ(1u, menu[0].number);
+        EXPECT_EQ(2u, menu[1].number);
         WCHAR name[MAX_PATH] = L"";
         DVLSORTKEY sortKey{0, name};
         ASSERT_EQ(S_OK, plugin->HandleMessage(21, 0, &sortKey));

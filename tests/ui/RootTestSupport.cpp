@@ -1,4 +1,5 @@
 #include "tests/ui/RootTestSupport.h"
+#include <gtest/gtest.h>
 #include <shlobj.h>
 #include <cstdio>
 #include "base/CPluginStream.h"
@@ -79,3 +80,11 @@ Watchdog::~Watchdog() {
     m_thread.join();
 }
 
+
+std::vector<CContextMenu::Item> ReadContextMenu(IDvlButton* button) {
+    CContextMenu menu(button, CContextMenu::BarCommand::None);
+    EXPECT_EQ(GetMenuItemCount(menu.Handle()), menu.Added());
+    const std::vector<CContextMenu::Item>& items = menu.Items();
+    for (size_t i = 0; i < items.size(); ++i) EXPECT_EQ(i + 1, items[i].number) << i;
+    return items;
+}

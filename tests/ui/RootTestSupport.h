@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "host/bar/CContextMenu.h"
 #include "tests/support/COtherApp.h"
 #include "tests/support/CTestClipboard.h"
 #include "tests/support/TestFiles.h"
@@ -36,6 +37,11 @@ bool ReadRecords(IStream* stream, CPluginStream& into);
 // The names of the held records in order, with "+name" for a group begin and
 // "-name" for a group end.
 std::vector<std::wstring> RecordNames(const CPluginStream& settings);
+
+// The button's own context menu entries as the bar reads them; the test
+// fails when AddMenuItems' answer does not count them or their numbers
+// skip one.
+std::vector<CContextMenu::Item> ReadContextMenu(IDvlButton* button);
 
 // Fails the test program when a call does not come back in time (a deadlock
 // would otherwise hold the whole run).
