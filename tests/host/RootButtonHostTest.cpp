@@ -204,6 +204,29 @@ TEST_F(RootInHost, ScriptsAreCheckedBeforeTheyRun) {
     EXPECT_EQ(2, host.Run(L"script \"clear maybe\"" + Options()));
     EXPECT_EQ(2, host.Run(L"script \"hotkey 0\"" + Options()));
     EXPECT_EQ(2, host.Run(L"menu extra" + Options()));
+    // Each step's own words, with the step named in the reason.
+    const struct {
+        const wchar_t* script;
+        const char* reason;
+    } refused[] = {
+        {L"script \"choose 0\"", "entries are numbered from 1: choose 0"},
+        {L"script \"lock one\"", "lock needs an entry number: lock one"},
+        {L"script \"delete 1 maybe\"", "delete answers yes or no: delete 1 maybe"},
+        {L"script \"render-menu out.png 0\"", "render-menu highlights an entry numbered from 1"},
+        {L"script \"save 1 bogus\"", "unknown dialog move: bogus"},
+        {L"script \"properties tab=0\"", "tab counts from 1: tab=0"},
+        {L"script \"wait-clipboard x soon\"", "wait-clipboard needs seconds"},
+        {L"script \"render-tip 1\"", "usage of the step: render-tip N FILE"},
+        {L"script menu \"info now\"", "usage of the step: info"},
+        {L"run --seconds soon", "--seconds needs a number"},
+    };
+    for (const auto& row : refused) {
+        EXPECT_EQ(2, host.Run(row.script + Options())) << mxtest::Narrow(row.script);
+        EXPECT_NE(std::string::npos, host.Err().find(row.reason)) << host.Err();
+        EXPECT_EQ(std::string::npos, host.Out().find("> ")) << "no step ran: " << mxtest::Narrow(row.script);
+    }
+    // The button's own context menu is entry 0 of shot-context only.
+    EXPECT_EQ(2, host.Run(L"script \"shot-context one out.png\"" + Options()));
     // A wait that does not come true fails the script, after printing what it saw.
     ASSERT_EQ(1, host.Run(L"script \"wait-items 1 0.3\" \"echo not reached\"" + Options()));
     EXPECT_EQ("0", host.Value("items"));
