@@ -179,6 +179,33 @@ private:
     HGDIOBJ m_old;
 };
 
+// A hotkey registered on a window of this thread, given back when the
+// owner goes (before the window, which is why it is owned apart from it).
+class unique_hotkey {
+public:
+    unique_hotkey() noexcept = default;
+    unique_hotkey(const unique_hotkey&) = delete;
+    unique_hotkey& operator=(const unique_hotkey&) = delete;
+    ~unique_hotkey() { reset(); }
+    // False, holding nothing, when the system refused the key (another
+    // program holds it).
+    bool register_key(HWND window, int id, UINT modifiers, UINT key) noexcept {
+        reset();
+        if (!::RegisterHotKey(window, id, modifiers, key)) return false;
+        m_window = window;
+        m_id = id;
+        return true;
+    }
+    void reset() noexcept {
+        if (m_window) ::UnregisterHotKey(m_window, m_id);
+        m_window = nullptr;
+    }
+    explicit operator bool() const noexcept { return m_window != nullptr; }
+private:
+    HWND m_window = nullptr;
+    int m_id = 0;
+};
+
 // A locked HGLOBAL; the data pointer is valid while this object lives.
 class unique_hglobal_locked {
 public:

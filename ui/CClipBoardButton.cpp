@@ -20,6 +20,7 @@ const WCHAR kSettingsGroup[] = L"Settings";
 const WCHAR kHistoryGroup[] = L"clipboard";
 const WCHAR kHotKeySwap[] = L"HotKeySwap";
 const WCHAR kHotKey[] = L"HotKey";
+const WCHAR kHotKeySearch[] = L"HotKeySearch";
 const WCHAR kEnable[] = L"Enable";
 const WCHAR kAskDelAllItems[] = L"AskDelAllItems";
 const WCHAR kAskDelOneItem[] = L"AskDelOneItem";
@@ -56,7 +57,8 @@ BOOL Flag(int value) { return value != 0 ? 1 : 0; }
 
 }  // namespace
 
-CClipBoardButton::CClipBoardButton() : m_engine(GetModuleInstance()) {
+CClipBoardButton::CClipBoardButton()
+    : m_engine(GetModuleInstance()), m_historyKey([this] { RunHistoryWindow(); }) {
     m_store.SetEventHandler(this);
 }
 
@@ -119,17 +121,12 @@ DWORD CClipBoardButton::GetKindBits() { return 0x1805; }
 
 namespace {
 
-// The bar's hotkeys stay off while the properties dialog is open: a key the
+// The hotkeys stay off while the properties dialog is open: a key the
 // bar has taken never reaches the dialog's hotkey fields. Whatever the
 // dialog's end, they are registered again with the values then held.
 class CHotKeysOff {
 public:
-    explicit CHotKeysOff(CClipBoardButton& button) : m_button(button) {
-        if (CDvlContainer* container = button.GetContainer()) {
-            container->SetHotKey(0, CClipBoardButton::OpenMenuHotKey);
-            container->SetHotKey(0, CClipBoardButton::SwapHotKey);
-        }
-    }
+    explicit CHotKeysOff(CClipBoardButton& button) : m_button(button) { button.UnregisterHotKeys(); }
     ~CHotKeysOff() { m_button.RegisterHotKeys(); }
     CHotKeysOff(const CHotKeysOff&) = delete;
     CHotKeysOff& operator=(const CHotKeysOff&) = delete;
@@ -156,11 +153,11 @@ bool CClipBoardButton::RunProperties() {
     CXMLPropsDlg dialog(&m_engine);
     CXMLPropsDlg::Values& values = dialog.GetValues();
     values = {m_openMenuHotKey, m_swapHotKey, m_store.GetQueueSize(), m_confirmClear, m_confirmDelete, m_allowDrag,
-              m_menuEntries};
+              m_menuEntries, m_searchHotKey};
     CDvlContainer* container = GetContainer();
     HWND owner = container ? container->GetBarWindow() : nullptr;
     if (dialog.DoModal(GetModuleInstance(), L"res:properties.xml", owner) != 1) return false;
-    SetHotKeys(values.openMenuHotKey, values.swapHotKey);
+    SetHotKeys(values.openMenuHotKey, values.swapHotKey, values.searchHotKey);
     m_confirmClear = Flag(values.confirmDeleteAll);
     m_confirmDelete = Flag(values.confirmDeleteOne);
     m_allowDrag = Flag(values.allowDrag);
@@ -364,9 +361,10 @@ HICON CClipBoardButton::GetKindIcon(int kind, int pixels) {
 
 // ---- settings ----------------------------------------------------------------------
 
-void CClipBoardButton::SetHotKeys(WORD openMenu, WORD swap) {
+void CClipBoardButton::SetHotKeys(WORD openMenu, WORD swap, WORD search) {
     m_openMenuHotKey = openMenu;
     m_swapHotKey = swap;
+    m_searchHotKey = search;
 }
 
 BOOL CClipBoardButton::SaveSettings(IStream* stream) {
@@ -380,6 +378,7 @@ BOOL CClipBoardButton::SaveSettings(IStream* stream) {
     settings.WriteInt(kAskDelOneItem, m_confirmDelete);
     settings.WriteInt(kAllowDrag, m_allowDrag);
     settings.WriteInt(kMenuEntries, m_menuEntries);
+    settings.WriteWord(kHotKeySearch, m_searchHotKey);
     const LONG* corners = &m_historyWindow.left;
     if (m_historyWindow.right > m_historyWindow.left)
         for (int i = 0; i < 4; ++i) settings.WriteInt(kHistoryWindow[i], corners[i]);
@@ -395,6 +394,7 @@ BOOL CClipBoardButton::SaveSettings(IStream* stream) {
 void CClipBoardButton::ReadSettingsGroup(CPluginStream& settings) {
     m_openMenuHotKey = settings.ReadWord(kHotKey, 0);
     m_swapHotKey = settings.ReadWord(kHotKeySwap, 0);
+    m_searchHotKey = settings.ReadWord(kHotKeySearch, 0);
     m_enabled = Flag(settings.ReadInt(kEnable, 0));
     m_confirmClear = Flag(settings.ReadInt(kAskDelAllItems, 0));
     m_confirmDelete = Flag(settings.ReadInt(kAskDelOneItem, 0));
@@ -430,10 +430,20 @@ BOOL CClipBoardButton::LoadSettings(IStream* stream) {
 }
 
 void CClipBoardButton::RegisterHotKeys() {
-    CDvlContainer* container = GetContainer();
-    if (!container) return;
-    container->SetHotKey(m_openMenuHotKey, OpenMenuHotKey);
-    container->SetHotKey(m_swapHotKey, SwapHotKey);
+    if (CDvlContainer* container = GetContainer()) {
+        container->SetHotKey(m_openMenuHotKey, OpenMenuHotKey);
+        container->SetHotKey(m_swapHotKey, SwapHotKey);
+    }
+    // A key another program holds leaves this one off; the rest works on.
+    m_historyKey.Set(m_searchHotKey);
+}
+
+void CClipBoardButton::UnregisterHotKeys() {
+    if (CDvlContainer* container = GetContainer()) {
+        container->SetHotKey(0, OpenMenuHotKey);
+        container->SetHotKey(0, SwapHotKey);
+    }
+    m_historyKey.Clear();
 }
 
 void CClipBoardButton::OnHotKey(UINT id) {
@@ -494,6 +504,12 @@ BOOL CClipBoardButton::MenuCommand(UINT number, UINT_PTR a, UINT_PTR b) {
 }
 
 void CClipBoardButton::RunHistoryWindow() {
+    MX_ASSERT_ON_THREAD(m_uiThread);
+    // The window's own message loop brings the key again while it is up.
+    if (m_openHistory) {
+        if (HWND open = m_openHistory->GetWindow()) ::SetForegroundWindow(open);
+        return;
+    }
     CHistoryDlg dialog(this);
     // A place saved on another screen is not used.
     RECT visible = {};
@@ -501,8 +517,10 @@ void CClipBoardButton::RunHistoryWindow() {
     if (::IntersectRect(&visible, &m_historyWindow, &screen)) dialog.SetPlacement(m_historyWindow);
     CDvlContainer* container = GetContainer();
     HWND owner = container ? container->GetBarWindow() : nullptr;
-    if (dialog.DoModal(GetModuleInstance(), L"res:history.xml", owner) == 0) return;
-    m_historyWindow = dialog.GetPlacement();
+    m_openHistory = &dialog;
+    const INT_PTR result = dialog.DoModal(GetModuleInstance(), L"res:history.xml", owner);
+    m_openHistory = nullptr;
+    if (result != 0) m_historyWindow = dialog.GetPlacement();
 }
 
 RECT CClipBoardButton::VirtualScreen() {

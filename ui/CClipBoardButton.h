@@ -15,11 +15,13 @@
 #include "base/ThreadAffinity.h"
 #include "base/Unique.h"
 #include "ui/CDvlButton.h"
+#include "ui/CHistoryHotKey.h"
 #include "ui/CMyEngine.h"
 #include "watcher/CObClipboard.h"
 #include "watcher/ObClipEventHandler.h"
 
 class CClipboardItem;
+class CHistoryDlg;
 
 class CClipBoardButton : public CDvlButton, public ObClipEventHandler {
 public:
@@ -86,14 +88,17 @@ public:
     // Gets the texts of the items the window has not searched yet from the
     // store at once, before SearchTextOf asks for each.
     void PrepareSearchTexts(const std::vector<ItemRef>& items);
-    // The history window, where it was last.
+    // The history window, where it was last; one already open comes to the front.
     void RunHistoryWindow();
     CMyEngine& GetEngine() { return m_engine; }
 
     // The settings, for the properties dialog and the entries.
     WORD GetOpenMenuHotKey() const { return m_openMenuHotKey; }
     WORD GetSwapHotKey() const { return m_swapHotKey; }
-    void SetHotKeys(WORD openMenu, WORD swap);
+    WORD GetSearchHotKey() const { return m_searchHotKey; }
+    void SetHotKeys(WORD openMenu, WORD swap, WORD search);
+    // Whether the system holds the history window's key for this button.
+    bool IsSearchHotKeyRegistered() const { return m_historyKey.IsRegistered(); }
     BOOL IsEnabled() const { return m_enabled; }
     BOOL GetConfirmClear() const { return m_confirmClear; }
     void SetConfirmClear(BOOL on) { m_confirmClear = on ? 1 : 0; }
@@ -103,8 +108,10 @@ public:
     void SetDragAllowed(BOOL on) { m_allowDrag = on ? 1 : 0; }
     // 0: the menu lists every entry.
     int GetMenuEntries() const { return m_menuEntries; }
-    // Hands both hotkeys to the bar.
+    // Hands the two hotkeys to the bar and registers the history window's own.
     void RegisterHotKeys();
+    // Every hotkey off, until the next RegisterHotKeys.
+    void UnregisterHotKeys();
 
     // Where the language document for the id lies: beside the bar's program
     // (read from the bar's class key), in "langs\<id>\mirabex.xml". Empty
@@ -145,6 +152,7 @@ private:
     mx::unique_hicon m_largeIcon;
     WORD m_openMenuHotKey = 0;
     WORD m_swapHotKey = 0;
+    WORD m_searchHotKey = 0;
     BOOL m_enabled = 1;
     BOOL m_confirmClear = 1;
     BOOL m_confirmDelete = 1;
@@ -153,10 +161,12 @@ private:
     std::vector<KindIcon> m_kindIcons;
     std::unordered_map<int, SearchText> m_searchTexts;
     RECT m_historyWindow = {0, 0, 0, 0};
+    CHistoryDlg* m_openHistory = nullptr;  // while the history window is up
     // The enumeration's shared hold on the store's lock, from message 13 to
     // the message 14 that runs past the end (the bar's thread only).
     std::optional<CObReadWriteLock::SharedHold> m_walkHold;
     // Items whose walk reference the bar holds, once per reference.
     std::unordered_multiset<CClipboardItem*> m_handedOut;
     CMyEngine m_engine;
+    CHistoryHotKey m_historyKey;
 };

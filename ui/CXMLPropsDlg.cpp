@@ -7,6 +7,7 @@ namespace {
 
 const WCHAR kOpenMenuHotKey[] = L"hk-open";
 const WCHAR kSwapHotKey[] = L"hk-swap";
+const WCHAR kSearchHotKey[] = L"hk-search";
 const WCHAR kQueueSize[] = L"queue-size";
 const WCHAR kMenuEntries[] = L"menu-entries";
 const WCHAR kConfirmDeleteOne[] = L"ask-del-one";
@@ -80,6 +81,7 @@ void CXMLPropsDlg::OnInitDialog() {
     CZABDialog::OnInitDialog();
     SetControlValue(kOpenMenuHotKey, m_values.openMenuHotKey);
     SetControlValue(kSwapHotKey, m_values.swapHotKey);
+    SetControlValue(kSearchHotKey, m_values.searchHotKey);
     for (CountField& count : m_counts) {
         SetControlValue(count.id, m_values.*count.value);
         if (CZABElement* field = FindById(count.id)) count.shown = field->GetTextOr(L"");
@@ -118,6 +120,7 @@ BOOL CXMLPropsDlg::OnClose(int reason) {
         if (!ReadCount(count)) return FALSE;
     m_values.openMenuHotKey = static_cast<WORD>(ControlValue(kOpenMenuHotKey, m_values.openMenuHotKey));
     m_values.swapHotKey = static_cast<WORD>(ControlValue(kSwapHotKey, m_values.swapHotKey));
+    m_values.searchHotKey = static_cast<WORD>(ControlValue(kSearchHotKey, m_values.searchHotKey));
     m_values.confirmDeleteOne = ControlValue(kConfirmDeleteOne, m_values.confirmDeleteOne) != 0;
     m_values.confirmDeleteAll = ControlValue(kConfirmDeleteAll, m_values.confirmDeleteAll) != 0;
     m_values.allowDrag = ControlValue(kAllowDrag, m_values.allowDrag) != 0;

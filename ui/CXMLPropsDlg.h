@@ -18,6 +18,7 @@ public:
         BOOL allowDrag = 0;
         // How many of the newest entries the menu lists; 0: all.
         int menuEntries = 0;
+        WORD searchHotKey = 0;  // opens the history window
     };
     // The largest history a user can ask for (and the most menu entries);
     // more is brought down to it.

@@ -1,13 +1,8 @@
 #include "host/bar/CHotKeyTable.h"
-#include <commctrl.h>
+#include "base/HotKeyCode.h"
 
 UINT CHotKeyTable::ToModifiers(WORD hotkey) {
-    BYTE flags = HIBYTE(hotkey);
-    UINT modifiers = 0;
-    if (flags & HOTKEYF_SHIFT) modifiers |= MOD_SHIFT;
-    if (flags & HOTKEYF_CONTROL) modifiers |= MOD_CONTROL;
-    if (flags & HOTKEYF_ALT) modifiers |= MOD_ALT;
-    return modifiers;
+    return mx::HotKeyModifiers(hotkey);
 }
 
 HRESULT CHotKeyTable::Set(UINT id, WORD hotkey) {

@@ -3,6 +3,8 @@
 // entry's Save..., on the documents in this program's resources, and played
 // by CDialogPlayer from a thread of its own.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
 #include <utility>
 #include <vector>
 #include "base/CPluginStream.h"
@@ -33,13 +35,13 @@ protected:
         plugin = bar.Root();
         button = bar.Button();
     }
-    // Settings with both hotkeys and capture off.
-    void LoadHotKeys() {
+    // Settings with both hotkeys, capture off unless asked.
+    void LoadHotKeys(int capture = 0) {
         CPluginStream settings;
         settings.BeginGroup(L"Settings");
         settings.WriteWord(L"HotKey", kOpenMenuKey);
         settings.WriteWord(L"HotKeySwap", kSwapKey);
-        settings.WriteInt(L"Enable", 0);
+        settings.WriteInt(L"Enable", capture);
         settings.EndGroup();
         ASSERT_EQ(S_OK, plugin->LoadSettings(StreamOf(settings).Get()));
         host.ClearHotKeys();
@@ -339,4 +341,126 @@ TEST_F(Dialogs, GermanTextsInThePropertiesDialog) {
     player.Finish();
     ASSERT_TRUE(player.Played()) << "no dialog captioned Mirabex-Eigenschaften";
     EXPECT_TRUE(missing.empty()) << mxtest::Narrow(missing.front());
+}
+
+namespace {
+
+const WORD kSearchKey = 0x0300 | 'H';  // Ctrl + Shift + H
+
+// Whether another program could take the key now.
+bool IsKeyFree(UINT modifiers, UINT key) {
+    const int id = 0x7123;
+    if (!RegisterHotKey(nullptr, id, modifiers, key)) return false;
+    UnregisterHotKey(nullptr, id);
+    return true;
+}
+
+// The person presses the keys and lets go of them, through the system's input.
+void TypeKeys(const std::vector<WORD>& keys) {
+    std::vector<INPUT> inputs;
+    auto add = [&](WORD key, DWORD flags) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = flags;
+        inputs.push_back(input);
+    };
+    for (WORD key : keys) add(key, 0);
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) add(*key, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+HWND HistoryKeyWindow() { return FindWindowExW(HWND_MESSAGE, nullptr, L"MX_HISTORY_HOTKEY", nullptr); }
+
+}  // namespace
+
+TEST_F(Dialogs, TheSearchHotKeyIsSetInThePropertiesAndOpensTheHistoryWindow) {
+    // Settings from before the key: none registered.
+    LoadHotKeys(1);
+    EXPECT_EQ(0, button->GetSearchHotKey());
+    EXPECT_FALSE(button->IsSearchHotKeyRegistered());
+    ASSERT_TRUE(bar.CopyText(L"found by the key", 1));
+
+    bool offWhileOpen = false, freeWhileOpen = false;
+    CDialogPlayer player(kPropertiesCaption, [&](HWND dialog) {
+        offWhileOpen = !button->IsSearchHotKeyRegistered();
+        HWND searchKey = CDialogPlayer::Control(dialog, L"ZAB_HOTKEY_CLASS", 2);
+        CDialogPlayer::PressKeys(searchKey, {VK_CONTROL, VK_SHIFT, 'H'});
+        CDialogPlayer::Click(GetDlgItem(dialog, IDOK));
+    });
+    EXPECT_EQ(S_OK, plugin->Command(DVLCMD_PROPERTIES, 0, 0));
+    player.Finish();
+    ASSERT_TRUE(player.Played());
+    EXPECT_TRUE(offWhileOpen);
+    EXPECT_EQ(kSearchKey, button->GetSearchHotKey());
+    EXPECT_TRUE(button->IsSearchHotKeyRegistered());
+    EXPECT_FALSE(IsKeyFree(MOD_CONTROL | MOD_SHIFT, 'H'));
+    EXPECT_EQ(OffAndBack(kOpenMenuKey, kSwapKey), host.HotKeys());
+
+    // Open again, the key is free for others until the dialog closes.
+    CDialogPlayer cancelled(kPropertiesCaption, [&](HWND dialog) {
+        freeWhileOpen = IsKeyFree(MOD_CONTROL | MOD_SHIFT, 'H');
+        CDialogPlayer::Click(CDialogPlayer::Control(dialog, L"Button", std::wstring(L"Cancel")));
+    });
+    EXPECT_EQ(S_FALSE, plugin->Command(DVLCMD_PROPERTIES, 0, 0));
+    cancelled.Finish();
+    ASSERT_TRUE(cancelled.Played());
+    EXPECT_TRUE(freeWhileOpen);
+    EXPECT_TRUE(button->IsSearchHotKeyRegistered());
+
+    // The key pressed opens the window; pressed again while it is up, it
+    // opens no second one.
+    std::vector<std::wstring> rows;
+    int windowsAfterSecondPress = 0;
+    CDialogPlayer history(L"Search History", [&](HWND dialog) {
+        HWND list = CDialogPlayer::Control(dialog, L"SysListView32", 0);
+        WCHAR text[64] = L"";
+        ListView_GetItemText(list, 0, 0, text, 64);
+        rows.push_back(text);
+        SendMessageW(HistoryKeyWindow(), WM_HOTKEY, 1, 0);
+        EnumThreadWindows(GetWindowThreadProcessId(dialog, nullptr), [](HWND window, LPARAM count) {
+            if (CDialogPlayer::Text(window) == L"Search History") ++*reinterpret_cast<int*>(count);
+            return TRUE;
+        }, reinterpret_cast<LPARAM>(&windowsAfterSecondPress));
+        CDialogPlayer::PressKeys(CDialogPlayer::Control(dialog, L"Edit", 0), {VK_ESCAPE});
+    });
+    TypeKeys({VK_CONTROL, VK_SHIFT, 'H'});
+    EXPECT_TRUE(WaitUntil([&] { return history.Played(); }));
+    history.Finish();
+    EXPECT_EQ((std::vector<std::wstring>{L"found by the key"}), rows);
+    EXPECT_EQ(1, windowsAfterSecondPress);
+
+    // Kept through saving and loading.
+    ComPtr<IStream> stream;
+    ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &stream));
+    ASSERT_EQ(S_OK, plugin->SaveSettings(stream.Get()));
+    CPluginStream saved;
+    ASSERT_TRUE(ReadRecords(stream.Get(), saved));
+    ASSERT_TRUE(saved.EnterGroup(L"Settings"));
+    EXPECT_EQ(kSearchKey, saved.ReadWord(L"HotKeySearch", 0));
+    LoadHotKeys();
+    EXPECT_EQ(0, button->GetSearchHotKey());
+    EXPECT_TRUE(IsKeyFree(MOD_CONTROL | MOD_SHIFT, 'H'));
+    LARGE_INTEGER start = {};
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    ASSERT_EQ(S_OK, plugin->LoadSettings(stream.Get()));
+    EXPECT_EQ(kSearchKey, button->GetSearchHotKey());
+    EXPECT_TRUE(button->IsSearchHotKeyRegistered());
+}
+
+TEST_F(Dialogs, ASearchHotKeyAnotherProgramHoldsLeavesTheRestWorking) {
+    ASSERT_TRUE(RegisterHotKey(nullptr, 0x7124, MOD_CONTROL | MOD_SHIFT, 'J'));
+    CPluginStream settings;
+    settings.BeginGroup(L"Settings");
+    settings.WriteWord(L"HotKey", kOpenMenuKey);
+    settings.WriteWord(L"HotKeySearch", 0x0300 | 'J');
+    settings.EndGroup();
+    host.ClearHotKeys();
+    EXPECT_EQ(S_OK, plugin->LoadSettings(StreamOf(settings).Get()));
+    UnregisterHotKey(nullptr, 0x7124);
+    EXPECT_FALSE(button->IsSearchHotKeyRegistered());
+    EXPECT_EQ((HotKeys{{kOpenMenuKey, 1}, {0, 2}}), host.HotKeys());
+    EXPECT_EQ(0x0300 | 'J', button->GetSearchHotKey());
+    EXPECT_EQ(S_OK, plugin->HandleMessage(25, 0, reinterpret_cast<void*>(1)));
+    EXPECT_EQ(1, host.MenuActivations());
 }

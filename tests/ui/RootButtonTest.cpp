@@ -172,9 +172,9 @@ TEST_F(RootButton, SavingWritesTheKeysInOrderAndIconOnlyWhenSet) {
     CPluginStream saved;
     ASSERT_TRUE(ReadRecords(Save().Get(), saved));
     std::vector<std::wstring> names = RecordNames(saved);
-    std::vector<std::wstring> head(names.begin(), names.begin() + std::min<size_t>(names.size(), 10));
+    std::vector<std::wstring> head(names.begin(), names.begin() + std::min<size_t>(names.size(), 11));
     EXPECT_EQ((std::vector<std::wstring>{L"+Settings", L"HotKeySwap", L"HotKey", L"Enable", L"AskDelAllItems",
-                                         L"AskDelOneItem", L"allowDrag", L"MenuEntries", L"-Settings",
+                                         L"AskDelOneItem", L"allowDrag", L"MenuEntries", L"HotKeySearch", L"-Settings",
                                          L"+clipboard"}),
               head);
     EXPECT_EQ(L"-clipboard", names.back());
@@ -194,10 +194,10 @@ TEST_F(RootButton, SavingWritesTheKeysInOrderAndIconOnlyWhenSet) {
     CPluginStream withIcon;
     ASSERT_TRUE(ReadRecords(Save().Get(), withIcon));
     names = RecordNames(withIcon);
-    ASSERT_GT(names.size(), 9u);
-    EXPECT_EQ(L"MenuEntries", names[7]);
-    EXPECT_EQ(L"icon", names[8]);
-    EXPECT_EQ(L"-Settings", names[9]);
+    ASSERT_GT(names.size(), 10u);
+    EXPECT_EQ(L"HotKeySearch", names[8]);
+    EXPECT_EQ(L"icon", names[9]);
+    EXPECT_EQ(L"-Settings", names[10]);
     ASSERT_TRUE(withIcon.EnterGroup(L"Settings"));
     EXPECT_STREQ(L"C:\\icons\\clip.ico,3", withIcon.ReadString(L"icon", L""));
 }
