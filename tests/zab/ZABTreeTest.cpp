@@ -295,7 +295,7 @@ TEST_F(BuiltInDocuments, PropertiesAndSaveHoldTheirTrees) {
 
     CZABDialog properties(nullptr, &engine);
     ASSERT_TRUE(properties.LoadDocument(L"res:properties.xml", L"dialog", library.get()));
-    EXPECT_EQ(L"dialog(tabswitcher(tab(groupbox(label hotkey label hotkey) "
+    EXPECT_EQ(L"dialog(tabswitcher(tab(groupbox(label hotkey label hotkey label hotkey) "
               L"box(label box(textbox(spin)) label box(textbox(spin)) spacer checkbox spacer checkbox spacer "
               L"checkbox)) "
               L"tab(picture box(box(label label) url url))) line box(spacer button button))",
