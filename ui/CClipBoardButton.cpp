@@ -11,6 +11,7 @@
 #include "clipdata/CPlainText.h"
 #include "ui/CHistoryDlg.h"
 #include "ui/CMenuItem.h"
+#include "ui/CMoreEntry.h"
 #include "ui/CXMLPropsDlg.h"
 #include "ui/IDvlHost.h"
 
@@ -58,7 +59,7 @@ BOOL Flag(int value) { return value != 0 ? 1 : 0; }
 }  // namespace
 
 CClipBoardButton::CClipBoardButton()
-    : m_engine(GetModuleInstance()), m_historyKey([this] { RunHistoryWindow(); }) {
+    : m_engine(GetModuleInstance()), m_historyOpener([this] { RunHistoryWindow(); }) {
     m_store.SetEventHandler(this);
 }
 
@@ -161,7 +162,7 @@ bool CClipBoardButton::RunProperties() {
     m_confirmClear = Flag(values.confirmDeleteAll);
     m_confirmDelete = Flag(values.confirmDeleteOne);
     m_allowDrag = Flag(values.allowDrag);
-    m_menuEntries = values.menuEntries;
+    SetMenuEntries(values.menuEntries);
     // A smaller queue trims the history, which waits for every shared hold.
     ReleaseEnumeration();
     m_store.SetQueueSize(values.queueSize);
@@ -190,13 +191,40 @@ void CClipBoardButton::ReleaseEnumeration() {
 // rest stay in the history. Called with the walk's hold.
 int CClipBoardButton::ShownFrom(int index) {
     const int count = m_store.GetItemCount();
-    const int newest = m_menuEntries > 0 && m_menuEntries < count ? count - m_menuEntries : 0;
+    const int newest = FirstOfNewest();
     for (; index >= 0 && index < count; ++index) {
         if (index >= newest) return index;
         ItemRef item = m_store.GetItem(index);
         if (item && item->IsLocked()) return index;
     }
     return -1;
+}
+
+int CClipBoardButton::FirstOfNewest() {
+    const int count = m_store.GetItemCount();
+    return m_menuEntries > 0 && m_menuEntries < count ? count - m_menuEntries : 0;
+}
+
+int CClipBoardButton::NotShownCount() {
+    const int older = FirstOfNewest();
+    int notShown = 0;
+    for (int index = 0; index < older; ++index) {
+        ItemRef item = m_store.GetItem(index);
+        if (item && !item->IsLocked()) ++notShown;
+    }
+    return notShown;
+}
+
+// The walk's record then names the index past the end: the next step ends the walk.
+BOOL CClipBoardButton::HandOutMore(DVLENUMCHILD* record) {
+    const int count = m_store.GetItemCount();
+    if (!m_walkHold || count <= 0 || record->next != static_cast<UINT>(count)) return FALSE;
+    m_notShown = NotShownCount();
+    if (m_notShown == 0) return FALSE;
+    if (record->text) ::lstrcpyW(record->text, CMoreEntry::kChildId);
+    record->item = MoreMark();
+    record->next = static_cast<UINT>(count + 1);
+    return TRUE;
 }
 
 BOOL CClipBoardButton::GetChildFirst(DVLENUMCHILD* record) {
@@ -229,6 +257,7 @@ BOOL CClipBoardButton::GetChildNext(DVLENUMCHILD* record) {
         index = ShownFrom(index);
         item = m_store.GetItem(index);
     }
+    if (!item && HandOutMore(record)) return TRUE;
     if (!item) {
         ReleaseEnumeration();
         return FALSE;
@@ -245,9 +274,14 @@ BOOL CClipBoardButton::GetChildNext(DVLENUMCHILD* record) {
 BOOL CClipBoardButton::ReleaseChild(void* itemOrRecord) {
     MX_ASSERT_ON_THREAD(m_uiThread);
     if (!itemOrRecord) return FALSE;
+    // "More..." holds nothing to give back.
+    if (itemOrRecord == MoreMark()) return TRUE;
     auto handed = m_handedOut.find(static_cast<CClipboardItem*>(itemOrRecord));
-    if (handed == m_handedOut.end())
-        handed = m_handedOut.find(static_cast<CClipboardItem*>(static_cast<DVLENUMCHILD*>(itemOrRecord)->item));
+    if (handed == m_handedOut.end()) {
+        void* inRecord = static_cast<DVLENUMCHILD*>(itemOrRecord)->item;
+        if (inRecord == MoreMark()) return TRUE;
+        handed = m_handedOut.find(static_cast<CClipboardItem*>(inRecord));
+    }
     if (handed == m_handedOut.end()) return FALSE;
     CClipboardItem* item = *handed;
     m_handedOut.erase(handed);
@@ -265,7 +299,10 @@ void* CClipBoardButton::HandOut(ItemRef item) {
 BOOL CClipBoardButton::CreateChildButton(DvlCreateChild* record) {
     MX_ASSERT_ON_THREAD(m_uiThread);
     if (!record || !record->item) return FALSE;
-    record->child = new (std::nothrow) CMenuItem(this, static_cast<CClipboardItem*>(record->item));
+    if (record->item == MoreMark())
+        record->child = new (std::nothrow) CMoreEntry(this, m_notShown);
+    else
+        record->child = new (std::nothrow) CMenuItem(this, static_cast<CClipboardItem*>(record->item));
     return record->child != nullptr;
 }
 
@@ -276,6 +313,13 @@ CClipboardItem* CClipBoardButton::EntryItem(CDvlButton* button) {
 
 void CClipBoardButton::CompareChildren(DvlCompareChildren* record) {
     if (!record || record->key != kTimeSortKey) return;
+    // "More..." comes after every entry, however the bar sorts.
+    const bool firstMore = dynamic_cast<CMoreEntry*>(record->first) != nullptr;
+    const bool secondMore = dynamic_cast<CMoreEntry*>(record->second) != nullptr;
+    if (firstMore || secondMore) {
+        record->result = firstMore == secondMore ? 0 : firstMore ? 1 : -1;
+        return;
+    }
     CClipboardItem* first = EntryItem(record->first);
     CClipboardItem* second = EntryItem(record->second);
     if (first && second) record->result = CObClipboard::CompareItemTimes(first, second);
@@ -400,8 +444,7 @@ void CClipBoardButton::ReadSettingsGroup(CPluginStream& settings) {
     m_confirmDelete = Flag(settings.ReadInt(kAskDelOneItem, 0));
     m_allowDrag = Flag(settings.ReadInt(kAllowDrag, 0));
     // Settings saved before the menu had a bound have none: the default.
-    m_menuEntries = settings.ReadInt(kMenuEntries, kDefaultMenuEntries);
-    if (m_menuEntries < 0) m_menuEntries = kDefaultMenuEntries;
+    SetMenuEntries(settings.ReadInt(kMenuEntries, kDefaultMenuEntries));
     LONG* corners = &m_historyWindow.left;
     for (int i = 0; i < 4; ++i) corners[i] = settings.ReadInt(kHistoryWindow[i], 0);
     // Set directly: loading is no change the bar must hear of.
@@ -435,7 +478,7 @@ void CClipBoardButton::RegisterHotKeys() {
         container->SetHotKey(m_swapHotKey, SwapHotKey);
     }
     // A key another program holds leaves this one off; the rest works on.
-    m_historyKey.Set(m_searchHotKey);
+    m_historyOpener.Set(m_searchHotKey);
 }
 
 void CClipBoardButton::UnregisterHotKeys() {
@@ -443,7 +486,7 @@ void CClipBoardButton::UnregisterHotKeys() {
         container->SetHotKey(0, OpenMenuHotKey);
         container->SetHotKey(0, SwapHotKey);
     }
-    m_historyKey.Clear();
+    m_historyOpener.Clear();
 }
 
 void CClipBoardButton::OnHotKey(UINT id) {

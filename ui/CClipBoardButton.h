@@ -15,7 +15,7 @@
 #include "base/ThreadAffinity.h"
 #include "base/Unique.h"
 #include "ui/CDvlButton.h"
-#include "ui/CHistoryHotKey.h"
+#include "ui/CHistoryOpener.h"
 #include "ui/CMyEngine.h"
 #include "watcher/CObClipboard.h"
 #include "watcher/ObClipEventHandler.h"
@@ -90,6 +90,8 @@ public:
     void PrepareSearchTexts(const std::vector<ItemRef>& items);
     // The history window, where it was last; one already open comes to the front.
     void RunHistoryWindow();
+    // Opens it from the bar's message loop, once the bar's present call is done.
+    void OpenHistoryWindowLater() { m_historyOpener.OpenLater(); }
     CMyEngine& GetEngine() { return m_engine; }
 
     // The settings, for the properties dialog and the entries.
@@ -98,7 +100,7 @@ public:
     WORD GetSearchHotKey() const { return m_searchHotKey; }
     void SetHotKeys(WORD openMenu, WORD swap, WORD search);
     // Whether the system holds the history window's key for this button.
-    bool IsSearchHotKeyRegistered() const { return m_historyKey.IsRegistered(); }
+    bool IsSearchHotKeyRegistered() const { return m_historyOpener.IsRegistered(); }
     BOOL IsEnabled() const { return m_enabled; }
     BOOL GetConfirmClear() const { return m_confirmClear; }
     void SetConfirmClear(BOOL on) { m_confirmClear = on ? 1 : 0; }
@@ -108,6 +110,7 @@ public:
     void SetDragAllowed(BOOL on) { m_allowDrag = on ? 1 : 0; }
     // 0: the menu lists every entry.
     int GetMenuEntries() const { return m_menuEntries; }
+    void SetMenuEntries(int entries) { m_menuEntries = entries < 0 ? kDefaultMenuEntries : entries; }
     // Hands the two hotkeys to the bar and registers the history window's own.
     void RegisterHotKeys();
     // Every hotkey off, until the next RegisterHotKeys.
@@ -135,6 +138,14 @@ private:
     static void PutChildText(DVLENUMCHILD* record, const CClipboardItem* item);
     // The first index from `index` on that the menu lists, or -1.
     int ShownFrom(int index);
+    // The index of the oldest of the newest entries, which the menu always lists.
+    int FirstOfNewest();
+    // How many entries the menu leaves out. Called with the walk's hold.
+    int NotShownCount();
+    // After the last entry listed, "More..." when the menu leaves some out.
+    BOOL HandOutMore(DVLENUMCHILD* record);
+    // What the walk hands out for "More...": no item, only a mark.
+    void* MoreMark() { return &m_moreMark; }
     // The walk's reference, passed to the bar and remembered until it comes back.
     void* HandOut(ItemRef item);
     static CClipboardItem* EntryItem(CDvlButton* button);
@@ -167,6 +178,8 @@ private:
     std::optional<CObReadWriteLock::SharedHold> m_walkHold;
     // Items whose walk reference the bar holds, once per reference.
     std::unordered_multiset<CClipboardItem*> m_handedOut;
+    char m_moreMark = 0;
+    int m_notShown = 0;  // as the last walk counted it
     CMyEngine m_engine;
-    CHistoryHotKey m_historyKey;
+    CHistoryOpener m_historyOpener;
 };

@@ -1,38 +1,44 @@
-#include "ui/CHistoryHotKey.h"
+#include "ui/CHistoryOpener.h"
 #include <utility>
 #include "base/HotKeyCode.h"
 #include "base/Module.h"
 
-const WCHAR CHistoryHotKey::kProperty[] = L"MXHistoryHotKey_this";
+const WCHAR CHistoryOpener::kProperty[] = L"MXHistoryOpener_this";
 
 namespace {
 
-const WCHAR kWindowClass[] = L"MX_HISTORY_HOTKEY";
+const WCHAR kWindowClass[] = L"MX_HISTORY_OPENER";
 // The window has this one hotkey.
 const int kKeyId = 1;
+const UINT kOpenLater = WM_APP + 1;
 
 }  // namespace
 
-CHistoryHotKey::CHistoryHotKey(std::function<void()> pressed)
-    : m_pressed(std::move(pressed)),
+CHistoryOpener::CHistoryOpener(std::function<void()> open)
+    : m_open(std::move(open)),
       m_class(GetModuleInstance(),
-              {kWindowClass, 0, IDC_ARROW, -1, ZABWindowProc<CHistoryHotKey, &CHistoryHotKey::Handle>}) {
+              {kWindowClass, 0, IDC_ARROW, -1, ZABWindowProc<CHistoryOpener, &CHistoryOpener::Handle>}) {
     m_window.reset(m_class.CreateChild(HWND_MESSAGE, nullptr, 0, {0, 0}, 0, this));
 }
 
-bool CHistoryHotKey::Set(WORD hotkey) {
+bool CHistoryOpener::Set(WORD hotkey) {
     Clear();
     if (!m_window || mx::HotKeyVirtualKey(hotkey) == 0) return hotkey == 0;
     return m_key.register_key(m_window.get(), kKeyId, mx::HotKeyModifiers(hotkey), mx::HotKeyVirtualKey(hotkey));
 }
 
-void CHistoryHotKey::Clear() {
+void CHistoryOpener::Clear() {
     m_key.reset();
 }
 
-LRESULT CHistoryHotKey::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_HOTKEY && static_cast<int>(wParam) == kKeyId && m_key && m_pressed) {
-        m_pressed();
+void CHistoryOpener::OpenLater() {
+    if (m_window) ::PostMessageW(m_window.get(), kOpenLater, 0, 0);
+}
+
+LRESULT CHistoryOpener::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const bool pressed = message == WM_HOTKEY && static_cast<int>(wParam) == kKeyId && m_key;
+    if ((pressed || message == kOpenLater) && m_open) {
+        m_open();
         return 0;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);

@@ -1,21 +1,23 @@
-// The hotkey that opens the history window. The bar registers only the two
-// hotkey ids of its contract, so this key is registered by the plug-in
-// itself, on a message-only window of the thread that makes this object
-// (the bar's thread, whose message loop then brings the key's message).
+// Opens the history window from the bar's message loop: on its hotkey, or
+// once the call that asks for it has gone back to the bar. The bar registers
+// only the two hotkey ids of its contract, so this key is registered by the
+// plug-in itself, on a message-only window of the thread that makes this
+// object (the bar's thread, whose message loop then brings the key's message).
 #pragma once
 #include <windows.h>
 #include <functional>
 #include "base/Unique.h"
 #include "zab/CZABWindowClass.h"
 
-class CHistoryHotKey {
+class CHistoryOpener {
 public:
     static const WCHAR kProperty[];
 
-    // `pressed` runs on this thread each time the key is pressed.
-    explicit CHistoryHotKey(std::function<void()> pressed);
-    CHistoryHotKey(const CHistoryHotKey&) = delete;
-    CHistoryHotKey& operator=(const CHistoryHotKey&) = delete;
+    // `open` runs on this thread each time the key is pressed or an opening
+    // asked for comes due.
+    explicit CHistoryOpener(std::function<void()> open);
+    CHistoryOpener(const CHistoryOpener&) = delete;
+    CHistoryOpener& operator=(const CHistoryOpener&) = delete;
 
     // Registers the code (0: none). False when the system refused it, as
     // when another program holds the key: then no key is registered.
@@ -23,12 +25,14 @@ public:
     // Gives the key back until the next Set.
     void Clear();
     bool IsRegistered() const { return static_cast<bool>(m_key); }
+    // Opens the window from the message loop, after the bar's present call.
+    void OpenLater();
     HWND GetWindow() const { return m_window.get(); }
 
 private:
     LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    std::function<void()> m_pressed;
+    std::function<void()> m_open;
     CZABWindowClass m_class;
     mx::unique_hwnd m_window;
     mx::unique_hotkey m_key;  // given back before the window goes

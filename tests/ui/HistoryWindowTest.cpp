@@ -17,6 +17,7 @@
 #include "tests/ui/CGermanBarFolder.h"
 #include "tests/ui/CMenuTestBar.h"
 #include "tests/ui/RootTestSupport.h"
+#include "base/Unique.h"
 #include "ui/CClipBoardButton.h"
 
 using namespace clipcontent;
@@ -184,4 +185,49 @@ TEST_F(HistoryWindow, TheGermanWindow) {
         },
         L"Verlauf durchsuchen"));
     bar.Root()->SetLanguage(1036, nullptr);
+}
+
+// The menu lists the newest two and the locked oldest: "More..." stands for
+// the one left out, comes last however the bar sorts, and opens the window.
+TEST_F(HistoryWindow, MoreStandsForTheEntriesTheMenuLeavesOut) {
+    CClipBoardButton* button = bar.Button();
+    button->SetMenuEntries(2);
+    button->GetStore().GetItem(0)->SetLocked(true);
+    std::vector<Entry> menu = bar.Menu();
+    ASSERT_EQ(4u, menu.size());
+    Entry more = menu.back();
+    EXPECT_EQ(nullptr, CMenuTestBar::EntryOf(more.Get()));
+    for (size_t i = 0; i + 1 < menu.size(); ++i) EXPECT_NE(nullptr, CMenuTestBar::EntryOf(menu[i].Get())) << i;
+    EXPECT_EQ(L"More... (1)", bar.TipText(more.Get()));
+    DVLCOMPARE before{more.Get(), menu.front().Get(), 1, 0}, after{menu.front().Get(), more.Get(), 1, 0};
+    bar.Root()->HandleMessage(20, 0, &before);
+    bar.Root()->HandleMessage(20, 0, &after);
+    EXPECT_EQ(1, before.result);
+    EXPECT_EQ(-1, after.result);
+    // What the bar offers on any entry finds nothing to act on.
+    EXPECT_EQ(S_FALSE, more->Command(0x4000, 0, 0));
+    Microsoft::WRL::ComPtr<IDataObject> data;
+    EXPECT_EQ(E_NOINTERFACE, more->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(data.GetAddressOf())));
+    mx::unique_hmenu context(CreatePopupMenu());
+    more->AddMenuItems(context.get(), 0, 100, 0);
+    EXPECT_EQ(0, GetMenuItemCount(context.get()));
+    EXPECT_EQ(4, bar.Count());
+
+    std::vector<std::wstring> rows;
+    CDialogPlayer player(kCaption, [&](HWND dialog) {
+        rows = Rows(List(dialog));
+        CDialogPlayer::PressKeys(Field(dialog), {VK_ESCAPE});
+    });
+    EXPECT_EQ(S_OK, more->Execute(0, 0, 0));
+    EXPECT_TRUE(WaitUntil([&] { return player.Played(); }));
+    player.Finish();
+    EXPECT_EQ(4u, rows.size());
+
+    // A menu that lists every entry has no "More...".
+    menu.clear();
+    more.Reset();
+    button->SetMenuEntries(4);
+    menu = bar.Menu();
+    ASSERT_EQ(4u, menu.size());
+    EXPECT_NE(nullptr, CMenuTestBar::EntryOf(menu.back().Get()));
 }

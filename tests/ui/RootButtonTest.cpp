@@ -554,7 +554,8 @@ TEST_F(RootButton, TheMenuListsTheNewestEntriesAndEveryLockedOne) {
     loadWithMenuEntries(&three);
     for (int i = 1; i <= 6; ++i) ASSERT_TRUE(CopyAndWait(L"entry " + std::to_wstring(i), i));
     for (int index : {0, 2, 4}) button->GetStore().GetItem(index)->SetLocked(true);
-    EXPECT_EQ((std::vector<std::wstring>{L"clip:1", L"clip:3", L"clip:4", L"clip:5", L"clip:6"}), Walk());
+    // The two left out are behind "More...", last.
+    EXPECT_EQ((std::vector<std::wstring>{L"clip:1", L"clip:3", L"clip:4", L"clip:5", L"clip:6", L"more"}), Walk());
     // A bar's record may name any index: the next one listed follows it.
     WCHAR text[MAX_PATH] = L"";
     DVLENUMCHILD record{text, nullptr, 0};
@@ -566,6 +567,10 @@ TEST_F(RootButton, TheMenuListsTheNewestEntriesAndEveryLockedOne) {
     EXPECT_EQ(3u, record.next);
     ASSERT_EQ(S_OK, plugin->HandleMessage(15, 0, &record));
     record.next = 6;
+    ASSERT_EQ(S_OK, plugin->HandleMessage(14, 0, &record));
+    EXPECT_STREQ(L"more", text);
+    EXPECT_EQ(7u, record.next);
+    EXPECT_EQ(S_OK, plugin->HandleMessage(15, 0, &record));
     EXPECT_EQ(S_FALSE, plugin->HandleMessage(14, 0, &record));
     EXPECT_TRUE(SharedHoldsSettleAt(0));
 
