@@ -59,7 +59,7 @@ BOOL Flag(int value) { return value != 0 ? 1 : 0; }
 }  // namespace
 
 CClipBoardButton::CClipBoardButton()
-    : m_engine(GetModuleInstance()), m_historyOpener([this] { RunHistoryWindow(); }) {
+    : m_engine(GetModuleInstance()), m_historyOpener([this] { RunHistoryWindow(); }, [this] { RefreshHistoryWindow(); }) {
     m_store.SetEventHandler(this);
 }
 
@@ -357,6 +357,7 @@ void CClipBoardButton::OnHistoryChanged() {
         std::lock_guard<std::mutex> guard(m_eventGuard);
         if (m_updateEvent) ::SetEvent(m_updateEvent);
     }
+    m_historyOpener.PostChanged();
     NotifyHost();
 }
 
@@ -564,6 +565,14 @@ void CClipBoardButton::RunHistoryWindow() {
     const INT_PTR result = dialog.DoModal(GetModuleInstance(), L"res:history.xml", owner);
     m_openHistory = nullptr;
     if (result != 0) m_historyWindow = dialog.GetPlacement();
+}
+
+// An open window lists what the history holds now.
+void CClipBoardButton::RefreshHistoryWindow() {
+    MX_ASSERT_ON_THREAD(m_uiThread);
+    if (!m_openHistory) return;
+    ReleaseEnumeration();
+    m_openHistory->Refresh();
 }
 
 RECT CClipBoardButton::VirtualScreen() {

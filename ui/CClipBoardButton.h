@@ -135,6 +135,7 @@ private:
     // when it was accepted and the settings took its values.
     bool RunProperties();
     void NotifyHost();
+    void RefreshHistoryWindow();
     static void PutChildText(DVLENUMCHILD* record, const CClipboardItem* item);
     // The first index from `index` on that the menu lists, or -1.
     int ShownFrom(int index);

@@ -17,6 +17,8 @@ const int kIconSize = 16;
 // Kinds 0 (none) to 3 (picture), in the image list's order.
 const int kKinds = 4;
 enum Column { PreviewColumn, TimeColumn, StateColumn };
+// The character Ctrl+L types.
+const WPARAM kCtrlL = 0x0C;
 
 // The capture time in the user's local time and short date format.
 std::wstring CaptureTimeText(const SYSTEMTIME& utc) {
@@ -101,6 +103,15 @@ void CHistoryDlg::LoadEntries() {
         row.time = CaptureTimeText(row.item->GetTime());
         m_rows.push_back(std::move(row));
     }
+}
+
+void CHistoryDlg::Refresh() {
+    const CClipboardItem* chosen = SelectedItem();
+    const int chosenId = chosen ? chosen->GetId() : 0;
+    LoadEntries();
+    ApplyFilter();
+    for (size_t row = 0; chosenId && row < m_shown.size(); ++row)
+        if (m_rows[m_shown[row]].item->GetId() == chosenId) Select(static_cast<int>(row));
 }
 
 void CHistoryDlg::ApplyFilter() {
@@ -218,9 +229,14 @@ LRESULT CHistoryDlg::OnChildCommand(CZABElement* element, int code, int id, HWND
 }
 
 bool CHistoryDlg::OnFieldKey(UINT message, WPARAM key) {
-    if (key == VK_SHIFT) {
-        m_shift = message == WM_KEYDOWN;
+    if (key == VK_SHIFT || key == VK_CONTROL) {
+        (key == VK_SHIFT ? m_shift : m_control) = message == WM_KEYDOWN;
         return false;
+    }
+    const bool control = m_control || ::GetKeyState(VK_CONTROL) < 0;
+    if (key == 'L' && control) {
+        if (message == WM_KEYDOWN) ToggleLock();
+        return true;
     }
     if (message != WM_KEYDOWN) return IsListKey(key) || key == VK_RETURN || key == VK_ESCAPE;
     if (IsListKey(key)) {
@@ -262,7 +278,7 @@ LRESULT CALLBACK CHistoryDlg::FieldProc(HWND window, UINT message, WPARAM wParam
     }
     if ((message == WM_KEYDOWN || message == WM_KEYUP) && dialog->OnFieldKey(message, wParam)) return 0;
     // The keys it handled leave no character behind.
-    if (message == WM_CHAR && (wParam == L'\r' || wParam == 0x1B || wParam == L'\n')) return 0;
+    if (message == WM_CHAR && (wParam == L'\r' || wParam == 0x1B || wParam == L'\n' || wParam == kCtrlL)) return 0;
     if (message == WM_NCDESTROY) ::RemoveWindowSubclass(window, FieldProc, id);
     return ::DefSubclassProc(window, message, wParam, lParam);
 }

@@ -25,6 +25,10 @@ public:
     LRESULT OnChildNotify(CZABElement* element, WPARAM wParam, NMHDR* header) override;
     LRESULT OnChildCommand(CZABElement* element, int code, int id, HWND control) override;
 
+    // The entries as the history now holds them, the query and the chosen
+    // entry kept.
+    void Refresh();
+
     // Where the window was when it closed; empty before.
     const RECT& GetPlacement() const { return m_placement; }
     // Where it opens (an empty rectangle: where the engine places it).
@@ -64,6 +68,7 @@ private:
     SIZE m_minimum = {0, 0};
     RECT m_placement = {0, 0, 0, 0};
     bool m_shift = false;
+    bool m_control = false;
     bool m_plainText = false;
     std::wstring m_lockedMark;
 };

@@ -11,11 +11,13 @@ const WCHAR kWindowClass[] = L"MX_HISTORY_OPENER";
 // The window has this one hotkey.
 const int kKeyId = 1;
 const UINT kOpenLater = WM_APP + 1;
+const UINT kHistoryChanged = WM_APP + 2;
 
 }  // namespace
 
-CHistoryOpener::CHistoryOpener(std::function<void()> open)
+CHistoryOpener::CHistoryOpener(std::function<void()> open, std::function<void()> changed)
     : m_open(std::move(open)),
+      m_changed(std::move(changed)),
       m_class(GetModuleInstance(),
               {kWindowClass, 0, IDC_ARROW, -1, ZABWindowProc<CHistoryOpener, &CHistoryOpener::Handle>}) {
     m_window.reset(m_class.CreateChild(HWND_MESSAGE, nullptr, 0, {0, 0}, 0, this));
@@ -35,7 +37,17 @@ void CHistoryOpener::OpenLater() {
     if (m_window) ::PostMessageW(m_window.get(), kOpenLater, 0, 0);
 }
 
+void CHistoryOpener::PostChanged() {
+    if (!m_window || m_changePosted.exchange(true)) return;
+    if (!::PostMessageW(m_window.get(), kHistoryChanged, 0, 0)) m_changePosted = false;
+}
+
 LRESULT CHistoryOpener::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kHistoryChanged) {
+        m_changePosted = false;
+        if (m_changed) m_changed();
+        return 0;
+    }
     const bool pressed = message == WM_HOTKEY && static_cast<int>(wParam) == kKeyId && m_key;
     if ((pressed || message == kOpenLater) && m_open) {
         m_open();

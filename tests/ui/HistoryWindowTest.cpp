@@ -151,8 +151,14 @@ TEST_F(HistoryWindow, DeleteAndLockActOnTheChosenEntry) {
         EXPECT_EQ(L"amma", CDialogPlayer::Text(field));
         CDialogPlayer::Type(field, L"one");
         EXPECT_EQ((std::vector<std::wstring>{L"alpha one"}), Rows(list));
-        CDialogPlayer::Click(CDialogPlayer::Control(dialog, L"Button", std::wstring(L"Lock")));
+        CDialogPlayer::Click(CDialogPlayer::Control(dialog, L"Button", std::wstring(L"Lock (Ctrl+L)")));
         EXPECT_EQ((std::vector<std::wstring>{L"Locked"}), Rows(list, 2));
+        // Ctrl+L toggles it too, and types nothing.
+        CDialogPlayer::PressKeys(field, {VK_CONTROL, 'L'});
+        EXPECT_EQ((std::vector<std::wstring>{L""}), Rows(list, 2));
+        CDialogPlayer::PressKeys(field, {VK_CONTROL, 'L'});
+        EXPECT_EQ((std::vector<std::wstring>{L"Locked"}), Rows(list, 2));
+        EXPECT_EQ(L"one", CDialogPlayer::Text(field));
         CDialogPlayer::Close(dialog);
     }));
     EXPECT_EQ(3, bar.Count());
@@ -170,7 +176,7 @@ TEST_F(HistoryWindow, TheGermanWindow) {
     ASSERT_EQ(S_OK, bar.Root()->SetLanguage(1031, nullptr));
     ASSERT_TRUE(Play(
         [&](HWND dialog) {
-            EXPECT_NE(nullptr, CDialogPlayer::Control(dialog, L"Button", std::wstring(L"Sperren")));
+            EXPECT_NE(nullptr, CDialogPlayer::Control(dialog, L"Button", std::wstring(L"Sperren (Strg+L)")));
             EXPECT_NE(nullptr, CDialogPlayer::Control(dialog, L"Button", std::wstring(L"Schlie\u00dfen")));
             EXPECT_NE(nullptr, CDialogPlayer::Control(dialog, L"Static", std::wstring(L"Suchen:")));
             HWND header = ListView_GetHeader(List(dialog));
@@ -230,4 +236,29 @@ TEST_F(HistoryWindow, MoreStandsForTheEntriesTheMenuLeavesOut) {
     menu = bar.Menu();
     ASSERT_EQ(4u, menu.size());
     EXPECT_NE(nullptr, CMenuTestBar::EntryOf(menu.back().Get()));
+}
+
+// A copy made while the window is open appears at its top; the query and
+// the chosen entry stay.
+TEST_F(HistoryWindow, TheWindowFollowsTheHistoryWhileOpen) {
+    std::vector<std::wstring> before, after;
+    std::wstring chosen, query;
+    ASSERT_TRUE(Play([&](HWND dialog) {
+        HWND field = Field(dialog), list = List(dialog);
+        CDialogPlayer::Type(field, L"alpha");
+        CDialogPlayer::PressKeys(field, {VK_DOWN});
+        before = Rows(list);
+        EXPECT_TRUE(RunOtherApp({L"text:alpha arrived while open"}));
+        EXPECT_TRUE(WaitUntil([&] { return Rows(list).size() == 3; }));
+        after = Rows(list);
+        WCHAR text[64] = L"";
+        ListView_GetItemText(list, Selected(list), 0, text, 64);
+        chosen = text;
+        query = CDialogPlayer::Text(field);
+        CDialogPlayer::PressKeys(field, {VK_ESCAPE});
+    }));
+    EXPECT_EQ((std::vector<std::wstring>{L"alpha four", L"alpha one"}), before);
+    EXPECT_EQ((std::vector<std::wstring>{L"alpha arrived while open", L"alpha four", L"alpha one"}), after);
+    EXPECT_EQ(L"alpha one", chosen);
+    EXPECT_EQ(L"alpha", query);
 }
