@@ -527,7 +527,8 @@ TEST_F(RootInHost, AnEntryDraggedOutOfTheMenu) {
     for (int step = 1; step <= 10; ++step)
         MouseAt({entry.x + (700 - entry.x) * step / 10, entry.y + (560 - entry.y) * step / 10});
     press.ReleaseAt({700, 560});
-    ASSERT_TRUE(WaitUntil([&] { return target.Dropped(); }, 20000));
+    ASSERT_TRUE(WaitUntil([&] { return target.Dropped(); }, 20000))
+        << "no drop; the bar " << (host.Ended() ? "ended" : "runs") << ", capture " << CaptureClass(barThread);
     EXPECT_EQ(dragged, target.Text());
 
     // The bar's OLE lets go of this window's proxy only while this thread
