@@ -277,8 +277,10 @@ void CHistoryList::CaptureLater(ItemRef item, std::function<void()> changed) {
         }
         if (result != AddResult::AlreadyCurrent && changed) changed();
         if (result != AddResult::AlreadyCurrent) m_persistDue = true;
+        // Here rather than as a job of its own: a job behind this one would
+        // put the catalogue's write after the watcher's next copy.
+        if (result == AddResult::Added) TrimCacheNow();
         PersistIfDue();
-        if (result == AddResult::Added) TrimCacheLater();
     }, bytes);
 }
 

@@ -349,11 +349,10 @@ TEST_F(HistoryCatalogueTest, EntriesDroppedFromTheCacheStillGiveTheirBytes) {
     }
     ItemRef held = store.GetItem(1);
     store.SetFormatCacheBudget(1);
+    // The capture trims while it still holds its own entry.
     Copy("text Trims the cache");
-    // The capture is done after the first; the trim it asked for after the second.
     store.Flush();
-    store.Flush();
-    for (int i : {0, 2, 3}) EXPECT_TRUE(store.GetItem(i)->IsSummaryOnly()) << i;
+    for (int i : {0, 2}) EXPECT_TRUE(store.GetItem(i)->IsSummaryOnly()) << i;
     EXPECT_FALSE(held->IsSummaryOnly());
 
     store.PostRestore(store.GetItem(0)->GetId());
