@@ -688,9 +688,11 @@ const WCHAR* Label(const CZABEngine* engine, const WCHAR* id, const WCHAR* fallb
     return engine ? engine->GetString(id, nullptr, fallback) : fallback;
 }
 
-// The capture time as the user reads it: local date and time in the user's
-// locale, recomputed on every call so that a changed time zone shows.
-std::wstring LocalTimeText(const SYSTEMTIME& utc) {
+
+}  // namespace
+
+// Recomputed on every call, so that a changed time zone shows.
+std::wstring CClipboardItem::TimeText(const SYSTEMTIME& utc) {
     SYSTEMTIME local = utc;
     if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) local = utc;
     WCHAR date[255] = L"";
@@ -699,8 +701,6 @@ std::wstring LocalTimeText(const SYSTEMTIME& utc) {
     GetTimeFormatW(LOCALE_USER_DEFAULT, LOCALE_USE_CP_ACP, &local, nullptr, time, 255);
     return std::wstring(date) + L" " + time;
 }
-
-}  // namespace
 
 void CClipboardItem::GetDescription(std::wstring& text, const CZABEngine* engine) const {
     EnsureFormats();
@@ -718,7 +718,7 @@ void CClipboardItem::GetDescription(std::wstring& text, const CZABEngine* engine
     text += L"</b><br>";
     text += Label(engine, L"IDS_TIP_TIME", L"Time");
     text += L":\t<b>";
-    text += LocalTimeText(GetTime());
+    text += TimeText(GetTime());
     text += L"</b>";
     // One format speaks for the content, even when the item holds several.
     if (CClipboardFormat* main = GetMainFormat()) main->AppendDescription(text);

@@ -199,6 +199,9 @@ public:
     // Only the store calls this, while the item is not yet shared.
     void SetId(int id) { m_id = id; }
     SYSTEMTIME GetTime() const;
+    // A capture time as the user reads it: local date and time in the
+    // user's locale.
+    static std::wstring TimeText(const SYSTEMTIME& utc);
     // Only the store calls this, for an entry it recovers without a record.
     void SetTime(const SYSTEMTIME& time);
     // The time as FILETIME ticks, for comparisons.

@@ -49,32 +49,27 @@ private:
 
 // The shell's compaction is documented for sources of up to MAX_PATH
 // characters: a longer name keeps its end, where the file name is.
-const SIZE_T kLongestSource = MAX_PATH - 1;
+const size_t kLongestSource = MAX_PATH - 1;
 
 std::wstring WideName(const BYTE* data, SIZE_T start, SIZE_T units) {
-    if (units > kLongestSource) {
-        start += (units - kLongestSource) * sizeof(WCHAR);
-        units = kLongestSource;
-    }
     std::wstring name(units, L'\0');
     std::memcpy(&name[0], data + start, units * sizeof(WCHAR));  // names may be unaligned
     return name;
 }
 
 std::wstring AnsiName(const BYTE* data, SIZE_T start, SIZE_T length) {
-    if (length > kLongestSource) {
-        start += length - kLongestSource;
-        length = kLongestSource;
-    }
     const char* text = reinterpret_cast<const char*>(data + start);
-    WCHAR name[MAX_PATH];
-    int units = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), name, MAX_PATH);
-    return std::wstring(name, units > 0 ? units : 0);
+    const int size = static_cast<int>(length);
+    const int units = MultiByteToWideChar(CP_ACP, 0, text, size, nullptr, 0);
+    std::wstring name(units > 0 ? units : 0, L'\0');
+    if (units > 0) MultiByteToWideChar(CP_ACP, 0, text, size, &name[0], units);
+    return name;
 }
 
 std::wstring ShortenName(const std::wstring& name) {
+    const std::wstring source = name.size() > kLongestSource ? name.substr(name.size() - kLongestSource) : name;
     WCHAR shortName[kShortName] = L"";
-    PathCompactPathExW(shortName, name.c_str(), kShortName, 0);
+    PathCompactPathExW(shortName, source.c_str(), kShortName, 0);
     shortName[kShortName - 1] = L'\0';
     return shortName;
 }
@@ -91,18 +86,26 @@ void CHDropFormat::GetStreamName(WCHAR* buffer) const {
 
 UINT CHDropFormat::GetFormatId() const { return CF_HDROP; }
 
+std::vector<std::wstring> CHDropFormat::ReadNames(const BYTE* data, SIZE_T size, size_t most) {
+    std::vector<std::wstring> names;
+    DROPFILES head;
+    if (!data || size < sizeof(head)) return names;
+    std::memcpy(&head, data, sizeof(head));
+    // Names inside the header are no names.
+    if (head.pFiles < sizeof(head)) return names;
+    const bool wide = head.fWide != 0;
+    NameReader reader(data, size, head.pFiles, wide);
+    SIZE_T start = 0, units = 0;
+    while (names.size() < most && reader.Next(start, units))
+        names.push_back(wide ? WideName(data, start, units) : AnsiName(data, start, units));
+    return names;
+}
+
 UINT CHDropFormat::BuildPreviewText(const BYTE* data, SIZE_T size) {
     std::wstring preview;
-    DROPFILES head;
-    if (size >= sizeof(head)) {
-        std::memcpy(&head, data, sizeof(head));
-        const bool wide = head.fWide != 0;
-        NameReader names(data, size, head.pFiles, wide);
-        SIZE_T start = 0, units = 0;
-        for (int i = 0; i < kPreviewNames && names.Next(start, units); ++i) {
-            if (i) preview += L'\n';
-            preview += ShortenName(wide ? WideName(data, start, units) : AnsiName(data, start, units));
-        }
+    for (const std::wstring& name : ReadNames(data, size, kPreviewNames)) {
+        if (!preview.empty()) preview += L'\n';
+        preview += ShortenName(name);
     }
     SetPreview(preview.c_str(), preview.size());
     return static_cast<UINT>(size);

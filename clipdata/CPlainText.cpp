@@ -1,4 +1,5 @@
 #include "clipdata/CPlainText.h"
+#include "clipdata/CHDropFormat.h"
 
 #include <shlobj.h>
 
@@ -383,32 +384,10 @@ std::wstring CPlainText::FromRtf(const char* data, size_t size) {
 }
 
 std::wstring CPlainText::FromFileList(const BYTE* data, size_t size) {
-    DROPFILES head;
-    if (!data || size < sizeof(head)) return std::wstring();
-    std::memcpy(&head, data, sizeof(head));
-    if (head.pFiles < sizeof(head) || head.pFiles >= size) return std::wstring();
     std::wstring out;
-    size_t at = head.pFiles;
-    if (head.fWide) {
-        const WCHAR* names = reinterpret_cast<const WCHAR*>(data + at);
-        const size_t units = (size - at) / sizeof(WCHAR);
-        size_t i = 0;
-        while (i < units && names[i]) {
-            const size_t length = wcsnlen(names + i, units - i);
-            if (!out.empty()) out += L'\n';
-            out.append(names + i, length);
-            i += length + 1;
-        }
-    } else {
-        const char* names = reinterpret_cast<const char*>(data + at);
-        const size_t bytes = size - at;
-        size_t i = 0;
-        while (i < bytes && names[i]) {
-            const size_t length = TextLength(names + i, bytes - i);
-            if (!out.empty()) out += L'\n';
-            out += Widen(names + i, length, CP_ACP, 0);
-            i += length + 1;
-        }
+    for (const std::wstring& name : CHDropFormat::ReadNames(data, size)) {
+        if (!out.empty()) out += L'\n';
+        out += name;
     }
     return out;
 }

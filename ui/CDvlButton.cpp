@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 #include "base/Module.h"
 #include "base/Unique.h"
+#include "clipdata/CClipboardFormat.h"
 #include "image/CxImage.h"
 
 CDvlButton::CDvlButton()
@@ -399,4 +400,12 @@ HICON CDvlButton::ExtractIconAtSize(const WCHAR* path, int index, int pixels) {
     if (!icon) icon = LoadIconFile(file, pixels);
     if (!icon) icon = ExtractLargeOrSmall(file, index, pixels);
     return icon;
+}
+
+int CDvlButton::BarIconSize() const {
+    return m_container ? static_cast<int>(m_container->GetIconSize()) : 16;
+}
+
+COLORREF CDvlButton::BarTextStyle() const {
+    return m_container ? m_container->GetTextStyle() : NO_GLOW;
 }

@@ -126,6 +126,10 @@ public:
 
 protected:
     CDvlButton();
+    // The bar's icon size and its text style for entries; without a bar,
+    // what a wrapper without a site answers.
+    int BarIconSize() const;
+    COLORREF BarTextStyle() const;
     CDvlButton(const CDvlButton&) = delete;
     CDvlButton& operator=(const CDvlButton&) = delete;
 

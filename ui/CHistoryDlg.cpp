@@ -20,15 +20,6 @@ enum Column { PreviewColumn, TimeColumn, StateColumn };
 // The character Ctrl+L types.
 const WPARAM kCtrlL = 0x0C;
 
-// The capture time in the user's local time and short date format.
-std::wstring CaptureTimeText(const SYSTEMTIME& utc) {
-    SYSTEMTIME local = utc;
-    if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) local = utc;
-    WCHAR date[100] = L"", time[100] = L"";
-    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, date, 100);
-    GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &local, nullptr, time, 100);
-    return std::wstring(date) + L" " + time;
-}
 
 bool IsListKey(WPARAM key) {
     return key == VK_UP || key == VK_DOWN || key == VK_PRIOR || key == VK_NEXT || key == VK_HOME || key == VK_END;
@@ -100,7 +91,7 @@ void CHistoryDlg::LoadEntries() {
         const CClipBoardButton::SearchText& text = m_root->SearchTextOf(*item);
         m_filter.AddFolded(static_cast<int>(m_rows.size()), text.folded);
         Row row{std::move(item), text.preview, std::wstring()};
-        row.time = CaptureTimeText(row.item->GetTime());
+        row.time = CClipboardItem::TimeText(row.item->GetTime());
         m_rows.push_back(std::move(row));
     }
 }

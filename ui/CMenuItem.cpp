@@ -100,16 +100,6 @@ BOOL CMenuItem::OnMessage46(DWORD* value) {
 
 // ---- sizing and drawing ---------------------------------------------------------
 
-int CMenuItem::IconSize() {
-    CDvlContainer* container = GetContainer();
-    return container ? static_cast<int>(container->GetIconSize()) : 16;
-}
-
-COLORREF CMenuItem::TextStyle() {
-    CDvlContainer* container = GetContainer();
-    return container ? container->GetTextStyle() : NO_GLOW;
-}
-
 int CMenuItem::MeasureItem(SIZE* size, UINT which) {
     MX_ASSERT_ON_THREAD(m_uiThread);
     CDvlContainer* container = GetContainer();
@@ -118,12 +108,12 @@ int CMenuItem::MeasureItem(SIZE* size, UINT which) {
         mx::unique_window_dc screen(nullptr);
         if (screen) {
             mx::unique_select_object font(screen.get(), container ? container->GetMenuFont() : nullptr);
-            m_item->MeasurePreview(screen.get(), &preview, TextStyle());
+            m_item->MeasurePreview(screen.get(), &preview, BarTextStyle());
         }
     }
     const int height = preview.cy + kPreviewGap;
     if (size) {
-        size->cx = std::max<LONG>(size->cx, IconSize() + preview.cx + kPreviewGap);
+        size->cx = std::max<LONG>(size->cx, BarIconSize() + preview.cx + kPreviewGap);
         size->cy = std::max<LONG>(size->cy, height);
     }
     return height;
@@ -145,7 +135,7 @@ DWORD CMenuItem::DrawButtonIcon(HDC dc, const RECT* rect, DWORD flags) {
     MX_ASSERT_ON_THREAD(m_uiThread);
     if (!dc || !rect) return 0;
     CDvlContainer* container = GetContainer();
-    const int size = IconSize();
+    const int size = BarIconSize();
     POINT offset = {0, 0};
     RECT margins = {0, 0, 0, 0};
     COLORREF textColour = 0;
@@ -164,7 +154,7 @@ DWORD CMenuItem::DrawButtonIcon(HDC dc, const RECT* rect, DWORD flags) {
 
     RECT preview = {x + size + kPreviewGap, y, rect->right, rect->bottom - margins.bottom - kRuleGap};
     COLORREF oldColour = ::SetTextColor(dc, textColour);
-    m_item->DrawPreview(dc, &preview, TextStyle());
+    m_item->DrawPreview(dc, &preview, BarTextStyle());
     ::SetTextColor(dc, oldColour);
     const int ruleY = rect->bottom - margins.bottom;
     DrawLine(dc, 1, textColour, preview.left, ruleY, rect->right, ruleY);

@@ -67,10 +67,6 @@ public:
     static UINT DragRecordFormat();
 
 private:
-    // The bar's metrics through this entry's own wrapper, with the answers
-    // of a wrapper without a site when there is none.
-    int IconSize();
-    COLORREF TextStyle();
     void DrawOverlay(HDC dc, int id, int x, int y, int size, bool rightCorner);
     // The save dialog, then the file written through the item.
     void SaveToFile();

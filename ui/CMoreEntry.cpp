@@ -39,21 +39,11 @@ void CMoreEntry::GetChildId(WCHAR* buffer) {
     if (buffer) ::lstrcpyW(buffer, kChildId);
 }
 
-int CMoreEntry::IconSize() {
-    CDvlContainer* container = GetContainer();
-    return container ? static_cast<int>(container->GetIconSize()) : 16;
-}
-
-COLORREF CMoreEntry::TextStyle() {
-    CDvlContainer* container = GetContainer();
-    return container ? container->GetTextStyle() : NO_GLOW;
-}
-
 int CMoreEntry::MeasureItem(SIZE* size, UINT which) {
     MX_ASSERT_ON_THREAD(m_uiThread);
     CDvlContainer* container = GetContainer();
     RECT box = {0, 0, 0, 0};
-    const COLORREF glow = TextStyle();
+    const COLORREF glow = BarTextStyle();
     {
         mx::unique_window_dc screen(nullptr);
         if (screen) {
@@ -62,9 +52,9 @@ int CMoreEntry::MeasureItem(SIZE* size, UINT which) {
                          glow, glow != NO_GLOW ? kGlowSize : 0);
         }
     }
-    const int height = std::max<int>(box.bottom - box.top, IconSize()) + kGap;
+    const int height = std::max<int>(box.bottom - box.top, BarIconSize()) + kGap;
     if (size) {
-        size->cx = std::max<LONG>(size->cx, IconSize() + (box.right - box.left) + kGap);
+        size->cx = std::max<LONG>(size->cx, BarIconSize() + (box.right - box.left) + kGap);
         size->cy = std::max<LONG>(size->cy, height);
     }
     return height;
@@ -91,8 +81,8 @@ DWORD CMoreEntry::DrawButtonIcon(HDC dc, const RECT* rect, DWORD flags) {
         textColour = container->GetEntryTextColor();
     }
     const int x = rect->left + std::min<LONG>(offset.x, margins.left);
-    RECT box = {x + IconSize() + kGap, rect->top, rect->right, rect->bottom - margins.bottom};
-    const COLORREF glow = TextStyle();
+    RECT box = {x + BarIconSize() + kGap, rect->top, rect->right, rect->bottom - margins.bottom};
+    const COLORREF glow = BarTextStyle();
     DrawGlowText(dc, GetCaption(), -1, &box, kTextFlags, nullptr, textColour, glow != NO_GLOW, glow,
                  glow != NO_GLOW ? kGlowSize : 0);
     return 0;

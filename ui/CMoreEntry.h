@@ -29,9 +29,6 @@ public:
     static const WCHAR kChildId[];
 
 private:
-    int IconSize();
-    COLORREF TextStyle();
-
     CClipBoardButton* m_root;
     mx::thread_affinity m_uiThread;
 };

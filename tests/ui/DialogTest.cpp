@@ -46,6 +46,14 @@ protected:
         ASSERT_EQ(S_OK, plugin->LoadSettings(StreamOf(settings).Get()));
         host.ClearHotKeys();
     }
+    // The button's saved records read into `saved`; the stream they went to.
+    ComPtr<IStream> SaveIntoSettings(CPluginStream& saved) {
+        ComPtr<IStream> stream;
+        EXPECT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &stream));
+        EXPECT_EQ(S_OK, plugin->SaveSettings(stream.Get()));
+        EXPECT_TRUE(ReadRecords(stream.Get(), saved));
+        return stream;
+    }
     static HotKeys Off() { return {{0, 1}, {0, 2}}; }
     static HotKeys OffAndBack(WORD open, WORD swap) { return {{0, 1}, {0, 2}, {open, 1}, {swap, 2}}; }
 
@@ -282,11 +290,8 @@ TEST_F(Dialogs, MenuEntriesRoundTrip) {
     ASSERT_TRUE(again.Played());
     EXPECT_EQ(L"0", shown);
     EXPECT_EQ(12, button->GetMenuEntries());
-    ComPtr<IStream> stream;
-    ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &stream));
-    ASSERT_EQ(S_OK, plugin->SaveSettings(stream.Get()));
     CPluginStream saved;
-    ASSERT_TRUE(ReadRecords(stream.Get(), saved));
+    SaveIntoSettings(saved);
     ASSERT_TRUE(saved.EnterGroup(L"Settings"));
     EXPECT_EQ(12, saved.ReadInt(L"MenuEntries", 7));
     saved.LeaveGroup();
@@ -417,11 +422,8 @@ TEST_F(Dialogs, TheSearchHotKeyIsSetInThePropertiesAndOpensTheHistoryWindow) {
     EXPECT_EQ(1, windowsAfterSecondPress);
 
     // Kept through saving and loading.
-    ComPtr<IStream> stream;
-    ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &stream));
-    ASSERT_EQ(S_OK, plugin->SaveSettings(stream.Get()));
     CPluginStream saved;
-    ASSERT_TRUE(ReadRecords(stream.Get(), saved));
+    ComPtr<IStream> stream = SaveIntoSettings(saved);
     ASSERT_TRUE(saved.EnterGroup(L"Settings"));
     EXPECT_EQ(kSearchKey, saved.ReadWord(L"HotKeySearch", 0));
     LoadHotKeys();
