@@ -13,6 +13,7 @@
 #include <windows.h>
 #include <unknwn.h>
 #include <atomic>
+#include <cstring>
 #include <initializer_list>
 
 namespace mx {
@@ -23,11 +24,16 @@ struct interface_row {
     IUnknown* object;
 };
 
+// Compared as bytes: an id a caller passes may sit at any address (Wine's
+// proxies and stubs hand over ids from inside their format strings), and a
+// GUID reference at an odd address must not be read as an aligned one.
+inline bool same_iid(REFIID a, REFIID b) { return std::memcmp(&a, &b, sizeof(IID)) == 0; }
+
 inline HRESULT query_interface(REFIID riid, void** out, std::initializer_list<interface_row> rows) {
     if (!out) return E_POINTER;
     *out = nullptr;
     for (const interface_row& row : rows) {
-        if (riid == row.iid || (riid == IID_IUnknown && &row == rows.begin())) {
+        if (same_iid(riid, row.iid) || (same_iid(riid, IID_IUnknown) && &row == rows.begin())) {
             row.object->AddRef();
             *out = row.object;
             return S_OK;

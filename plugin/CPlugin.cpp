@@ -1,6 +1,7 @@
 #include "plugin/CPlugin.h"
 #include <new>
 #include <utility>
+#include "base/ComObject.h"
 #include "base/ExceptionBarrier.h"
 #include "base/Module.h"
 #include "ui/CClipBoardButton.h"
@@ -48,7 +49,7 @@ HRESULT CPlugin::QueryInterface(REFIID riid, void** ppv) {
     return mx::com_barrier([&]() -> HRESULT {
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
-        if (riid == IID_IUnknown || riid == IID_IDvlButton) {
+        if (mx::same_iid(riid, IID_IUnknown) || mx::same_iid(riid, IID_IDvlButton)) {
             *ppv = static_cast<IDvlButton*>(this);
             AddRef();
             return S_OK;
