@@ -21,10 +21,13 @@ protected:
         store.SetWatching(true);
         ASSERT_TRUE(WaitForWatcher(store));
     }
-    // Copies with the other program and waits until the watcher has handled it.
+    // Copies with the other program and waits until the watcher has handled it
+    // and the writer has finished behind it: a trimmed entry's file goes only
+    // after the catalogue that no longer lists it is written.
     void Copy(const std::string& command) {
         ASSERT_TRUE(source.Copy(command)) << command;
         ASSERT_TRUE(WaitForSequence(store, source.LastSequence())) << command;
+        store.Flush();
     }
 
     CTempFolder folder;
