@@ -56,6 +56,11 @@ protected:
         }
         return rows;
     }
+    // The window lists again behind each change of the history: its rows are
+    // waited for, not read at once.
+    static bool RowsAre(HWND list, const std::vector<std::wstring>& rows, int column = 0) {
+        return WaitUntil([&] { return Rows(list, column) == rows; });
+    }
     static int Selected(HWND list) { return ListView_GetNextItem(list, -1, LVNI_SELECTED); }
     static HWND Focus(HWND dialog) {
         GUITHREADINFO info = {sizeof(info)};
@@ -137,27 +142,27 @@ TEST_F(HistoryWindow, DeleteAndLockActOnTheChosenEntry) {
             answerer.Finish();
             EXPECT_TRUE(answerer.Answered());
         }
-        EXPECT_EQ(1u, Rows(list).size());
+        EXPECT_TRUE(WaitUntil([&] { return Rows(list).size() == 1u; }));
         {
             CMessageBoxAnswerer answerer(L"Mirabex", IDYES);
             CDialogPlayer::PressKeys(field, {VK_DELETE});
             answerer.Finish();
             EXPECT_TRUE(answerer.Answered());
         }
-        EXPECT_TRUE(Rows(list).empty());
+        EXPECT_TRUE(RowsAre(list, {}));
         // Delete before the query's end edits it.
         SendMessageW(field, EM_SETSEL, 0, 0);
         SendMessageW(field, WM_KEYDOWN, VK_DELETE, 1);
         EXPECT_EQ(L"amma", CDialogPlayer::Text(field));
         CDialogPlayer::Type(field, L"one");
-        EXPECT_EQ((std::vector<std::wstring>{L"alpha one"}), Rows(list));
+        EXPECT_TRUE(RowsAre(list, {L"alpha one"}));
         CDialogPlayer::Click(CDialogPlayer::Control(dialog, L"Button", std::wstring(L"Lock (Ctrl+L)")));
-        EXPECT_EQ((std::vector<std::wstring>{L"Locked"}), Rows(list, 2));
+        EXPECT_TRUE(RowsAre(list, {L"Locked"}, 2));
         // Ctrl+L toggles it too, and types nothing.
         CDialogPlayer::PressKeys(field, {VK_CONTROL, 'L'});
-        EXPECT_EQ((std::vector<std::wstring>{L""}), Rows(list, 2));
+        EXPECT_TRUE(RowsAre(list, {L""}, 2));
         CDialogPlayer::PressKeys(field, {VK_CONTROL, 'L'});
-        EXPECT_EQ((std::vector<std::wstring>{L"Locked"}), Rows(list, 2));
+        EXPECT_TRUE(RowsAre(list, {L"Locked"}, 2));
         EXPECT_EQ(L"one", CDialogPlayer::Text(field));
         CDialogPlayer::Close(dialog);
     }));
