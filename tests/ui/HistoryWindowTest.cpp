@@ -39,7 +39,12 @@ protected:
     // Opens the window from the context menu; the moves are made on it
     // meanwhile. False when no window came.
     bool Play(const CDialogPlayer::Moves& moves, const wchar_t* caption = kCaption) {
-        CDialogPlayer player(caption, moves);
+        // Keys go in once the window is active: its activation, if it came
+        // later, would select the query typed so far, as a dialog does.
+        CDialogPlayer player(caption, [&moves](HWND dialog) {
+            WaitUntil([&] { return Active(dialog) == dialog && Focus(dialog) == Field(dialog); });
+            moves(dialog);
+        });
         EXPECT_EQ(S_OK, bar.Root()->MenuCommand(CClipBoardButton::SearchCommand, 0, 0));
         player.Finish();
         return player.Played();
@@ -62,6 +67,11 @@ protected:
         return WaitUntil([&] { return Rows(list, column) == rows; });
     }
     static int Selected(HWND list) { return ListView_GetNextItem(list, -1, LVNI_SELECTED); }
+    static HWND Active(HWND dialog) {
+        GUITHREADINFO info = {sizeof(info)};
+        GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+        return info.hwndActive;
+    }
     static HWND Focus(HWND dialog) {
         GUITHREADINFO info = {sizeof(info)};
         GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
