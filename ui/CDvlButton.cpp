@@ -1,4 +1,5 @@
 #include "ui/CDvlButton.h"
+#include <algorithm>
 #include <new>
 #include <shellapi.h>
 #include <shlwapi.h>
@@ -408,4 +409,17 @@ int CDvlButton::BarIconSize() const {
 
 COLORREF CDvlButton::BarTextStyle() const {
     return m_container ? m_container->GetTextStyle() : NO_GLOW;
+}
+
+CDvlButton::EntryPlace CDvlButton::BarEntryPlace(const RECT* rect, DWORD flags) const {
+    POINT offset = {0, 0};
+    EntryPlace place = {0, 0, {0, 0, 0, 0}, 0};
+    if (m_container) {
+        m_container->GetIconOffset(&offset, rect, flags);
+        m_container->GetItemMargins(&place.margins);
+        place.textColour = m_container->GetEntryTextColor();
+    }
+    place.x = rect->left + std::min<LONG>(offset.x, place.margins.left);
+    place.y = rect->top + std::min<LONG>(offset.y, place.margins.top);
+    return place;
 }

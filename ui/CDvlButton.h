@@ -130,6 +130,15 @@ protected:
     // what a wrapper without a site answers.
     int BarIconSize() const;
     COLORREF BarTextStyle() const;
+    // Where the bar puts an entry's icon inside rect, its margins and the
+    // colour of entries' text (zeros without a bar).
+    struct EntryPlace {
+        int x;
+        int y;
+        RECT margins;
+        COLORREF textColour;
+    };
+    EntryPlace BarEntryPlace(const RECT* rect, DWORD flags) const;
     CDvlButton(const CDvlButton&) = delete;
     CDvlButton& operator=(const CDvlButton&) = delete;
 

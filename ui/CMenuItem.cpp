@@ -134,18 +134,11 @@ void CMenuItem::DrawOverlay(HDC dc, int id, int x, int y, int size, bool rightCo
 DWORD CMenuItem::DrawButtonIcon(HDC dc, const RECT* rect, DWORD flags) {
     MX_ASSERT_ON_THREAD(m_uiThread);
     if (!dc || !rect) return 0;
-    CDvlContainer* container = GetContainer();
     const int size = BarIconSize();
-    POINT offset = {0, 0};
-    RECT margins = {0, 0, 0, 0};
-    COLORREF textColour = 0;
-    if (container) {
-        container->GetIconOffset(&offset, rect, flags);
-        container->GetItemMargins(&margins);
-        textColour = container->GetEntryTextColor();
-    }
-    const int x = rect->left + std::min<LONG>(offset.x, margins.left);
-    const int y = rect->top + std::min<LONG>(offset.y, margins.top);
+    const EntryPlace place = BarEntryPlace(rect, flags);
+    const int x = place.x, y = place.y;
+    const RECT& margins = place.margins;
+    const COLORREF textColour = place.textColour;
 
     if (HICON icon = m_root->GetKindIcon(static_cast<int>(m_item->GetIconKind()), size))
         ::DrawIconEx(dc, x, y, icon, size, size, 0, nullptr, DI_NORMAL);

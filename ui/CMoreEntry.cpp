@@ -71,19 +71,11 @@ void CMoreEntry::GetInfoText(WCHAR* buffer) {
 DWORD CMoreEntry::DrawButtonIcon(HDC dc, const RECT* rect, DWORD flags) {
     MX_ASSERT_ON_THREAD(m_uiThread);
     if (!dc || !rect) return 0;
-    CDvlContainer* container = GetContainer();
-    POINT offset = {0, 0};
-    RECT margins = {0, 0, 0, 0};
-    COLORREF textColour = 0;
-    if (container) {
-        container->GetIconOffset(&offset, rect, flags);
-        container->GetItemMargins(&margins);
-        textColour = container->GetEntryTextColor();
-    }
-    const int x = rect->left + std::min<LONG>(offset.x, margins.left);
-    RECT box = {x + BarIconSize() + kGap, rect->top, rect->right, rect->bottom - margins.bottom};
+    const EntryPlace place = BarEntryPlace(rect, flags);
+    RECT box = {place.x + BarIconSize() + kGap, rect->top, rect->right,
+                rect->bottom - place.margins.bottom};
     const COLORREF glow = BarTextStyle();
-    DrawGlowText(dc, GetCaption(), -1, &box, kTextFlags, nullptr, textColour, glow != NO_GLOW, glow,
+    DrawGlowText(dc, GetCaption(), -1, &box, kTextFlags, nullptr, place.textColour, glow != NO_GLOW, glow,
                  glow != NO_GLOW ? kGlowSize : 0);
     return 0;
 }
