@@ -16,9 +16,11 @@
 #include <vector>
 
 #include "base/CountedRef.h"
-#include "clipdata/IFormatEtcList.h"
-#include "clipdata/SaveFormatEntry.h"
 #include "base/Unique.h"
+#include "clipdata/FormatSummary.h"
+#include "clipdata/IFormatEtcList.h"
+#include "clipdata/RestoreBlock.h"
+#include "clipdata/SaveFormatEntry.h"
 
 class CClipboardFormat;
 class CClipboardItem;
@@ -26,14 +28,6 @@ class CObClipboard;
 class CPluginStream;
 class CSnapshotWriter;
 class CZABEngine;
-
-// What the history keeps of one stored format without opening the snapshot
-// file: the stream's name (a shared copy, CSharedNames) and the digest of the
-// data.
-struct FormatSummary {
-    const WCHAR* streamName;
-    BYTE digest[16];
-};
 
 // Everything the history and its catalogue keep of an item, the snapshot
 // file's data aside.
@@ -113,11 +107,7 @@ public:
     // The same read from the snapshot file; empty when the file is gone.
     std::wstring ReadSearchText(size_t limit) const;
 
-    // A stored format read back as a clipboard block.
-    struct RestoreBlock {
-        UINT format;
-        mx::unique_hglobal block;
-    };
+    using RestoreBlock = ::RestoreBlock;
     // Reads every stored format, so that the clipboard need not be open
     // meanwhile; empty when the file is gone.
     std::vector<RestoreBlock> ReadRestoreBlocks() const;

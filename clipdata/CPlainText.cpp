@@ -1,5 +1,4 @@
 #include "clipdata/CPlainText.h"
-#include "clipdata/CHDropFormat.h"
 
 #include <shlobj.h>
 
@@ -7,6 +6,7 @@
 #include <cwctype>
 #include <memory>
 
+#include "clipdata/CHDropFormat.h"
 #include "clipdata/FormatTable.h"
 
 namespace {
@@ -307,7 +307,7 @@ const TextSource kTextSources[] = {{FormatKind::Unicode, UnicodeText}, {FormatKi
 // The blocks locked for as long as this lives, seen as bytes.
 class LockedBlocks {
 public:
-    explicit LockedBlocks(const std::vector<CClipboardItem::RestoreBlock>& blocks) {
+    explicit LockedBlocks(const std::vector<RestoreBlock>& blocks) {
         m_locks.reserve(blocks.size());
         for (const auto& block : blocks) {
             if (!block.block) continue;
@@ -392,7 +392,7 @@ std::wstring CPlainText::FromFileList(const BYTE* data, size_t size) {
     return out;
 }
 
-bool CPlainText::FromBlocks(const std::vector<CClipboardItem::RestoreBlock>& blocks, std::wstring* text) {
+bool CPlainText::FromBlocks(const std::vector<RestoreBlock>& blocks, std::wstring* text) {
     LockedBlocks locked(blocks);
     return TextOf(locked.Views(), text);
 }
@@ -405,7 +405,7 @@ bool CPlainText::HasText(const std::vector<FormatSummary>& formats) {
     return false;
 }
 
-std::wstring CPlainText::SearchText(const std::vector<CClipboardItem::RestoreBlock>& blocks) {
+std::wstring CPlainText::SearchText(const std::vector<RestoreBlock>& blocks) {
     LockedBlocks locked(blocks);
     return SearchText(locked.Views());
 }

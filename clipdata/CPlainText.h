@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "clipdata/CClipboardItem.h"
+#include "clipdata/FormatSummary.h"
+#include "clipdata/RestoreBlock.h"
 
 class CPlainText {
 public:
@@ -24,10 +25,10 @@ public:
 
     // The plain text of the blocks, from the first that has one: Unicode
     // text, HTML, RTF, file list, ANSI text. False when none has text.
-    static bool FromBlocks(const std::vector<CClipboardItem::RestoreBlock>& blocks, std::wstring* text);
+    static bool FromBlocks(const std::vector<RestoreBlock>& blocks, std::wstring* text);
     // What the search reads: the plain text, or for a picture its kind name
     // and size ("image 1920x1080").
-    static std::wstring SearchText(const std::vector<CClipboardItem::RestoreBlock>& blocks);
+    static std::wstring SearchText(const std::vector<RestoreBlock>& blocks);
     // One format's data wherever it lives (a clipboard block, a capture's
     // copy).
     struct Bytes {

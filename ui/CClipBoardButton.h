@@ -17,13 +17,14 @@
 #include "ui/CDvlButton.h"
 #include "ui/CHistoryOpener.h"
 #include "ui/CMyEngine.h"
+#include "ui/IHistoryOwner.h"
 #include "watcher/CObClipboard.h"
 #include "watcher/ObClipEventHandler.h"
 
 class CClipboardItem;
 class CHistoryDlg;
 
-class CClipBoardButton : public CDvlButton, public ObClipEventHandler {
+class CClipBoardButton : public CDvlButton, public ObClipEventHandler, public IHistoryOwner {
 public:
     // Hotkey ids under which the bar registers the two hotkeys.
     enum HotKeyId : UINT { OpenMenuHotKey = 1, SwapHotKey = 2 };
@@ -67,32 +68,20 @@ public:
     // ObClipEventHandler: safe on the watcher thread and the bar's thread.
     void OnHistoryChanged() override;
 
-    // For the history entries. The icon stays owned by this button; null
-    // when it could not be loaded.
-    HICON GetKindIcon(int kind, int pixels);
-    // Asks before one entry is deleted (unless the setting turned that off).
-    BOOL ConfirmDeleteOne();
-    // Gives back the shared hold of a walk the bar began and never ran to
-    // its end. Everything that changes the history waits for every shared
-    // hold, so each command that needs the history exclusively calls this
-    // first: a bar that stopped walking early must not hang itself.
-    void ReleaseEnumeration();
-    CObClipboard& GetStore() { return m_store; }
-    // What the history window searches an entry by, folded (CHistoryFilter),
-    // and the first line of its plain text, to show.
-    struct SearchText {
-        std::wstring folded;
-        std::wstring preview;
-    };
-    const SearchText& SearchTextOf(CClipboardItem& item);
-    // Gets the texts of the items the window has not searched yet from the
-    // store at once, before SearchTextOf asks for each.
-    void PrepareSearchTexts(const std::vector<ItemRef>& items);
+    // IHistoryOwner, for the history entries and window.
+    HICON GetKindIcon(int kind, int pixels) override;
+    CMyEngine& GetEngine() override { return m_engine; }
+    CObClipboard& GetStore() override { return m_store; }
+    CDvlContainer* GetOwnerContainer() const override { return GetContainer(); }
+    BOOL ConfirmDeleteOne() override;
+    void ReleaseEnumeration() override;
+    BOOL IsDragAllowed() const override { return m_allowDrag; }
+    void OpenHistoryWindowLater() override { m_historyOpener.OpenLater(); }
+    void PrepareSearchTexts(const std::vector<ItemRef>& items) override;
+    const SearchText& SearchTextOf(CClipboardItem& item) override;
+
     // The history window, where it was last; one already open comes to the front.
     void RunHistoryWindow();
-    // Opens it from the bar's message loop, once the bar's present call is done.
-    void OpenHistoryWindowLater() { m_historyOpener.OpenLater(); }
-    CMyEngine& GetEngine() { return m_engine; }
 
     // The settings, for the properties dialog and the entries.
     WORD GetOpenMenuHotKey() const { return m_openMenuHotKey; }
@@ -106,7 +95,6 @@ public:
     void SetConfirmClear(BOOL on) { m_confirmClear = on ? 1 : 0; }
     BOOL GetConfirmDelete() const { return m_confirmDelete; }
     void SetConfirmDelete(BOOL on) { m_confirmDelete = on ? 1 : 0; }
-    BOOL IsDragAllowed() const { return m_allowDrag; }
     void SetDragAllowed(BOOL on) { m_allowDrag = on ? 1 : 0; }
     // 0: the menu lists every entry.
     int GetMenuEntries() const { return m_menuEntries; }

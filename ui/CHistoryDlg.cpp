@@ -4,7 +4,10 @@
 
 #include <algorithm>
 
-#include "ui/CClipBoardButton.h"
+#include "ui/CDvlContainer.h"
+#include "ui/CMyEngine.h"
+#include "ui/IHistoryOwner.h"
+#include "watcher/CObClipboard.h"
 
 namespace {
 
@@ -27,7 +30,7 @@ bool IsListKey(WPARAM key) {
 
 }  // namespace
 
-CHistoryDlg::CHistoryDlg(CClipBoardButton* root) : CZABDialog(nullptr, &root->GetEngine()), m_root(root) {}
+CHistoryDlg::CHistoryDlg(IHistoryOwner* root) : CZABDialog(nullptr, &root->GetEngine()), m_root(root) {}
 
 CHistoryDlg::~CHistoryDlg() = default;
 
@@ -88,7 +91,7 @@ void CHistoryDlg::LoadEntries() {
     m_filter.Clear();
     m_rows.reserve(items.size());
     for (ItemRef& item : items) {
-        const CClipBoardButton::SearchText& text = m_root->SearchTextOf(*item);
+        const IHistoryOwner::SearchText& text = m_root->SearchTextOf(*item);
         m_filter.AddFolded(static_cast<int>(m_rows.size()), text.folded);
         Row row{std::move(item), text.preview, std::wstring()};
         row.time = CClipboardItem::TimeText(row.item->GetTime());
@@ -177,7 +180,7 @@ void CHistoryDlg::ToggleLock() {
     if (!item) return;
     item->SetLocked(!item->IsLocked());
     item->SetStateChanged(true);
-    if (CDvlContainer* container = m_root->GetContainer()) container->NotifyChanged();
+    if (CDvlContainer* container = m_root->GetOwnerContainer()) container->NotifyChanged();
     if (m_list) ListView_RedrawItems(m_list, Selected(), Selected());
 }
 

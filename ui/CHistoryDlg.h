@@ -12,11 +12,11 @@
 #include "ui/CHistoryFilter.h"
 #include "zab/CZABDialog.h"
 
-class CClipBoardButton;
+class IHistoryOwner;
 
 class CHistoryDlg : public CZABDialog {
 public:
-    explicit CHistoryDlg(CClipBoardButton* root);
+    explicit CHistoryDlg(IHistoryOwner* root);
     ~CHistoryDlg() override;
 
     void OnInitDialog() override;
@@ -59,7 +59,7 @@ private:
     static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                       DWORD_PTR self);
 
-    CClipBoardButton* m_root;
+    IHistoryOwner* m_root;
     std::vector<Row> m_rows;  // newest first
     std::vector<int> m_shown;  // indexes into m_rows
     CHistoryFilter m_filter;

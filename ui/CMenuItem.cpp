@@ -12,8 +12,10 @@
 #include "clipdata/CPlainText.h"
 #include "draw/GlowText.h"
 #include "image/CxImage.h"
-#include "ui/CClipBoardButton.h"
+#include "ui/CMyEngine.h"
 #include "ui/CXMLSaveDlg.h"
+#include "ui/IHistoryOwner.h"
+#include "watcher/CObClipboard.h"
 
 namespace {
 
@@ -34,7 +36,7 @@ const DWORD kChangedTime = 0x100;
 
 }  // namespace
 
-CMenuItem::CMenuItem(CClipBoardButton* root, CClipboardItem* item) : m_root(root), m_item(item) {}
+CMenuItem::CMenuItem(IHistoryOwner* root, CClipboardItem* item) : m_root(root), m_item(item) {}
 
 UINT CMenuItem::DragRecordFormat() { return ::RegisterClipboardFormatW(kDragRecordName); }
 
@@ -159,7 +161,7 @@ DWORD CMenuItem::DrawButtonIcon(HDC dc, const RECT* rect, DWORD flags) {
 BOOL CMenuItem::Execute(UINT_PTR a, UINT_PTR b, UINT_PTR c) {
     MX_ASSERT_ON_THREAD(m_uiThread);
     m_root->GetStore().PostRestore(m_item->GetId());
-    if (CDvlContainer* rootContainer = m_root->GetContainer()) rootContainer->ActivateMenu();
+    if (CDvlContainer* rootContainer = m_root->GetOwnerContainer()) rootContainer->ActivateMenu();
     return TRUE;
 }
 
@@ -200,7 +202,7 @@ BOOL CMenuItem::MenuCommand(UINT number, UINT_PTR a, UINT_PTR b) {
     if (number == LockCommand) {
         m_item->SetLocked(!m_item->IsLocked());
         if (CDvlContainer* container = GetContainer()) container->Invalidate();
-        if (CDvlContainer* rootContainer = m_root->GetContainer()) rootContainer->NotifyChanged();
+        if (CDvlContainer* rootContainer = m_root->GetOwnerContainer()) rootContainer->NotifyChanged();
     } else if (number == SaveCommand) {
         SaveToFile();
     } else if (number == PlainTextCommand) {

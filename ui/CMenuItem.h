@@ -16,7 +16,7 @@
 #include "clipdata/CClipboardItem.h"
 #include "ui/CDvlButton.h"
 
-class CClipBoardButton;
+class IHistoryOwner;
 
 class CMenuItem final : public CDvlButton, public mx::com_object<IDataObject> {
 public:
@@ -26,7 +26,7 @@ public:
     enum OverlayId : int { CurrentOverlay = 118, LockedOverlay = 119 };
 
     // Takes a reference of its own on the item.
-    CMenuItem(CClipBoardButton* root, CClipboardItem* item);
+    CMenuItem(IHistoryOwner* root, CClipboardItem* item);
 
     // CDvlButton, in slot order.
     DWORD TakeChangeFlags() override;
@@ -75,7 +75,7 @@ private:
     HRESULT GetDragRecord(STGMEDIUM* medium) const;
     static WCHAR* TaskMemCopy(const WCHAR* text);
 
-    CClipBoardButton* m_root;
+    IHistoryOwner* m_root;
     ItemRef m_item;
     DWORD m_dragRecord[3] = {0, 0, 0};
     // The bar makes entries on its thread and draws and commands them there;

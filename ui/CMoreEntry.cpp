@@ -1,10 +1,11 @@
 #include "ui/CMoreEntry.h"
 #include <algorithm>
 #include "base/Unique.h"
-#include "draw/GlowText.h"
-#include "ui/CClipBoardButton.h"
 #include "clipdata/CClipboardFormat.h"
+#include "draw/GlowText.h"
 #include "ui/CDvlContainer.h"
+#include "ui/CMyEngine.h"
+#include "ui/IHistoryOwner.h"
 
 const WCHAR CMoreEntry::kChildId[] = L"more";
 
@@ -18,7 +19,7 @@ const int kGlowSize = 6;
 
 }  // namespace
 
-CMoreEntry::CMoreEntry(CClipBoardButton* root, int notShown) : m_root(root) {
+CMoreEntry::CMoreEntry(IHistoryOwner* root, int notShown) : m_root(root) {
     SetName(Caption(root->GetEngine().GetString(L"menu-more", nullptr, kDefaultMore), notShown).c_str());
 }
 

@@ -8,11 +8,11 @@
 #include "base/ThreadAffinity.h"
 #include "ui/CDvlButton.h"
 
-class CClipBoardButton;
+class IHistoryOwner;
 
 class CMoreEntry final : public CDvlButton {
 public:
-    CMoreEntry(CClipBoardButton* root, int notShown);
+    CMoreEntry(IHistoryOwner* root, int notShown);
 
     // CDvlButton, in slot order.
     void GetChildId(WCHAR* buffer) override;
@@ -29,6 +29,6 @@ public:
     static const WCHAR kChildId[];
 
 private:
-    CClipBoardButton* m_root;
+    IHistoryOwner* m_root;
     mx::thread_affinity m_uiThread;
 };

@@ -13,7 +13,7 @@
 
 namespace {
 
-using Blocks = std::vector<CClipboardItem::RestoreBlock>;
+using Blocks = std::vector<RestoreBlock>;
 
 mx::unique_hglobal BlockOf(const void* data, size_t size) {
     mx::unique_hglobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
