@@ -12,7 +12,6 @@
 
 namespace {
 
-const UINT kPreviewChars = 100;
 const UINT kReloadBytes = 100;  // 8-bit text read back for the preview after a reload
 const DWORD kClipboardAlloc = GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE;
 const UINT kMeasureFlags = DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT | DT_END_ELLIPSIS;

@@ -28,6 +28,9 @@ public:
     const WCHAR* GetPreview() const { return m_preview.get(); }
 
 protected:
+    // A text's preview holds at most this many characters.
+    static constexpr UINT kPreviewChars = 100;
+
     // terminatorSize: bytes of the terminator the stored data ends with
     // (2 for UTF-16, 1 for 8-bit text, 0 when the block is stored as it is).
     explicit CHGLOBALTextformatBase(UINT terminatorSize);

@@ -1,5 +1,73 @@
 #include "clipdata/CHTMLFormat.h"
 
+#include <algorithm>
 #include <new>
 
+#include "clipdata/CPlainText.h"
+#include "clipdata/CStreamReader.h"
+
+namespace {
+
+// Of a long text the preview reads this much: the start, for the header,
+// and as much of the copied part. A reload reads the same bytes again, so
+// both previews are one.
+const size_t kPreviewSource = 32 * 1024;
+// Digest and N before the stored text.
+const size_t kStoredHeader = 20;
+
+// A part cut short must not end inside a UTF-8 sequence: the text would
+// then read as no UTF-8 at all.
+size_t WholeSequences(const std::string& part) {
+    size_t end = part.size(), continuation = 0;
+    while (continuation < 3 && continuation < end && (part[end - 1 - continuation] & 0xC0) == 0x80) ++continuation;
+    if (continuation == end) return end;
+    const unsigned char lead = part[end - 1 - continuation];
+    const size_t needed = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    return needed > continuation + 1 ? end - continuation - 1 : end;
+}
+
+}  // namespace
+
 CClipboardFormat* MakeHTMLFormat() { return new (std::nothrow) CHTMLFormat(); }
+
+template <typename Read>
+void CHTMLFormat::BuildPartPreview(const std::string& head, size_t length, Read read) {
+    const CPlainText::Range range = CPlainText::HtmlPart(head, length);
+    const size_t count = std::min(range.end - range.start, kPreviewSource);
+    std::string part;
+    if (range.start + count <= head.size())
+        part = head.substr(range.start, count);
+    else if (!read(range.start, count, part))
+        part.clear();
+    const size_t whole = count < range.end - range.start ? WholeSequences(part) : part.size();
+    const std::wstring text = CPlainText::FromHtmlPart(part.data(), whole, kPreviewChars);
+    SetPreview(text.c_str(), std::min<size_t>(text.size(), kPreviewChars));
+}
+
+UINT CHTMLFormat::BuildPreviewText(const BYTE* data, SIZE_T size) {
+    // N counts the terminator, whether the block holds it or it is supplied.
+    const UINT n = CAnsiTextFormat::BuildPreviewText(data, size);
+    const size_t length = n - 1;
+    const char* text = reinterpret_cast<const char*>(data);
+    BuildPartPreview(std::string(text, std::min(length, kPreviewSource)), length,
+                     [text](size_t offset, size_t count, std::string& out) {
+                         out.assign(text + offset, count);
+                         return true;
+                     });
+    return n;
+}
+
+bool CHTMLFormat::LoadFromStream(IStream* stream) {
+    if (!CAnsiTextFormat::LoadFromStream(stream)) return false;
+    CStreamReader in(stream);
+    UINT32 n = 0;
+    if (!ReadStoredHeader(in, nullptr, n) || n == 0) return false;
+    const size_t length = n - 1;
+    std::string head(std::min<size_t>(length, kPreviewSource), '\0');
+    if (!head.empty() && !in.Read(&head[0], static_cast<ULONG>(head.size()))) return false;
+    BuildPartPreview(head, length, [&in](size_t offset, size_t count, std::string& out) {
+        out.assign(count, '\0');
+        return in.SeekTo(kStoredHeader + offset) && in.Read(&out[0], static_cast<ULONG>(count));
+    });
+    return true;
+}

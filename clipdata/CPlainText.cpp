@@ -42,21 +42,8 @@ long HeaderOffset(const std::string& html, const char* name) {
     return std::strtol(digits, nullptr, 10);
 }
 
-bool SoundRange(const std::string& html, long start, long end) {
-    return start >= 0 && end > start && static_cast<size_t>(end) <= html.size();
-}
-
-// The part of a clipboard block that was copied: the fragment, else the
-// document, where the header gives them soundly; else from the first tag.
-std::string DocumentPart(const std::string& html) {
-    const long fragment = HeaderOffset(html, "StartFragment:");
-    const long fragmentEnd = HeaderOffset(html, "EndFragment:");
-    if (SoundRange(html, fragment, fragmentEnd)) return html.substr(fragment, fragmentEnd - fragment);
-    const long start = HeaderOffset(html, "StartHTML:");
-    const long end = HeaderOffset(html, "EndHTML:");
-    if (SoundRange(html, start, end)) return html.substr(start, end - start);
-    const size_t tag = html.find('<');
-    return tag == std::string::npos ? html : html.substr(tag);
+bool SoundRange(size_t length, long start, long end) {
+    return start >= 0 && end > start && static_cast<size_t>(end) <= length;
 }
 
 struct Entity {
@@ -125,6 +112,47 @@ std::wstring Trimmed(std::wstring text) {
     size_t start = 0;
     while (start < text.size() && std::iswspace(text[start])) ++start;
     return text.substr(start);
+}
+
+// The text of HTML markup; stops once it holds more than `limit`
+// characters (so that a cut there trims no space the whole text keeps).
+std::wstring MarkupText(const std::wstring& html, size_t limit) {
+    std::wstring out;
+    size_t at = 0;
+    // The closing tag whose content is no text (a script or a style), or empty.
+    const wchar_t* skipUntil = nullptr;
+    while (at < html.size() && out.size() <= limit) {
+        if (html.compare(at, 4, L"<!--") == 0) {
+            const size_t end = html.find(L"-->", at + 4);
+            at = end == std::wstring::npos ? html.size() : end + 3;
+            continue;
+        }
+        if (html[at] == L'<') {
+            const size_t end = html.find(L'>', at);
+            const std::wstring tag = html.substr(at + 1, (end == std::wstring::npos ? html.size() : end) - at - 1);
+            at = end == std::wstring::npos ? html.size() : end + 1;
+            if (skipUntil) {
+                if (IsTag(tag, skipUntil)) skipUntil = nullptr;
+            } else if (IsTag(tag, L"script")) {
+                skipUntil = L"/script";
+            } else if (IsTag(tag, L"style")) {
+                skipUntil = L"/style";
+            } else if (IsTag(tag, L"title")) {
+                skipUntil = L"/title";
+            } else if (BreaksLine(tag)) {
+                AppendFolded(out, L'\n');
+            } else if (IsTag(tag, L"td") || IsTag(tag, L"th")) {
+                AppendFolded(out, L' ');
+            }
+            continue;
+        }
+        if (skipUntil) {
+            ++at;
+            continue;
+        }
+        AppendFolded(out, html[at] == L'&' ? DecodeEntity(html, at) : html[at++]);
+    }
+    return Trimmed(out);
 }
 
 // ---- RTF ------------------------------------------------------------------------
@@ -335,47 +363,27 @@ bool TextOf(const std::vector<Bytes>& blocks, std::wstring* text) {
 
 }  // namespace
 
+CPlainText::Range CPlainText::HtmlPart(const std::string& head, size_t length) {
+    const long fragment = HeaderOffset(head, "StartFragment:");
+    const long fragmentEnd = HeaderOffset(head, "EndFragment:");
+    if (SoundRange(length, fragment, fragmentEnd)) return {size_t(fragment), size_t(fragmentEnd)};
+    const long start = HeaderOffset(head, "StartHTML:");
+    const long end = HeaderOffset(head, "EndHTML:");
+    if (SoundRange(length, start, end)) return {size_t(start), size_t(end)};
+    const size_t tag = head.find('<');
+    return {tag == std::string::npos ? 0 : tag, length};
+}
+
 std::wstring CPlainText::FromHtml(const char* data, size_t size) {
     if (!data) return std::wstring();
     const std::string bytes(data, TextLength(data, size));
-    const std::string document = DocumentPart(bytes);
-    const std::wstring html = WidenUtf8(document.data(), document.size());
-    std::wstring out;
-    size_t at = 0;
-    // The closing tag whose content is no text (a script or a style), or empty.
-    const wchar_t* skipUntil = nullptr;
-    while (at < html.size()) {
-        if (html.compare(at, 4, L"<!--") == 0) {
-            const size_t end = html.find(L"-->", at + 4);
-            at = end == std::wstring::npos ? html.size() : end + 3;
-            continue;
-        }
-        if (html[at] == L'<') {
-            const size_t end = html.find(L'>', at);
-            const std::wstring tag = html.substr(at + 1, (end == std::wstring::npos ? html.size() : end) - at - 1);
-            at = end == std::wstring::npos ? html.size() : end + 1;
-            if (skipUntil) {
-                if (IsTag(tag, skipUntil)) skipUntil = nullptr;
-            } else if (IsTag(tag, L"script")) {
-                skipUntil = L"/script";
-            } else if (IsTag(tag, L"style")) {
-                skipUntil = L"/style";
-            } else if (IsTag(tag, L"title")) {
-                skipUntil = L"/title";
-            } else if (BreaksLine(tag)) {
-                AppendFolded(out, L'\n');
-            } else if (IsTag(tag, L"td") || IsTag(tag, L"th")) {
-                AppendFolded(out, L' ');
-            }
-            continue;
-        }
-        if (skipUntil) {
-            ++at;
-            continue;
-        }
-        AppendFolded(out, html[at] == L'&' ? DecodeEntity(html, at) : html[at++]);
-    }
-    return Trimmed(out);
+    const Range part = HtmlPart(bytes, bytes.size());
+    return FromHtmlPart(bytes.data() + part.start, part.end - part.start, std::wstring::npos);
+}
+
+std::wstring CPlainText::FromHtmlPart(const char* data, size_t size, size_t limit) {
+    if (!data) return std::wstring();
+    return MarkupText(WidenUtf8(data, size), limit);
 }
 
 std::wstring CPlainText::FromRtf(const char* data, size_t size) {

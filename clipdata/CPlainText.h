@@ -16,6 +16,19 @@ public:
     // styles, entities decoded; UTF-8 (8-bit text of the ANSI code page when
     // it is no UTF-8).
     static std::wstring FromHtml(const char* data, size_t size);
+    // Where the copied part of an "HTML Format" text of `length` bytes lies:
+    // the fragment, else the document, where the header gives them soundly;
+    // else from the first tag. `head` is the text's start (all of it or
+    // less), where the header and the first tag are looked for.
+    struct Range {
+        size_t start;
+        size_t end;
+    };
+    static Range HtmlPart(const std::string& head, size_t length);
+    // The text of a piece of such a document. It reads only as far as it
+    // takes to hold more than `limit` characters: of what it gives, the
+    // first `limit` are those of the whole text.
+    static std::wstring FromHtmlPart(const char* data, size_t size, size_t limit);
     // "Rich Text Format": the text without control words, groups that hold
     // no text (font and colour tables, pictures, ignorable destinations) and
     // braces; \par and \line become line breaks, \uN its character.

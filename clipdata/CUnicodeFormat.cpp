@@ -11,7 +11,6 @@
 
 namespace {
 
-const size_t kPreviewChars = 100;
 const UINT kReloadBytes = 200;  // UTF-16 text read back for the preview after a reload
 
 // The system ANSI conversion of a stored text (terminator included, `units`

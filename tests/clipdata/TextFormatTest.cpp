@@ -5,9 +5,13 @@
 #include <cstring>
 
 #include "ClipTest.h"
+#include "clipdata/CClipboardItem.h"
 #include "clipdata/CHTMLFormat.h"
+#include "clipdata/CPlainText.h"
 #include "clipdata/CRTFFormat.h"
 #include "clipdata/CUnicodeFormat.h"
+#include "tests/support/CTempFolder.h"
+#include "tests/support/ClipContent.h"
 
 using namespace cliptest;
 
@@ -29,6 +33,32 @@ std::string HtmlClip(const std::string& body, char version = '9') {
 }
 
 Bytes StoredData(const Bytes& stream) { return Bytes(stream.begin() + 20, stream.end()); }
+
+// A CF_HTML block with correct offsets: `head` before the fragment, in the
+// document.
+std::string HtmlDocument(const std::string& head, const std::string& fragment) {
+    const char* format = "Version:0.9\r\nStartHTML:%010u\r\nEndHTML:%010u\r\nStartFragment:%010u\r\nEndFragment:%010u\r\n";
+    const std::string pre = "<html>" + head + "<body><!--StartFragment-->";
+    const std::string post = "<!--EndFragment--></body></html>";
+    char header[160];
+    const unsigned start = unsigned(std::snprintf(header, sizeof header, format, 0u, 0u, 0u, 0u));
+    const unsigned fragmentStart = start + unsigned(pre.size());
+    const unsigned fragmentEnd = fragmentStart + unsigned(fragment.size());
+    std::snprintf(header, sizeof header, format, start, fragmentEnd + unsigned(post.size()), fragmentStart,
+                  fragmentEnd);
+    return header + pre + fragment + post;
+}
+
+std::wstring HtmlPreview(const std::string& block, bool reloaded) {
+    if (!PeerPuts({{L"HTML Format", Ansi(block), 0}})) return L"(not put)";
+    TestStorage storage;
+    CHTMLFormat captured;
+    if (!Capture(captured, storage, L"HTML Format")) return L"(not captured)";
+    if (!reloaded) return captured.GetPreview() ? captured.GetPreview() : L"(none)";
+    CHTMLFormat loaded;
+    if (!loaded.LoadFromStream(storage.OpenStream(L"HTML Format").Get())) return L"(not loaded)";
+    return loaded.GetPreview() ? loaded.GetPreview() : L"(none)";
+}
 
 }  // namespace
 
@@ -247,7 +277,8 @@ TEST(HTMLFormat, HeaderIsStoredDigestedAndSaved) {
     CHTMLFormat first;
     ASSERT_TRUE(Capture(first, storage, L"HTML Format"));
     EXPECT_EQ(first.GetFormatId(), kHTML);
-    EXPECT_EQ(std::wstring(first.GetPreview()), std::wstring(clip.begin(), clip.begin() + 100));
+    // The header's fragment range lies beyond the block: the text from the first tag.
+    EXPECT_STREQ(first.GetPreview(), L"Hi there");
     const Bytes stream = storage.StreamBytes(L"HTML Format");
     EXPECT_EQ(ReadU32(stream, 16), clip.size() + 1);
     EXPECT_EQ(StoredData(stream), Ansi(clip));
@@ -267,7 +298,7 @@ TEST(HTMLFormat, HeaderIsStoredDigestedAndSaved) {
 
     CHTMLFormat reloaded;
     ASSERT_TRUE(reloaded.LoadFromStream(storage.OpenStream(L"HTML Format").Get()));
-    EXPECT_EQ(std::wstring(reloaded.GetPreview()), std::wstring(clip.begin(), clip.begin() + 99));
+    EXPECT_STREQ(reloaded.GetPreview(), L"Hi there");
     EXPECT_TRUE(reloaded.HasSameDigest(first));
 
     ASSERT_TRUE(PeerPuts({{L"HTML Format", Bytes{0}, 0}}));
@@ -284,6 +315,57 @@ TEST(HTMLFormat, HeaderIsStoredDigestedAndSaved) {
     ASSERT_EQ(choices.size(), 1u);
     EXPECT_EQ(choices[0].format, SAVE_FORMAT_HTML);
     EXPECT_STREQ(choices[0].streamName, L"HTML Format");
+}
+
+// The copied part's text without markup, made the same from the clipboard
+// and from the stored stream: short, behind a long head, cut inside a UTF-8
+// sequence, and a copy with no text at all.
+TEST(HTMLFormat, PreviewIsTheCopiedTextAtCaptureAndAfterAReload) {
+    const std::string bold = clipcontent::HtmlBlock("<p>Some <b>bold</b> HTML</p>");
+    const std::string style = "<head><style>" + std::string(40 * 1024, ' ') + "p{}</style></head>";
+    std::string accents = "<p>";
+    for (int i = 0; i < 20000; ++i) accents += "\xC3\xA9";  // e acute; the source cut splits one
+    const std::wstring hundred(100, L'\u00E9');
+    const struct {
+        std::string block;
+        std::wstring preview;
+    } cases[] = {{bold, L"Some bold HTML"},
+                 {HtmlDocument(style, "<p>after &amp; the \t style</p><p>second</p>"), L"after & the style\nsecond"},
+                 {HtmlDocument("", accents), hundred},
+                 {HtmlDocument(style, accents), hundred},
+                 {clipcontent::HtmlBlock("<img src=\"x.png\">"), L""}};
+    for (const auto& test : cases) {
+        const std::wstring captured = HtmlPreview(test.block, false);
+        EXPECT_EQ(captured, test.preview) << test.block.substr(0, 200);
+        EXPECT_EQ(HtmlPreview(test.block, true), captured) << test.block.substr(0, 200);
+        EXPECT_EQ(CPlainText::FromHtml(test.block.data(), test.block.size()).substr(0, 100), captured);
+    }
+}
+
+// An entry copied as HTML alone: the catalogue's preview and search text, the
+// tooltip, and the same after its snapshot file is read back.
+TEST(HTMLFormat, AnHtmlOnlyEntryShowsItsText) {
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
+    {
+        mxtest::CTempFolder folder;
+        const clipcontent::Format html = clipcontent::Html("<p>Some <b>bold</b> HTML</p>");
+        ASSERT_TRUE(PeerPuts({{L"HTML Format", html.bytes, 0}}));
+        ItemRef item = ItemRef::adopt(new CClipboardItem(nullptr, folder.Path().c_str(), L"h.dvlclip", 1));
+        ASSERT_TRUE(item->CopyFromClipboard(nullptr));
+        EXPECT_EQ(item->GetCopiedSearchText(512), L"Some bold HTML");
+        ASSERT_TRUE(item->WriteSnapshot());
+        EXPECT_EQ(item->GetPreviewText(), L"Some bold HTML");
+
+        ItemRef loaded = ItemRef::adopt(new CClipboardItem(nullptr, folder.Path().c_str(), L"h.dvlclip", 1));
+        ASSERT_TRUE(loaded->LoadFormatsFromFile());
+        EXPECT_EQ(loaded->GetPreviewText(), L"Some bold HTML");
+        EXPECT_EQ(loaded->ReadSearchText(512), L"Some bold HTML");
+        std::wstring tip;
+        loaded->GetDescription(tip, nullptr);
+        const std::wstring end = L"<br><hr=100%><br>Some bold HTML";
+        EXPECT_EQ(tip.substr(tip.size() - std::min(tip.size(), end.size())), end) << tip;
+    }
+    CoUninitialize();
 }
 
 TEST(RTFFormat, CaptureRestoreAndDropTarget) {
