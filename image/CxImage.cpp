@@ -8,12 +8,8 @@
 #include "base/Unique.h"
 #include "image/CxFile.h"
 #include "image/CxIOFile.h"
-#include "image/CxImageBMP.h"
-#include "image/CxImageGIF.h"
-#include "image/CxImageICO.h"
-#include "image/CxImageJPG.h"
-#include "image/CxImagePNG.h"
 #include "image/CxMemFile.h"
+#include "image/ImageCodecs.h"
 
 namespace {
 
@@ -24,6 +20,14 @@ const uint64_t kMaxSmoothPixels = 16u << 20;
 
 const DWORD kDetectionOrder[] = { IMAGE_TYPE_BMP, IMAGE_TYPE_JPG, IMAGE_TYPE_ICO,
                                   IMAGE_TYPE_GIF, IMAGE_TYPE_PNG };
+
+struct CodecRow {
+    DWORD type;
+    CxImage* (*make)();
+};
+const CodecRow kCodecs[] = {{IMAGE_TYPE_BMP, MakeBMPCodec}, {IMAGE_TYPE_GIF, MakeGIFCodec},
+                            {IMAGE_TYPE_JPG, MakeJPGCodec}, {IMAGE_TYPE_PNG, MakePNGCodec},
+                            {IMAGE_TYPE_ICO, MakeICOCodec}};
 
 bool IsKnownType(DWORD type) { return type >= IMAGE_TYPE_BMP && type <= IMAGE_TYPE_ICO; }
 
@@ -390,14 +394,9 @@ void CxImage::CopySettings(const CxImage& from) {
 // ---- loading and saving ----
 
 std::unique_ptr<CxImage> CxImage::MakeCodec(DWORD imagetype) {
-    switch (imagetype) {
-    case IMAGE_TYPE_BMP: return std::unique_ptr<CxImage>(new (std::nothrow) CxImageBMP);
-    case IMAGE_TYPE_GIF: return std::unique_ptr<CxImage>(new (std::nothrow) CxImageGIF);
-    case IMAGE_TYPE_JPG: return std::unique_ptr<CxImage>(new (std::nothrow) CxImageJPG);
-    case IMAGE_TYPE_PNG: return std::unique_ptr<CxImage>(new (std::nothrow) CxImagePNG);
-    case IMAGE_TYPE_ICO: return std::unique_ptr<CxImage>(new (std::nothrow) CxImageICO);
-    default: return nullptr;
-    }
+    for (const CodecRow& row : kCodecs)
+        if (row.type == imagetype) return std::unique_ptr<CxImage>(row.make());
+    return nullptr;
 }
 
 bool CxImage::DecodeAs(CxFile* file, DWORD imagetype) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 #include "image/CxFile.h"
+#include "image/ImageCodecs.h"
 
 namespace {
 
@@ -358,3 +359,5 @@ bool CxImageBMP::Encode(CxFile* file) {
         return SetLastError("BMP: error writing the file"), false;
     return true;
 }
+
+CxImage* MakeBMPCodec() { return new (std::nothrow) CxImageBMP; }

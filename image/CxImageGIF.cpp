@@ -1,6 +1,8 @@
 #include "image/CxImageGIF.h"
 #include <cstring>
+#include <new>
 #include "image/CxFile.h"
+#include "image/ImageCodecs.h"
 
 bool CxImageGIF::Decode(CxFile* file) {
     char signature[6];
@@ -13,3 +15,5 @@ bool CxImageGIF::Decode(CxFile* file) {
 bool CxImageGIF::Encode(CxFile*) {
     return SetLastError("GIF encoding is not supported"), false;
 }
+
+CxImage* MakeGIFCodec() { return new (std::nothrow) CxImageGIF; }

@@ -7,6 +7,7 @@
 #include "image/CxImageBMP.h"
 #include "image/CxImagePNG.h"
 #include "image/CxMemFile.h"
+#include "image/ImageCodecs.h"
 
 namespace {
 
@@ -70,3 +71,5 @@ bool CxImageICO::DecodeEntry(CxFile* file, int64_t offset, DWORD bytes) {
 bool CxImageICO::Encode(CxFile*) {
     return SetLastError("ICO encoding is not supported"), false;
 }
+
+CxImage* MakeICOCodec() { return new (std::nothrow) CxImageICO; }

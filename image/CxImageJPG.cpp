@@ -7,6 +7,7 @@
 #include <jpeglib.h>
 #include <jerror.h>
 #include "image/CxFile.h"
+#include "image/ImageCodecs.h"
 
 namespace {
 
@@ -290,3 +291,5 @@ bool CxImageJPG::Encode(CxFile* file) {
     }
     return true;
 }
+
+CxImage* MakeJPGCodec() { return new (std::nothrow) CxImageJPG; }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 #include "image/CxFile.h"
+#include "image/ImageCodecs.h"
 
 namespace {
 
@@ -257,3 +258,5 @@ bool CxImagePNG::Encode(CxFile* file) {
     }
     return true;
 }
+
+CxImage* MakePNGCodec() { return new (std::nothrow) CxImagePNG; }
