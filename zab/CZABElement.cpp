@@ -14,6 +14,19 @@ CZABElement::CZABElement(CZABElement* parent, CZABEngine* engine)
 
 CZABElement::~CZABElement() = default;
 
+// More tracks than elements can exist only as empty tracks with their gaps.
+CZABGrid CZABElement::ChildGrid() {
+    std::vector<CZABGrid::Cell> cells;
+    cells.reserve(m_children.size());
+    for (int i = 0; i < GetChildCount(); ++i) {
+        CZABElement* child = GetChild(i);
+        CZABGrid::Cell cell = {{0, 0}, child->GetHorizontalFlex(), child->GetVerticalFlex()};
+        child->GetMinSize(&cell.minimum);
+        cells.push_back(cell);
+    }
+    return CZABGrid(cells, m_orientation, m_columns, m_rows, kMaxElements);
+}
+
 BOOL CZABElement::QueryElement(const WCHAR* type, CZABElement** out) {
     return AnswerQuery(L"", type, out);
 }
@@ -22,7 +35,7 @@ void CZABElement::GetMinSize(SIZE* size) {
     int width = 0;
     int height = 0;
     if (!m_children.empty()) {
-        CZABGrid grid(*this, m_orientation, m_columns, m_rows);
+        CZABGrid grid = ChildGrid();
         width = grid.GetWidth(m_hSpacing);
         height = grid.GetHeight(m_vSpacing);
     }
@@ -40,7 +53,7 @@ void CZABElement::Layout(int x, int y, int cx, int cy) {
         if (GetHostWindow() == m_window) x = y = 0;
     }
     if (m_children.empty()) return;
-    CZABGrid grid(*this, m_orientation, m_columns, m_rows);
+    CZABGrid grid = ChildGrid();
     const int columns = grid.GetColumnCount();
     const int rows = grid.GetRowCount();
     grid.ShareWidth(cx - (columns - 1) * m_hSpacing - m_marginRight - m_marginLeft);

@@ -12,6 +12,7 @@
 #include "zab/ZABXml.h"
 
 class CZABEngine;
+class CZABGrid;
 class CZABWindowClass;
 
 class CZABElement {
@@ -136,4 +137,6 @@ protected:
 private:
     void BuildChildren(IXMLDOMNode* node);
     int GetDepth() const;
+    // The grid the children are laid out on, measured.
+    CZABGrid ChildGrid();
 };

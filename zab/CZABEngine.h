@@ -21,7 +21,8 @@ public:
     explicit CZABEngine(HINSTANCE instance);
     virtual ~CZABEngine();
     // Makes the element class for an XML element name (any case); none for
-    // a name the library does not know.
+    // a name the library does not know. Defined with the table of element
+    // kinds (CZABEngineElements.cpp).
     virtual CZABElement* CreateElement(const WCHAR* name, CZABElement* parent);
     // Draws the image called `name` scaled into (x, y, cx, cy); returns
     // whether anything was drawn. The engine itself knows no images.

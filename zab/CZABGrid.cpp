@@ -1,20 +1,17 @@
 #include "zab/CZABGrid.h"
 
 #include <algorithm>
-#include "zab/CZABElement.h"
 
 int CZABGrid::Bounded(long long value) {
     const long long largest = 1 << 20;
     return static_cast<int>(std::max(-largest, std::min(largest, value)));
 }
 
-CZABGrid::CZABGrid(CZABElement& owner, int orientation, int columns, int rows)
+CZABGrid::CZABGrid(const std::vector<Cell>& cells, int orientation, int columns, int rows, int mostTracks)
     : m_orientation(orientation) {
-    const int count = owner.GetChildCount();
+    const int count = static_cast<int>(cells.size());
     if (count == 0) return;
-    // More tracks than elements can exist only as empty tracks with their
-    // gaps; a document cannot ask for more than that.
-    const int most = CZABElement::kMaxElements;
+    const int most = mostTracks;
     if (orientation == 1) {
         m_rowCount = rows > 0 ? std::min(rows, most) : count;
         m_columnCount = (count + m_rowCount - 1) / m_rowCount;
@@ -25,15 +22,13 @@ CZABGrid::CZABGrid(CZABElement& owner, int orientation, int columns, int rows)
     m_columns.resize(m_columnCount);
     m_rows.resize(m_rowCount);
     for (int i = 0; i < count; ++i) {
-        CZABElement* child = owner.GetChild(i);
+        const Cell& cell = cells[i];
         Track& column = m_columns[ColumnOf(i)];
         Track& row = m_rows[RowOf(i)];
-        if (column.flex == 0) column.flex = std::max(0, child->GetHorizontalFlex());
-        if (row.flex == 0) row.flex = std::max(0, child->GetVerticalFlex());
-        SIZE size = {0, 0};
-        child->GetMinSize(&size);
-        column.size = std::max<int>(column.size, Bounded(size.cx));
-        row.size = std::max<int>(row.size, Bounded(size.cy));
+        if (column.flex == 0) column.flex = std::max(0, cell.horizontalFlex);
+        if (row.flex == 0) row.flex = std::max(0, cell.verticalFlex);
+        column.size = std::max<int>(column.size, Bounded(cell.minimum.cx));
+        row.size = std::max<int>(row.size, Bounded(cell.minimum.cy));
     }
 }
 

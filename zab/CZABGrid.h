@@ -5,12 +5,18 @@
 #include <windows.h>
 #include <vector>
 
-class CZABElement;
-
 class CZABGrid {
 public:
-    // Shapes the grid for the children of `owner` and measures them.
-    explicit CZABGrid(CZABElement& owner, int orientation, int columns, int rows);
+    // What the grid needs of one child.
+    struct Cell {
+        SIZE minimum;
+        int horizontalFlex;
+        int verticalFlex;
+    };
+    // Shapes the grid for the children's cells, in child order, and
+    // measures them. A document cannot ask for more than `mostTracks`
+    // columns or rows.
+    CZABGrid(const std::vector<Cell>& cells, int orientation, int columns, int rows, int mostTracks);
 
     int GetColumnCount() const;
     int GetRowCount() const;

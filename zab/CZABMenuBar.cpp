@@ -1,6 +1,6 @@
 #include "zab/CZABMenuBar.h"
 
-#include "zab/ZABMenu.h"
+#include "zab/CZABMenuPopup.h"
 
 CZABMenuBar::CZABMenuBar(CZABElement* parent, CZABEngine* engine) : CZABElement(parent, engine) {}
 
@@ -13,7 +13,7 @@ BOOL CZABMenuBar::QueryElement(const WCHAR* type, CZABElement** out) {
 BOOL CZABMenuBar::Create() {
     m_menu.reset(::CreateMenu());
     CZABElement::Create();
-    ZABFillMenu(m_menu.get(), *this);
+    CZABMenuPopup::FillMenu(m_menu.get(), *this);
     HWND host = GetHostWindow();
     if (!m_menu || !host || !::SetMenu(host, m_menu.get())) return FALSE;
     m_menu.release();

@@ -18,6 +18,13 @@ public:
     // The menu that took this one as its submenu destroys it from now on.
     void ReleaseMenu();
 
+    // One entry per child of `owner` (a menu bar or a popup) at the child's
+    // position: a "menuitem" as a string with the command id position + 1, a
+    // "menuseparator" as a separator, a "menupopup" as a string with that id
+    // and the popup's menu as its submenu, which `menu` then owns. Other
+    // children get no entry.
+    static void FillMenu(HMENU menu, CZABElement& owner);
+
 protected:
     ZABText m_label;       // "label"
     mx::unique_hmenu m_menu;
