@@ -2,33 +2,20 @@
 #include <string>
 #include <vector>
 #include "host/automation/CDialogMoves.h"
-#include "host/bar/CGuidText.h"
 #include "host/bar/CNumberText.h"
 #include "host/bar/CTextOut.h"
 #include "host/commands/CBarActions.h"
 #include "host/commands/CEntryActions.h"
+#include "host/commands/CHostOptionReader.h"
+#include "host/commands/CHostUsage.h"
 
 namespace {
 
-using Given = CHostCommands::Given;
+using Given = HostCommand::Given;
 using Words = CCommandLine::Words;
 
-const CCommandLine::Option kOptions[] = {
-    {L"--clsid", L"{CLSID}", L"the plug-in class to load (default: the first under the plug-ins key, preferring the Dravelle button category)"},
-    {L"--lang", L"N", L"language id passed to SetLanguage (default 1033)"},
-    {L"--name", L"TEXT", L"caption passed to SetName (default: the plug-in key's name, else Mirabex)"},
-    {L"--icon", L"LOCATION", L"icon location passed to SetIconLocation (not called without it)"},
-    {L"--icon-size", L"N", L"the bar's icon size in pixels, 1-256 (default 32)"},
-    {L"--glow", L"COLOR", L"text style answered to request 21: #RRGGBB, a COLORREF number, or -1 for none (default -1)"},
-    {L"--settings", L"FILE", L"the button's settings file (default %APPDATA%\\Dravelle\\{CLSID}.settings)"},
-    {L"--no-save", nullptr, L"do not write the settings back at the end"},
-    {L"--trace", nullptr, L"log every call the button makes to the bar on standard error"},
-    {L"--png", L"FILE", L"icon: the PNG file to write"},
-    {L"--seconds", L"N", L"show: close the bar after N seconds (default: when its window is closed); run: how long to run (default 5)"},
-    {L"--screenshot", L"FILE", L"show: once the bar has been on screen for a second, write what the screen shows of it as a PNG file"},
-};
-
 const size_t kAny = static_cast<size_t>(-1);
+const unsigned kVerb = HostCommand::kVerb, kStep = HostCommand::kStep, kBoth = HostCommand::kBoth;
 
 // ---- the verbs' checks
 
@@ -123,15 +110,10 @@ bool CheckHotKey(const Given& given, std::wstring& error) {
 
 }  // namespace
 
-const CCommandLine::Option* CHostCommands::Options(size_t& count) {
-    count = sizeof(kOptions) / sizeof(kOptions[0]);
-    return kOptions;
-}
-
-const CHostCommands::Command* CHostCommands::Table(size_t& count) {
+const HostCommand* CHostCommands::Table(size_t& count) {
     using B = CBarActions;
     using E = CEntryActions;
-    static const Command commands[] = {
+    static const HostCommand commands[] = {
         {L"help", kVerb, L"help", L"list the verbs and options", 0, 0, false, nullptr, &CHostCommands::Help},
         {L"info", kBoth, L"info", L"print the button's caption, class id, GetInfo fields, icon location, tooltip and what it asked of the bar", 0, 0, true, nullptr, &B::Info},
         {L"icon", kVerb, L"icon --png FILE", L"draw the button's icon at the bar's icon size and write it as a PNG file", 0, 0, true, &CheckPng, &B::Icon},
@@ -170,84 +152,32 @@ const CHostCommands::Command* CHostCommands::Table(size_t& count) {
     return commands;
 }
 
-const CHostCommands::Command* CHostCommands::Find(const std::wstring& name, Where where) {
+const HostCommand* CHostCommands::Find(const std::wstring& name, HostCommand::Where where) {
     size_t count = 0;
-    const Command* commands = Table(count);
+    const HostCommand* commands = Table(count);
     for (size_t i = 0; i < count; ++i)
         if ((commands[i].where & where) && name == commands[i].name) return &commands[i];
     return nullptr;
 }
 
-int CHostCommands::Usage(const std::wstring& error) {
-    CTextOut::Err(L"dvlhost: " + error);
-    CTextOut::Err(L"run \"dvlhost.exe help\" for the verbs and options");
-    return CCommandLine::kUsage;
-}
-
-bool CHostCommands::ParseColour(const std::wstring& text, DWORD& value) {
-    if (text == L"-1" || text == L"none") {
-        value = 0xFFFFFFFF;
-        return true;
-    }
-    unsigned long long number = 0;
-    if (text.size() == 7 && text[0] == L'#') {
-        if (!CNumberText::Parse(L"0x" + text.substr(1), 0xFFFFFF, number)) return false;
-        value = RGB((number >> 16) & 0xFF, (number >> 8) & 0xFF, number & 0xFF);
-        return true;
-    }
-    if (!CNumberText::Parse(text, 0xFFFFFFFF, number)) return false;
-    value = static_cast<DWORD>(number);
-    return true;
-}
-
-bool CHostCommands::ReadHostOptions(const CCommandLine& line, HostOptions& options,
-                                    std::wstring& error) {
-    unsigned long long number = 0;
-    if (line.Has(L"--clsid")) {
-        options.hasClsid = CGuidText::Parse(line.Text(L"--clsid").c_str(), options.clsid);
-        if (!options.hasClsid) return error = L"--clsid needs a braced class id", false;
-    }
-    number = options.language;
-    if (!line.Number(L"--lang", 0xFFFF, number)) return error = L"--lang needs a number up to 65535", false;
-    options.language = static_cast<UINT>(number);
-    number = options.iconSize;
-    if (!line.Number(L"--icon-size", 256, number) || number == 0)
-        return error = L"--icon-size needs a number from 1 to 256", false;
-    options.iconSize = static_cast<UINT>(number);
-    if (line.Has(L"--glow") && !ParseColour(line.Text(L"--glow"), options.textStyle))
-        return error = L"--glow needs #RRGGBB, a number or -1", false;
-    if (line.Has(L"--name")) {
-        options.hasName = true;
-        options.name = line.Text(L"--name");
-    }
-    if (line.Has(L"--icon")) {
-        options.hasIconLocation = true;
-        options.iconLocation = line.Text(L"--icon");
-    }
-    options.settingsPath = line.Text(L"--settings");
-    options.noSave = line.Has(L"--no-save");
-    options.trace = line.Has(L"--trace");
-    return true;
-}
-
 int CHostCommands::Run() {
     size_t count = 0;
-    const CCommandLine::Option* options = Options(count);
+    const CCommandLine::Option* options = CHostOptionReader::Options(count);
     CCommandLine line;
-    if (!line.ParseProcess(options, count)) return Usage(line.Error());
+    if (!line.ParseProcess(options, count)) return CHostUsage::Refuse(line.Error());
     return Run(line);
 }
 
 int CHostCommands::Run(const CCommandLine& line) {
     const std::wstring name = line.Verb().empty() ? L"help" : line.Verb();
-    const Command* verb = Find(name, kVerb);
-    if (!verb) return Usage(L"unknown verb: " + line.Verb());
+    const HostCommand* verb = Find(name, HostCommand::kVerb);
+    if (!verb) return CHostUsage::Refuse(L"unknown verb: " + line.Verb());
     const Words& words = line.Arguments();
-    if (words.size() > verb->maxWords) return Usage(L"unexpected argument: " + words[verb->maxWords]);
+    if (words.size() > verb->maxWords) return CHostUsage::Refuse(L"unexpected argument: " + words[verb->maxWords]);
     HostOptions options;
     std::wstring error;
-    if (!ReadHostOptions(line, options, error)) return Usage(error);
-    if (verb->check && !verb->check(Given{name, name, words, line}, error)) return Usage(error);
+    if (!CHostOptionReader::Read(line, options, error)) return CHostUsage::Refuse(error);
+    if (verb->check && !verb->check(Given{name, name, words, line}, error)) return CHostUsage::Refuse(error);
     CButtonRunner runner(options);
     if (verb->needsButton && FAILED(runner.Start())) return CCommandLine::Fail(runner.Error());
     int rc = verb->run(runner, line, words);
@@ -260,7 +190,7 @@ bool CHostCommands::CheckScript(const Given& given, std::wstring& error) {
     if (given.words.empty()) return error = L"script needs at least one step", false;
     for (const std::wstring& step : given.words) {
         const Words words = CCommandLine::SplitWords(step);
-        const Command* found = words.empty() ? nullptr : Find(words[0], kStep);
+        const HostCommand* found = words.empty() ? nullptr : Find(words[0], HostCommand::kStep);
         if (!found) return error = L"unknown step: " + step, false;
         const Words rest(words.begin() + 1, words.end());
         if (rest.size() < found->minWords || rest.size() > found->maxWords)
@@ -276,7 +206,7 @@ int CHostCommands::Script(CButtonRunner& runner, const CCommandLine& line, const
     for (const std::wstring& step : steps) {
         const Words words = CCommandLine::SplitWords(step);
         CTextOut::Out(L"> " + step);
-        const Command* found = Find(words[0], kStep);
+        const HostCommand* found = Find(words[0], HostCommand::kStep);
         int rc = found->run(runner, line, Words(words.begin() + 1, words.end()));
         if (rc != CCommandLine::kOk) return rc;
     }
@@ -285,25 +215,7 @@ int CHostCommands::Script(CButtonRunner& runner, const CCommandLine& line, const
 
 int CHostCommands::Help(CButtonRunner&, const CCommandLine&, const Words&) {
     size_t count = 0;
-    const Command* commands = Table(count);
-    auto list = [&](Where where) {
-        for (size_t i = 0; i < count; ++i)
-            if (commands[i].where & where)
-                CTextOut::Out(CTextOut::Format(L"  %-28ls %ls", commands[i].usage, commands[i].summary));
-    };
-    CTextOut::Out(L"usage: dvlhost.exe VERB [options]");
-    CTextOut::Out(L"verbs:");
-    list(kVerb);
-    CTextOut::Out(L"options:");
-    size_t optionCount = 0;
-    const CCommandLine::Option* options = Options(optionCount);
-    for (size_t i = 0; i < optionCount; ++i) {
-        std::wstring name = options[i].name;
-        if (options[i].valueName) name += std::wstring(L" ") + options[i].valueName;
-        CTextOut::Out(CTextOut::Format(L"  %-28ls %ls", name.c_str(), options[i].help));
-    }
-    CTextOut::Out(L"script steps (each one argument), e.g.:");
-    CTextOut::Out(L"  dvlhost.exe script \"wait-items 2 30\" menu swap restart menu \"clear no\"");
-    list(kStep);
+    const HostCommand* commands = Table(count);
+    CHostUsage::Print(commands, count);
     return CCommandLine::kOk;
 }
