@@ -31,26 +31,11 @@ CFakeButton::CFakeButton(CFakeItem* item) : m_item(item) {
 CFakeButton::~CFakeButton() {
     if (!m_item) Log(L"destroyed");
     if (m_item) m_item->Release();
-    if (m_event) CloseHandle(m_event);
     --CFakeState::Get().live;
 }
 
 HRESULT CFakeButton::QueryInterface(REFIID riid, void** out) {
-    if (riid == IID_IUnknown || riid == IID_IDvlButton) {
-        *out = static_cast<IDvlButton*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG CFakeButton::AddRef() { return ++m_refs; }
-
-ULONG CFakeButton::Release() {
-    LONG refs = --m_refs;
-    if (refs == 0) DeletingDestructor(1);
-    return refs;
+    return mx::query_interface(riid, out, {{IID_IDvlButton, this}});
 }
 
 void* CFakeButton::DeletingDestructor(UINT deleteFlag) {
@@ -255,23 +240,25 @@ std::wstring CFakeButton::TipText() {
     return Format(L"Fake tip: icon=%u glow=%ld base=%ls", IconSize(), static_cast<long>(style), folder);
 }
 
+HRESULT CFakeButton::CloseUpdateEvent(void* event) {
+    const bool ours = m_event && event == m_event.get();
+    Log(ours ? L"CloseUpdateEvent ours" : L"CloseUpdateEvent other");
+    if (ours) m_event.reset();
+    return S_OK;
+}
+
 HRESULT CFakeButton::HandleMessage(UINT code, UINT arg, void* out) {
     switch (code) {
     case 2:
         *static_cast<GUID*>(out) = m_classId;
         return S_OK;
     case 10:
-        if (!m_event) m_event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        *static_cast<HANDLE*>(out) = m_event;
+        if (!m_event) m_event.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        *static_cast<HANDLE*>(out) = m_event.get();
         Log(L"CreateUpdateEvent");
         return S_OK;
     case 12:
-        Log(out == m_event && m_event ? L"CloseUpdateEvent ours" : L"CloseUpdateEvent other");
-        if (out == m_event && m_event) {
-            CloseHandle(m_event);
-            m_event = nullptr;
-        }
-        return S_OK;
+        return CloseUpdateEvent(out);
     case 13:
         if (m_item) return S_FALSE;
         return Enumerate(static_cast<DVLENUMCHILD*>(out), 0);

@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 #include "CFakeItem.h"
+#include "base/ComObject.h"
+#include "base/Unique.h"
 #include "ui/IDvlButton.h"
 
-class CFakeButton final : public IDvlButton {
+class CFakeButton final : public mx::com_object<IDvlButton> {
 public:
     explicit CFakeButton(CFakeItem* item = nullptr);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE LoadSettings(IStream* stream) override;
     HRESULT STDMETHODCALLTYPE SaveSettings(IStream* stream) override;
     HRESULT STDMETHODCALLTYPE SetClassId(const GUID* id) override;
@@ -43,19 +43,19 @@ public:
     int ItemId() const { return m_item ? m_item->Id() : 0; }
 
 private:
-    ~CFakeButton();
+    ~CFakeButton() override;
     void AskTheBar();
     UINT IconSize();
     HRESULT Enumerate(DVLENUMCHILD* record, UINT index);
     HRESULT CreateChild(DVLCREATECHILD* record);
+    HRESULT CloseUpdateEvent(void* event);
     HRESULT TaskText(const std::wstring& text, void* out);
     std::wstring TipText();
 
-    LONG m_refs = 1;
     CFakeItem* m_item;
     IDvlHost* m_site = nullptr;
     GUID m_classId{};
     std::wstring m_caption;
     std::wstring m_location;
-    HANDLE m_event = nullptr;
+    mx::unique_handle m_event;
 };

@@ -7,21 +7,7 @@ CFakeFactory::CFakeFactory() { ++CFakeState::Get().live; }
 CFakeFactory::~CFakeFactory() { --CFakeState::Get().live; }
 
 HRESULT CFakeFactory::QueryInterface(REFIID riid, void** out) {
-    if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-        *out = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG CFakeFactory::AddRef() { return ++m_refs; }
-
-ULONG CFakeFactory::Release() {
-    LONG refs = --m_refs;
-    if (refs == 0) delete this;
-    return refs;
+    return mx::query_interface(riid, out, {{IID_IClassFactory, this}});
 }
 
 HRESULT CFakeFactory::CreateInstance(IUnknown* outer, REFIID riid, void** out) {

@@ -2,17 +2,15 @@
 #pragma once
 #include <windows.h>
 #include <unknwn.h>
+#include "base/ComObject.h"
 
-class CFakeFactory final : public IClassFactory {
+class CFakeFactory final : public mx::com_object<IClassFactory> {
 public:
     CFakeFactory();
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override;
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
 
 private:
-    ~CFakeFactory();
-    LONG m_refs = 1;
+    ~CFakeFactory() override;
 };

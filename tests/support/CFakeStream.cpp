@@ -1,16 +1,10 @@
 #include "tests/support/CFakeStream.h"
+#include "base/ComObject.h"
 
 namespace mxtest {
 
 HRESULT CFakeStream::QueryInterface(REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_ISequentialStream || iid == IID_IStream) {
-        *out = static_cast<IStream*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+    return mx::query_interface(iid, out, {{IID_IStream, this}, {IID_ISequentialStream, this}});
 }
 
 ULONG CFakeStream::AddRef() { return ++m_refs; }
