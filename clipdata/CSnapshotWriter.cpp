@@ -10,6 +10,7 @@
 #include "clipdata/CCompoundFileWriter.h"
 
 const WCHAR CSnapshotWriter::kTemporarySuffix[] = L".writing";
+const WCHAR CSnapshotWriter::kTemporaryFolder[] = L"writing";
 
 namespace {
 
@@ -18,15 +19,10 @@ std::function<void(const WCHAR*)> g_pauseHook;
 
 }  // namespace
 
-// The temporary file is opened without sharing: the cleanup at the next
-// start leaves a file that a running writer still holds.
 CSnapshotWriter::CSnapshotWriter(const std::wstring& path, ULONGLONG dataBytes)
-    : m_path(path),
-      m_temporary(path + kTemporarySuffix),
-      m_largeSectors(dataBytes >= kLargeSectorsFrom) {
+    : m_path(path), m_largeSectors(dataBytes >= kLargeSectorsFrom) {
     if (path.empty()) return;
-    m_file.reset(CreateFileW(m_temporary.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    m_file = CreateTemporary(path, &m_temporary);
     if (!m_file) return;
     m_writer.reset(new (std::nothrow) CCompoundFileWriter(
         m_file.get(), m_largeSectors ? CCompoundFileWriter::kLargeSectorShift
@@ -89,18 +85,55 @@ void CSnapshotWriter::Abandon() {
     m_stream.Reset();
     m_writer.reset();
     m_file.reset();
-    if (!m_path.empty()) DeleteFileW(m_temporary.c_str());
+    if (!m_temporary.empty()) DeleteFileW(m_temporary.c_str());
 }
 
-void CSnapshotWriter::RemoveLeftovers(const std::wstring& folder, const WCHAR* extension) {
-    const std::wstring pattern = folder + L"\\*" + extension + kTemporarySuffix;
+namespace {
+
+mx::unique_file CreateUnshared(const std::wstring& path) {
+    return mx::unique_file(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+void RemoveMatching(const std::wstring& folder, const std::wstring& pattern) {
     WIN32_FIND_DATAW found;
-    mx::unique_find search(FindFirstFileW(pattern.c_str(), &found));
+    mx::unique_find search(FindFirstFileW((folder + L"\\" + pattern).c_str(), &found));
     if (!search) return;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             DeleteFileW((folder + L"\\" + found.cFileName).c_str());
     } while (FindNextFileW(search.get(), &found));
+}
+
+}  // namespace
+
+// Opened without sharing: the cleanup at the next start leaves a file that
+// a running writer still holds. A folder without the subfolder takes the
+// file beside the snapshot.
+mx::unique_file CSnapshotWriter::CreateTemporary(const std::wstring& path, std::wstring* temporary) {
+    const size_t slash = path.find_last_of(L"\\/");
+    mx::unique_file file;
+    if (slash != std::wstring::npos) {
+        *temporary = path.substr(0, slash + 1) + kTemporaryFolder + L"\\" + path.substr(slash + 1) +
+                     kTemporarySuffix;
+        file = CreateUnshared(*temporary);
+    }
+    if (!file && (slash == std::wstring::npos || GetLastError() == ERROR_PATH_NOT_FOUND)) {
+        *temporary = path + kTemporarySuffix;
+        file = CreateUnshared(*temporary);
+    }
+    if (!file) temporary->clear();
+    return file;
+}
+
+void CSnapshotWriter::MakeTemporaryFolder(const std::wstring& folder) {
+    CreateDirectoryW((folder + L"\\" + kTemporaryFolder).c_str(), nullptr);
+}
+
+void CSnapshotWriter::RemoveLeftovers(const std::wstring& folder, const WCHAR* extension) {
+    const std::wstring pattern = std::wstring(L"*") + extension + kTemporarySuffix;
+    RemoveMatching(folder, pattern);
+    RemoveMatching(folder + L"\\" + kTemporaryFolder, pattern);
 }
 
 void CSnapshotWriter::SetPauseHook(std::function<void(const WCHAR*)> hook) {

@@ -1,7 +1,11 @@
 // Writes one snapshot file so that it is complete or absent. The compound
-// file is made under a temporary name in the same folder and renamed to its
-// own name only once it is whole, so a full disk or a killed process never
-// leaves a half file under a name that the history lists.
+// file is made under a temporary name and renamed to its own name only once
+// it is whole, so a full disk or a killed process never leaves a half file
+// under a name that the history lists. The temporary file goes into the
+// folder's "writing" subfolder when there is one, else beside the snapshot:
+// under Wine every new name costs a read of the whole folder it is made in,
+// and a history folder holds thousands of files, so only the rename pays
+// that there.
 //
 // The file is written front to back in large writes (CCompoundFileWriter):
 // each format's block goes to the disk as it is written, so no second copy
@@ -25,6 +29,8 @@ class CSnapshotWriter {
 public:
     // The temporary file's name is the snapshot's name with this appended.
     static const WCHAR kTemporarySuffix[];
+    // The subfolder of the temporary files.
+    static const WCHAR kTemporaryFolder[];
     // Snapshots of at least this many data bytes get 4096-byte sectors:
     // from here on they are written and read back a tenth quicker under
     // Wine (container_bench); below, they would only make the files larger
@@ -53,10 +59,17 @@ public:
     bool Commit();
 
     // Removes the temporary files that a writer ended before its commit
-    // (a killed process) left in the folder. A file still being written is
-    // open without sharing and stays.
+    // (a killed process) left in the folder and its subfolder. A file still
+    // being written is open without sharing and stays.
     // The extension names the kind of file whose temporary files go.
     static void RemoveLeftovers(const std::wstring& folder, const WCHAR* extension = L".dvlclip");
+    // Makes the subfolder of the temporary files (done once per folder: the
+    // writers only look for it).
+    static void MakeTemporaryFolder(const std::wstring& folder);
+    // The temporary file for the file at the path, new, open for writing
+    // without sharing; its path in temporary. Invalid when neither place
+    // takes it.
+    static mx::unique_file CreateTemporary(const std::wstring& path, std::wstring* temporary);
 
     // Test seam: called on the writing thread while the temporary file
     // exists and is not yet complete, with its path.

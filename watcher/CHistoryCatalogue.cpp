@@ -316,9 +316,8 @@ bool CHistoryCatalogue::Read(Contents* contents, Texts* texts) const {
 // the cleanup of another store never takes it from under the writer.
 bool CHistoryCatalogue::Write(const std::vector<BYTE>& bytes) {
     const std::wstring path = GetPath();
-    const std::wstring temporary = path + CSnapshotWriter::kTemporarySuffix;
-    mx::unique_file file(CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::wstring temporary;
+    mx::unique_file file = CSnapshotWriter::CreateTemporary(path, &temporary);
     if (!file) return false;
     const size_t half = bytes.size() / 2;
     bool written = WriteAll(file.get(), bytes.data(), half);

@@ -79,6 +79,7 @@ std::vector<FoundFile> FindSnapshots(const std::wstring& folder, const CHistoryC
 CHistoryList::CHistoryList(CObClipboard* owner, const std::wstring& folder)
     : m_owner(owner), m_folder(WithoutTrailingSlash(folder)), m_catalogue(m_folder) {
     SHCreateDirectoryExW(nullptr, m_folder.c_str(), nullptr);
+    CSnapshotWriter::MakeTemporaryFolder(m_folder);
     CSnapshotWriter::RemoveLeftovers(m_folder);
     CHistoryCatalogue::RemoveLeftovers(m_folder);
     MakeUnusedIds();

@@ -35,7 +35,11 @@
 //   hold MS S         CF_UNICODETEXT S, then opens the clipboard again as soon
 //                     as it can and keeps it open MS milliseconds, or with MS 0
 //                     until the next step begins (answers once it is open)
-//   burst N MS PFX    N copies of the texts "PFX 0" ... "PFX N-1", MS apart
+//   burst N MS PFX    N copies of the texts "PFX 0" ... "PFX N-1", MS apart,
+//                     answering no message in between
+//   pumpburst N MS PFX
+//                     the same copies, waiting between them in the message loop
+//                     (as a program that copies on keystrokes does)
 //   dump F            answers "ok <size> <bytes in hex>" of format F (a number or a
 //                     registered name) as the clipboard holds it, or "err missing"
 //   viewer on|off     joins / leaves the clipboard viewer chain
@@ -195,12 +199,30 @@ void EndHold() {
     g_holding = false;
 }
 
-Outcome Burst(int count, int ms, const std::string& prefix) {
+// Waits the milliseconds while answering what is sent to this thread and
+// what comes for its window; the steps posted to the thread stay queued.
+void PumpFor(int ms) {
+    LARGE_INTEGER frequency, now, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&end);
+    end.QuadPart += frequency.QuadPart * ms / 1000;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, g_window, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        QueryPerformanceCounter(&now);
+        if (now.QuadPart >= end.QuadPart) return;
+        const DWORD left = static_cast<DWORD>((end.QuadPart - now.QuadPart) * 1000 / frequency.QuadPart);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, left, QS_ALLINPUT);
+    }
+}
+
+Outcome Burst(int count, int ms, const std::string& prefix, bool pump) {
     LONGLONG closedAt = 0;
     for (int i = 0; i < count; ++i) {
         if (!Publish({Unicode(Widen(prefix + " " + std::to_string(i)))}, &closedAt))
             return AnswerErr("clipboard");
-        if (ms) Sleep(ms);
+        if (pump) PumpFor(ms);
+        else if (ms) Sleep(ms);
     }
     return AnswerOk(closedAt);
 }
@@ -352,10 +374,10 @@ Outcome Execute(std::string step) {
         int ms = atoi(Word(rest).c_str());
         return Hold(ms, rest);
     }
-    if (cmd == "burst") {
+    if (cmd == "burst" || cmd == "pumpburst") {
         int n = atoi(Word(rest).c_str());
         int ms = atoi(Word(rest).c_str());
-        return Burst(n, ms, rest);
+        return Burst(n, ms, rest, cmd == "pumpburst");
     }
     if (cmd == "viewer") return Viewer(rest == "on");
     if (cmd == "dump") return Dump(rest);

@@ -49,14 +49,6 @@ std::set<std::wstring> StreamNames(const std::wstring& path) {
     return names;
 }
 
-// Files of the folder that a writer left under their temporary names.
-int TemporaryFiles(const CTempFolder& folder) {
-    int count = 0;
-    for (const std::wstring& name : folder.Files())
-        if (name.find(CSnapshotWriter::kTemporarySuffix) != std::wstring::npos) ++count;
-    return count;
-}
-
 // Runs the hook at each pause of a writer while it lives.
 class CPausedWriter {
 public:
@@ -437,7 +429,7 @@ TEST_F(ClipboardItemTest, TheClipboardIsFreeWhileTheFileIsWritten) {
         EXPECT_TRUE(halfWritten) << c.copy;
         EXPECT_EQ(probe, "err missing") << c.copy;  // opened, found no such block
         EXPECT_EQ(StreamNames(path), c.streams) << c.copy;
-        EXPECT_EQ(TemporaryFiles(folder), 0) << c.copy;
+        EXPECT_EQ(TemporaryFiles(folder).size(), 0u) << c.copy;
         ItemPtr loaded = Reload(*item);
         EXPECT_TRUE(item->IsContainedIn(loaded.get()) && loaded->IsContainedIn(item.get()));
     }
@@ -483,29 +475,37 @@ TEST_F(ClipboardItemTest, WritesUntilKilled) {
     ADD_FAILURE() << "the writer did not stop";
 }
 
+// Once in a folder with the subfolder of temporary files, as a history's,
+// and once in one without.
 TEST_F(ClipboardItemTest, AKilledWriterLeavesNoListedFileAndTheNextStartCleansUp) {
     ASSERT_TRUE(source.Copy("text cut short"));
     WCHAR program[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, program, MAX_PATH);
     std::wstring command = std::wstring(L"\"") + program +
                            L"\" --gtest_filter=ClipboardItemTest.WritesUntilKilled";
-    SetEnvironmentVariableW(L"MX_KILLED_WRITER_FOLDER", folder.Path().c_str());
-    STARTUPINFOW startup = {sizeof(startup)};
-    PROCESS_INFORMATION info = {};
-    const BOOL started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                        nullptr, &startup, &info);
-    SetEnvironmentVariableW(L"MX_KILLED_WRITER_FOLDER", nullptr);
-    ASSERT_TRUE(started);
-    mx::unique_handle process(info.hProcess), thread(info.hThread);
-    const bool stopped = WaitUntil([&] { return TemporaryFiles(folder) == 1; });
-    TerminateProcess(process.get(), 9);
-    ASSERT_EQ(WaitForExit(process.get()), 9);
-    ASSERT_TRUE(stopped);
-    EXPECT_FALSE(FileExists(folder.File(L"k.dvlclip")));
+    for (const bool subfolder : {true, false}) {
+        CTempFolder target(L"mxkilled");
+        if (subfolder) CSnapshotWriter::MakeTemporaryFolder(target.Path());
+        SetEnvironmentVariableW(L"MX_KILLED_WRITER_FOLDER", target.Path().c_str());
+        STARTUPINFOW startup = {sizeof(startup)};
+        PROCESS_INFORMATION info = {};
+        const BOOL started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0,
+                                            nullptr, nullptr, &startup, &info);
+        SetEnvironmentVariableW(L"MX_KILLED_WRITER_FOLDER", nullptr);
+        ASSERT_TRUE(started);
+        mx::unique_handle process(info.hProcess), thread(info.hThread);
+        const std::set<std::wstring> leftover = {subfolder ? L"writing\\k.dvlclip.writing"
+                                                           : L"k.dvlclip.writing"};
+        const bool stopped = WaitUntil([&] { return TemporaryFiles(target) == leftover; });
+        TerminateProcess(process.get(), 9);
+        ASSERT_EQ(WaitForExit(process.get()), 9);
+        ASSERT_TRUE(stopped) << subfolder;
+        EXPECT_FALSE(FileExists(target.File(L"k.dvlclip")));
 
-    CObClipboard store(folder.Path().c_str());
-    EXPECT_EQ(TemporaryFiles(folder), 0);
-    EXPECT_EQ(store.GetItemCount(), 0);
+        CObClipboard store(target.Path().c_str());
+        EXPECT_EQ(TemporaryFiles(target).size(), 0u) << subfolder;
+        EXPECT_EQ(store.GetItemCount(), 0);
+    }
 }
 
 // Content that an entry holds already brings that entry back before any

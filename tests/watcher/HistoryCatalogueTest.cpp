@@ -460,8 +460,7 @@ protected:
         else restarted.LoadUnsaved();
         EXPECT_EQ(ItemTexts(restarted), expected);
         EXPECT_EQ(ListedFiles(restarted), SnapshotFiles(folder));
-        for (const std::wstring& name : folder.Files())
-            EXPECT_EQ(name.find(L".writing"), std::wstring::npos) << Narrow(name);
+        EXPECT_EQ(TemporaryFiles(folder), std::set<std::wstring>());
     }
 
     std::unique_ptr<COtherApp> host;

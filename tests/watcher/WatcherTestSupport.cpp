@@ -11,6 +11,7 @@
 #include "base/Unique.h"
 #include "clipdata/CClipboardItem.h"
 #include "clipdata/CHGLOBALTextformatBase.h"
+#include "clipdata/CSnapshotWriter.h"
 #include "watcher/CObClipboard.h"
 
 bool WaitForSequence(const CObClipboard& store, DWORD sequence, DWORD timeoutMs) {
@@ -65,6 +66,24 @@ std::set<std::wstring> SnapshotFiles(const CTempFolder& folder) {
         if (name.size() > extension.size() &&
             _wcsicmp(name.c_str() + name.size() - extension.size(), extension.c_str()) == 0)
             names.insert(name);
+    return names;
+}
+
+std::set<std::wstring> TemporaryFiles(const CTempFolder& folder) {
+    std::set<std::wstring> names;
+    const std::wstring suffix = CSnapshotWriter::kTemporarySuffix;
+    const std::wstring subfolder = std::wstring(CSnapshotWriter::kTemporaryFolder) + L"\\";
+    WIN32_FIND_DATAW found;
+    for (const std::wstring& place : {std::wstring(), subfolder}) {
+        mx::unique_find search(FindFirstFileW(folder.File(place + L"*").c_str(), &found));
+        if (!search) continue;
+        do {
+            const std::wstring name = found.cFileName;
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                name.find(suffix) != std::wstring::npos)
+                names.insert(place + name);
+        } while (FindNextFileW(search.get(), &found));
+    }
     return names;
 }
 

@@ -61,3 +61,6 @@ bool SaveIndexFile(CObClipboard& store, const std::wstring& path);
 bool LoadIndexFile(CObClipboard& store, const std::wstring& path);
 // The snapshot files in the folder (the history's catalogue aside).
 std::set<std::wstring> SnapshotFiles(const CTempFolder& folder);
+// Files that writers left under their temporary names, in the folder or in
+// its subfolder of temporary files (named as "writing\\..." there).
+std::set<std::wstring> TemporaryFiles(const CTempFolder& folder);
