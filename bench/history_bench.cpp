@@ -39,6 +39,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -48,6 +49,7 @@
 #include "bench/CBench.h"
 #include "bench/CCaptureSplit.h"
 #include "bench/CTimingHandler.h"
+#include "clipdata/CCaptureProfile.h"
 #include "clipdata/CClipboardFormat.h"
 #include "clipdata/CFormatFactory.h"
 #include "clipdata/CSnapshotWriter.h"
@@ -278,6 +280,26 @@ void CaptureCase(CObClipboard& store, TimingHandler& handler, COtherApp& source,
     }
 }
 
+// The profiling build's marks of the watcher during one burst, into
+// burst-trace.txt: milliseconds from the first, what, value, and for a copy
+// the text it took.
+void TraceBurst(CObClipboard& store, const std::string& header) {
+    if (!CCaptureSplit::Enabled()) return;
+    const std::vector<CCaptureProfile::Mark> marks = CCaptureProfile::TakeMarks();
+    FILE* out = fopen("burst-trace.txt", "a");
+    if (!out) return;
+    fprintf(out, "== %s\n", header.c_str());
+    for (const CCaptureProfile::Mark& mark : marks) {
+        std::string text;
+        if (!strcmp(mark.what, "copied") && mark.value)
+            if (ItemRef item = store.FindItem(static_cast<int>(mark.value)))
+                text = clipcontent::Narrow(PreviewOf(item.get()));
+        fprintf(out, "%9.3f %-9s %lu %s\n", CBench::Milliseconds(mark.at - marks[0].at), mark.what,
+                mark.value, text.c_str());
+    }
+    fclose(out);
+}
+
 // Once from a program that waits between copies in its message loop, as
 // one copying on keystrokes does, and once from one that answers no
 // message during the burst: under Wine, the watcher's OpenClipboard asks
@@ -294,6 +316,7 @@ void BurstCase(CObClipboard& store, COtherApp& source, const char* label) {
             std::string kept;
             for (int run = 0; run < 3; ++run) {
                 const std::string prefix = "burst" + std::to_string(++serial);
+                if (CCaptureSplit::Enabled()) CCaptureProfile::TakeMarks();
                 if (!source.Copy(std::string(kind.step) + " 50 " + std::to_string(gap) + " " + prefix) ||
                     !WaitForSequence(store, source.LastSequence(), 60000)) {
                     kept += " failed";
@@ -301,6 +324,8 @@ void BurstCase(CObClipboard& store, COtherApp& source, const char* label) {
                 }
                 WaitUntil([&] { return store.GetLastSequence() >= source.LastSequence(); }, 60000);
                 kept += " " + std::to_string(CountWithPrefix(store, clipcontent::Widen(prefix + " "), 400));
+                TraceBurst(store, std::string(label) + ", " + kind.name + ", " + std::to_string(gap) +
+                                      " ms, " + prefix);
             }
             printf("  burst %s, %s, 50 copies %d ms apart: kept%s of 50 (goal %s)\n", label,
                    kind.name, gap, kept.c_str(), gap == 5 ? "50" : ">= 45");

@@ -5,6 +5,8 @@
 #pragma once
 #include <windows.h>
 
+#include <vector>
+
 class CCaptureProfile {
 public:
     enum Part {
@@ -32,6 +34,16 @@ public:
     static void MarkNotified();
     static LONGLONG TakeNotified();
 
+    // A moment of the watcher's work with a value (a sequence number), kept
+    // for a trace of a burst: the last few thousand since the last take.
+    struct Mark {
+        LONGLONG at;
+        const char* what;
+        DWORD value;
+    };
+    static void AddMark(const char* what, DWORD value);
+    static std::vector<Mark> TakeMarks();
+
     // Adds the time from its making to Stop or its end to the part.
     class Span {
     public:
@@ -51,7 +63,9 @@ public:
 #define MX_PROFILE_SPAN(part) CCaptureProfile::Span mxProfile##part(CCaptureProfile::part)
 #define MX_PROFILE_STOP(part) mxProfile##part.Stop()
 #define MX_PROFILE_NOTIFIED() CCaptureProfile::MarkNotified()
+#define MX_PROFILE_MARK(what, value) CCaptureProfile::AddMark(what, value)
 #else
+#define MX_PROFILE_MARK(what, value) ((void)0)
 #define MX_PROFILE_SPAN(part) ((void)0)
 #define MX_PROFILE_STOP(part) ((void)0)
 #define MX_PROFILE_NOTIFIED() ((void)0)

@@ -111,9 +111,11 @@ void CHistoryList::MakeUnusedIds() {
 }
 
 // The load sets the ids on the bar's thread while the watcher may be naming
-// a capture's file from them.
+// a capture's file from them. A guard of their own, not the list's lock:
+// the watcher must not wait for the writer's work on the list before it
+// copies the next change.
 CHistoryCatalogue::Ids CHistoryList::GetIds() const {
-    CObReadWriteLock::SharedHold hold(m_lock);
+    std::lock_guard<std::mutex> hold(m_idsGuard);
     return m_ids;
 }
 
@@ -121,7 +123,7 @@ CHistoryCatalogue::Ids CHistoryList::GetIds() const {
 void CHistoryList::SetIds(const CHistoryCatalogue::Ids& ids) {
     std::lock_guard<std::mutex> persisting(m_persistGuard);
     {
-        CObReadWriteLock::ExclusiveHold hold(m_lock);
+        std::lock_guard<std::mutex> hold(m_idsGuard);
         m_ids = ids;
     }
     m_catalogue.SetIds(ids);

@@ -193,7 +193,8 @@ private:
     CHistoryCatalogue::Texts m_newTexts;
     // Last: its thread ends, running what is queued, before the rest goes.
     CHistoryWriter m_writer;
-    // Under the lock: the watcher names files from them while a load sets them.
+    // The watcher names files from them while a load sets them.
+    mutable std::mutex m_idsGuard;
     CHistoryCatalogue::Ids m_ids;
     std::atomic<int> m_nextId{1};
     std::atomic<int> m_queueSize{10};

@@ -129,8 +129,11 @@ CaptureStatus CObClipboard::CaptureNewContent() {
 CaptureStatus CObClipboard::CopyAndHandOver(ItemRef* handed) {
     m_history.WaitForRoom();
     ItemRef item = m_history.CreateItem();
+    MX_PROFILE_MARK("open", 0);
     CaptureStatus status = CaptureStatus::NothingStored;
-    if (!item->CopyFromClipboard(m_window, &status)) return status;
+    const bool copied = item->CopyFromClipboard(m_window, &status);
+    MX_PROFILE_MARK("copied", copied ? item->GetId() : 0);
+    if (!copied) return status;
     if (handed) *handed = item;
     m_history.CaptureLater(std::move(item), [this] { Notify(); });
     return status;
@@ -397,8 +400,10 @@ void CObClipboard::Forward(UINT msg, WPARAM wParam, LPARAM lParam) {
 void CObClipboard::OnDrawClipboard(WPARAM wParam, LPARAM lParam) {
     MX_ASSERT_ON_THREAD(m_watcherThread);
     MX_PROFILE_NOTIFIED();
+    MX_PROFILE_MARK("notified", GetClipboardSequenceNumber());
     if (!m_captureOn) return;
     if (m_busy || m_capturing) {
+        MX_PROFILE_MARK("deferred", m_busy);
         m_recheck = true;
         return;
     }
@@ -463,6 +468,7 @@ bool CObClipboard::HandleClipboardChange() {
 void CObClipboard::CaptureSequence(DWORD sequence) {
     MX_ASSERT_ON_THREAD(m_watcherThread);
     m_capturing = true;
+    MX_PROFILE_MARK("capture", sequence);
     const CaptureStatus status = CopyAndHandOver();
     m_capturing = false;
     if (status == CaptureStatus::ClipboardBusy && m_captureRetries < kMaxRetries) {
