@@ -219,6 +219,13 @@ bool CClipboardItem::CopyFromClipboard(HWND window, CaptureStatus* status) {
     return result == CaptureStatus::Stored;
 }
 
+namespace {
+
+const int kOpenTries = 20;
+const DWORD kOpenPause = 1;
+
+}  // namespace
+
 // The lists are made long enough before the clipboard is opened, which the
 // scoped clipboard closes on every way out.
 CaptureStatus CClipboardItem::CopyOpenClipboard(HWND window) {
@@ -226,8 +233,11 @@ CaptureStatus CClipboardItem::CopyOpenClipboard(HWND window) {
     formats.reserve(kMaxFormats);
     m_formats.reserve(kMaxFormats);
     m_copies.reserve(kMaxFormats);
+    // Another program's hold is well under a millisecond; a capture that
+    // slept longer between its tries would find the next copy of a quick
+    // burst there and lose this one.
     MX_PROFILE_SPAN(Open);
-    CScopedClipboard clipboard(window);
+    CScopedClipboard clipboard(window, kOpenTries, kOpenPause);
     MX_PROFILE_STOP(Open);
     if (!clipboard) return CaptureStatus::ClipboardBusy;
     MX_PROFILE_SPAN(ListFormats);
