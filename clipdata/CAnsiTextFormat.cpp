@@ -2,6 +2,15 @@
 
 #include <cwchar>
 
+#include "clipdata/CStreamReader.h"
+
+namespace {
+
+// Digest and N before the stored text.
+const size_t kStoredHeader = 20;
+
+}  // namespace
+
 CAnsiTextFormat::CAnsiTextFormat(FormatKind kind, SaveFormat saveFormat)
     : CHGLOBALTextformatBase(1),
       m_row(FormatTable::Row(kind)),
@@ -13,10 +22,30 @@ void CAnsiTextFormat::GetStreamName(WCHAR* buffer) const { wcscpy(buffer, m_row.
 UINT CAnsiTextFormat::GetFormatId() const { return m_formatId; }
 
 UINT CAnsiTextFormat::BuildPreviewText(const BYTE* data, SIZE_T size) {
-    return BuildAnsiPreview(data, size);
+    // N counts the terminator, whether the block holds it or it is supplied.
+    const UINT n = BuildAnsiPreview(data, size);
+    const char* text = reinterpret_cast<const char*>(data);
+    BuildTextPreview(n - 1, [text](size_t offset, size_t count, std::string& out) {
+        out.append(text + offset, count);
+        return true;
+    });
+    return n;
 }
 
-bool CAnsiTextFormat::LoadFromStream(IStream* stream) { return LoadAnsiPreview(stream); }
+bool CAnsiTextFormat::LoadFromStream(IStream* stream) {
+    if (!LoadAnsiPreview(stream)) return false;
+    CStreamReader in(stream);
+    UINT32 n = 0;
+    if (!ReadStoredHeader(in, nullptr, n) || n == 0) return false;
+    BuildTextPreview(n - 1, [&in](size_t offset, size_t count, std::string& out) {
+        const size_t at = out.size();
+        out.resize(at + count);
+        return count == 0 || (in.SeekTo(kStoredHeader + offset) && in.Read(&out[at], static_cast<ULONG>(count)));
+    });
+    return true;
+}
+
+void CAnsiTextFormat::BuildTextPreview(size_t, const TextReader&) {}
 
 void CAnsiTextFormat::AddSaveFormats(SaveFormatList& list) const { AddSaveFormat(list, m_saveFormat); }
 

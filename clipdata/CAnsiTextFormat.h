@@ -2,6 +2,9 @@
 // text up to and including its first NUL, stored as the clipboard holds it.
 // They differ only in their row of the format table and their file type.
 #pragma once
+#include <functional>
+#include <string>
+
 #include "clipdata/CHGLOBALTextformatBase.h"
 #include "clipdata/FormatTable.h"
 
@@ -19,6 +22,15 @@ public:
 
 protected:
     CAnsiTextFormat(FormatKind kind, SaveFormat saveFormat);
+
+    // Appends `count` bytes of the text from `offset` to `out`; false when
+    // they cannot be read.
+    using TextReader = std::function<bool(size_t offset, size_t count, std::string& out)>;
+    // A format whose preview is its text without markup replaces the
+    // preview of the text's first characters here, at capture from the block
+    // and at a reload from the stream, so both previews are one. `length`:
+    // the text's bytes before its terminator.
+    virtual void BuildTextPreview(size_t length, const TextReader& read);
 
 private:
     const FormatRow& m_row;

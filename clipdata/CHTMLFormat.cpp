@@ -4,7 +4,6 @@
 #include <new>
 
 #include "clipdata/CPlainText.h"
-#include "clipdata/CStreamReader.h"
 
 namespace {
 
@@ -12,8 +11,6 @@ namespace {
 // and as much of the copied part. A reload reads the same bytes again, so
 // both previews are one.
 const size_t kPreviewSource = 32 * 1024;
-// Digest and N before the stored text.
-const size_t kStoredHeader = 20;
 
 // A part cut short must not end inside a UTF-8 sequence: the text would
 // then read as no UTF-8 at all.
@@ -30,8 +27,9 @@ size_t WholeSequences(const std::string& part) {
 
 CClipboardFormat* MakeHTMLFormat() { return new (std::nothrow) CHTMLFormat(); }
 
-template <typename Read>
-void CHTMLFormat::BuildPartPreview(const std::string& head, size_t length, Read read) {
+void CHTMLFormat::BuildTextPreview(size_t length, const TextReader& read) {
+    std::string head;
+    if (!read(0, std::min(length, kPreviewSource), head)) return;
     const CPlainText::Range range = CPlainText::HtmlPart(head, length);
     const size_t count = std::min(range.end - range.start, kPreviewSource);
     std::string part;
@@ -42,32 +40,4 @@ void CHTMLFormat::BuildPartPreview(const std::string& head, size_t length, Read 
     const size_t whole = count < range.end - range.start ? WholeSequences(part) : part.size();
     const std::wstring text = CPlainText::FromHtmlPart(part.data(), whole, kPreviewChars);
     SetPreview(text.c_str(), std::min<size_t>(text.size(), kPreviewChars));
-}
-
-UINT CHTMLFormat::BuildPreviewText(const BYTE* data, SIZE_T size) {
-    // N counts the terminator, whether the block holds it or it is supplied.
-    const UINT n = CAnsiTextFormat::BuildPreviewText(data, size);
-    const size_t length = n - 1;
-    const char* text = reinterpret_cast<const char*>(data);
-    BuildPartPreview(std::string(text, std::min(length, kPreviewSource)), length,
-                     [text](size_t offset, size_t count, std::string& out) {
-                         out.assign(text + offset, count);
-                         return true;
-                     });
-    return n;
-}
-
-bool CHTMLFormat::LoadFromStream(IStream* stream) {
-    if (!CAnsiTextFormat::LoadFromStream(stream)) return false;
-    CStreamReader in(stream);
-    UINT32 n = 0;
-    if (!ReadStoredHeader(in, nullptr, n) || n == 0) return false;
-    const size_t length = n - 1;
-    std::string head(std::min<size_t>(length, kPreviewSource), '\0');
-    if (!head.empty() && !in.Read(&head[0], static_cast<ULONG>(head.size()))) return false;
-    BuildPartPreview(head, length, [&in](size_t offset, size_t count, std::string& out) {
-        out.assign(count, '\0');
-        return in.SeekTo(kStoredHeader + offset) && in.Read(&out[0], static_cast<ULONG>(count));
-    });
-    return true;
 }

@@ -49,15 +49,22 @@ std::string HtmlDocument(const std::string& head, const std::string& fragment) {
     return header + pre + fragment + post;
 }
 
-std::wstring HtmlPreview(const std::string& block, bool reloaded) {
-    if (!PeerPuts({{L"HTML Format", Ansi(block), 0}})) return L"(not put)";
+// The preview of an 8-bit text put on the clipboard by another program, as
+// captured or as read back from the captured stream.
+template <typename Format>
+std::wstring TextPreview(const wchar_t* name, const std::string& block, bool reloaded) {
+    if (!PeerPuts({{name, Ansi(block), 0}})) return L"(not put)";
     TestStorage storage;
-    CHTMLFormat captured;
-    if (!Capture(captured, storage, L"HTML Format")) return L"(not captured)";
+    Format captured;
+    if (!Capture(captured, storage, name)) return L"(not captured)";
     if (!reloaded) return captured.GetPreview() ? captured.GetPreview() : L"(none)";
-    CHTMLFormat loaded;
-    if (!loaded.LoadFromStream(storage.OpenStream(L"HTML Format").Get())) return L"(not loaded)";
+    Format loaded;
+    if (!loaded.LoadFromStream(storage.OpenStream(name).Get())) return L"(not loaded)";
     return loaded.GetPreview() ? loaded.GetPreview() : L"(none)";
+}
+
+std::wstring HtmlPreview(const std::string& block, bool reloaded) {
+    return TextPreview<CHTMLFormat>(L"HTML Format", block, reloaded);
 }
 
 }  // namespace
@@ -368,13 +375,39 @@ TEST(HTMLFormat, AnHtmlOnlyEntryShowsItsText) {
     CoUninitialize();
 }
 
+// An RTF document previews its text, also when its tables fill far more
+// than the first bytes read, and the same after a reload.
+TEST(RTFFormat, PreviewIsTheDocumentsTextAtCaptureAndAfterAReload) {
+    const std::string fonts = "{\\fonttbl" + std::string(300 * 1024, ' ') + "{\\f0 Arial;}}";
+    std::string words;
+    for (int i = 0; i < 30; ++i) words += "word\\'e9 ";
+    const std::wstring wordsText = [] {
+        std::wstring text;
+        for (int i = 0; i < 30; ++i) text += L"word\u00E9 ";
+        return text.substr(0, 100);
+    }();
+    const struct {
+        std::string block;
+        std::wstring preview;
+    } cases[] = {{"{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Hello \\b bold\\b0\\par next}", L"Hello bold\nnext"},
+                 {"{\\rtf1\\ansi" + fonts + words + "}", wordsText},
+                 {"{\\rtf1\\ansi" + fonts + "short}", L"short"},
+                 {"{\\rtf1{\\*\\pict 0123}}", L""}};
+    for (const auto& test : cases) {
+        const std::wstring captured = TextPreview<CRTFFormat>(L"Rich Text Format", test.block, false);
+        EXPECT_EQ(captured, test.preview) << test.block.substr(0, 100);
+        EXPECT_EQ(TextPreview<CRTFFormat>(L"Rich Text Format", test.block, true), captured);
+        EXPECT_EQ(CPlainText::FromRtf(test.block.data(), test.block.size()).substr(0, 100), captured);
+    }
+}
+
 TEST(RTFFormat, CaptureRestoreAndDropTarget) {
     const std::string rtf = "  {\\rtf1\\ansi Hello \\b bold\\b0}";
     ASSERT_TRUE(PeerPuts({{L"Rich Text Format", Ansi(rtf), 17}}));
     TestStorage storage;
     CRTFFormat captured;
     ASSERT_TRUE(Capture(captured, storage, L"Rich Text Format"));
-    EXPECT_EQ(std::wstring(captured.GetPreview()), std::wstring(rtf.begin() + 2, rtf.end()));
+    EXPECT_EQ(std::wstring(captured.GetPreview()), L"Hello bold");
     EXPECT_EQ(Digest(captured), Md5(Ansi(rtf)));
 
     std::vector<UINT> formats;
