@@ -117,7 +117,7 @@ TEST_F(HistoryCatalogueTest, AHistorySavedBeforeTheCatalogueLoadsWhole) {
         ASSERT_TRUE(LoadIndexFile(old, Fixture(L"index.bin")));
         ASSERT_EQ(old.GetItemCount(), 6);
         const wchar_t* texts[] = {L"Fixture one", L"Fixture two", nullptr, L"",
-                                  L"{\\rtf1 Fixture five}", L"Fixture six"};
+                                  L"Fixture five", L"Fixture six"};
         const unsigned kinds[] = {1, 1, 2, 3, 1, 1};
         for (int i = 0; i < 6; ++i) {
             ItemRef item = old.GetItem(i);
