@@ -55,10 +55,7 @@ bool CSnapshotWriter::Commit() {
     m_writer.reset();
     MX_PROFILE_STOP(Commit);
     MX_PROFILE_SPAN(Rename);
-    const bool renamed = written && RenameOpenFile();
-    m_file.reset();
-    if (!written ||
-        (!renamed && !MoveFileExW(m_temporary.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING))) {
+    if (!written || !PutInPlace(m_file, m_temporary, m_path)) {
         Abandon();
         return false;
     }
@@ -67,18 +64,21 @@ bool CSnapshotWriter::Commit() {
 }
 
 // Renaming the file through its open handle spares opening it again by
-// name; where the system does not take a path here, the caller renames the
-// closed file by name instead.
-bool CSnapshotWriter::RenameOpenFile() {
-    const size_t nameBytes = m_path.size() * sizeof(WCHAR);
+// name; where the system does not take a path there, the closed file is
+// renamed by name instead.
+bool CSnapshotWriter::PutInPlace(mx::unique_file& file, const std::wstring& temporary,
+                                 const std::wstring& path) {
+    const size_t nameBytes = path.size() * sizeof(WCHAR);
     std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + nameBytes, 0);
     auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
     info->ReplaceIfExists = TRUE;
     info->RootDirectory = nullptr;
     info->FileNameLength = static_cast<DWORD>(nameBytes);
-    memcpy(info->FileName, m_path.c_str(), nameBytes);
-    return SetFileInformationByHandle(m_file.get(), FileRenameInfo, info,
-                                      static_cast<DWORD>(buffer.size())) != 0;
+    memcpy(info->FileName, path.c_str(), nameBytes);
+    const bool renamed =
+        SetFileInformationByHandle(file.get(), FileRenameInfo, info, static_cast<DWORD>(buffer.size())) != 0;
+    file.reset();
+    return renamed || MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
 void CSnapshotWriter::Abandon() {

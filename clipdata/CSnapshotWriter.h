@@ -70,13 +70,16 @@ public:
     // without sharing; its path in temporary. Invalid when neither place
     // takes it.
     static mx::unique_file CreateTemporary(const std::wstring& path, std::wstring* temporary);
+    // Gives the whole temporary file, open in `file`, the name `path`
+    // (replacing a file of that name) and closes it. False when it keeps
+    // its temporary name.
+    static bool PutInPlace(mx::unique_file& file, const std::wstring& temporary, const std::wstring& path);
 
     // Test seam: called on the writing thread while the temporary file
     // exists and is not yet complete, with its path.
     static void SetPauseHook(std::function<void(const WCHAR*)> hook);
 
 private:
-    bool RenameOpenFile();
     void Pause() const;
     void Abandon();
 

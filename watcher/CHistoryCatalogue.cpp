@@ -323,17 +323,8 @@ bool CHistoryCatalogue::Write(const std::vector<BYTE>& bytes) {
     bool written = WriteAll(file.get(), bytes.data(), half);
     if (written) Pause();
     written = written && WriteAll(file.get(), bytes.data() + half, bytes.size() - half);
-    const size_t nameBytes = path.size() * sizeof(WCHAR);
-    std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + nameBytes, 0);
-    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    info->ReplaceIfExists = TRUE;
-    info->FileNameLength = static_cast<DWORD>(nameBytes);
-    memcpy(info->FileName, path.c_str(), nameBytes);
-    const bool renamed = written && SetFileInformationByHandle(file.get(), FileRenameInfo, info,
-                                                               static_cast<DWORD>(buffer.size()));
+    if (written && CSnapshotWriter::PutInPlace(file, temporary, path)) return true;
     file.reset();
-    if (written && (renamed || MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)))
-        return true;
     DeleteFileW(temporary.c_str());
     return false;
 }
