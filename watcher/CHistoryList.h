@@ -158,6 +158,8 @@ private:
     int PickTrimVictim() const;
     void RemoveAt(size_t index);
     void ListChangedLocked();
+    bool BurstGoesOn();
+    static long long NowMs();
     ItemRef LoadOneItem(CPluginStream& settings, DWORD group);
     void AdoptLoaded(const std::vector<ItemRef>& loaded, int storedNextId);
     void AppendLocked(ItemRef item);
@@ -187,6 +189,13 @@ private:
     std::atomic<int> m_reservedId{1};
     // A capture changed the list since the catalogue was last written.
     bool m_persistDue = false;
+    // Copies handed over less than kBurstGap apart are a burst, whose end
+    // the catalogue waits for (steady clock, in milliseconds).
+    static const long long kBurstGap = 50;
+    static const long long kLongestDeferral = 1000;
+    std::atomic<long long> m_lastHandOver{0};
+    std::atomic<bool> m_inBurst{false};
+    long long m_lastPersist = 0;  // the writer's thread
     std::atomic<size_t> m_cacheBudget{kFormatCacheBudget};
     std::atomic<bool> m_cacheTrimDue{false};
     // Search texts the catalogue does not hold yet (the writer's thread only).

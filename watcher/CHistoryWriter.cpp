@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <chrono>
 
 CHistoryWriter::CHistoryWriter() {
     m_thread = std::thread([this] { Run(); });
@@ -68,6 +69,8 @@ void CHistoryWriter::Flush() {
         target = m_posted;
         m_waiters.push_back(event);
     }
+    // A writer that waits for more work goes on at once.
+    m_wake.notify_all();
     for (;;) {
         {
             std::lock_guard<std::mutex> hold(m_guard);
@@ -105,4 +108,10 @@ void CHistoryWriter::Hold(bool held) {
         m_held = held;
     }
     m_wake.notify_all();
+}
+
+bool CHistoryWriter::WaitForWork(DWORD milliseconds) {
+    std::unique_lock<std::mutex> hold(m_guard);
+    return m_wake.wait_for(hold, std::chrono::milliseconds(milliseconds),
+                           [this] { return !m_jobs.empty() || !m_waiters.empty() || m_stop; });
 }

@@ -38,6 +38,10 @@ public:
     size_t GetWaitingBytes();
     // Test seam: while held, no job starts.
     void Hold(bool held);
+    // On the writing thread: until a job is handed over, a thread waits in
+    // Flush, the writer is to stop, or the time is up; false when the time
+    // ran out.
+    bool WaitForWork(DWORD milliseconds);
 
 private:
     void Run();

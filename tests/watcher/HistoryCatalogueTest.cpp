@@ -415,6 +415,25 @@ TEST_F(HistoryCatalogueTest, CopiesWaitingForTheWriterAllBecomeEntriesInOrder) {
     EXPECT_EQ(ItemTexts(reloaded), expected);
 }
 
+// In a quick burst the catalogue waits for the copies to pause, and is
+// written then with nothing else to ask for it.
+TEST_F(HistoryCatalogueTest, TheCatalogueListsABurstOnceTheCopiesPause) {
+    store.SetQueueSize(100);
+    Start();
+    Copy("text Before");
+    const std::wstring path = CataloguePath();
+    ASSERT_FALSE(path.empty());
+    ASSERT_TRUE(source.Copy("pumpburst 20 5 Quick"));
+    ASSERT_TRUE(WaitForSequence(store, source.LastSequence()));
+    CHistoryCatalogue catalogue(folder.Path());
+    catalogue.SetIds(IdsOf(path));
+    EXPECT_TRUE(WaitUntil([&] {
+        CHistoryCatalogue::Contents contents;
+        return catalogue.Read(&contents) && contents.entries.size() == static_cast<size_t>(store.GetItemCount());
+    }));
+    EXPECT_GT(store.GetItemCount(), 10);
+}
+
 // ---- a bar killed ---------------------------------------------------------------
 
 class KilledBarTest : public HistoryCatalogueTest {
