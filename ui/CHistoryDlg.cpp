@@ -86,17 +86,9 @@ void CHistoryDlg::LoadEntries() {
         for (int i = count - 1; i >= 0; --i)
             if (ItemRef item = store.GetItem(i)) items.push_back(std::move(item));
     }
-    m_root->PrepareSearchTexts(items);
-    m_rows.clear();
-    m_filter.Clear();
-    m_rows.reserve(items.size());
-    for (ItemRef& item : items) {
-        const IHistoryOwner::SearchText& text = m_root->SearchTextOf(*item);
-        m_filter.AddFolded(static_cast<int>(m_rows.size()), text.folded);
-        Row row{std::move(item), text.preview, std::wstring()};
-        row.time = CClipboardItem::TimeText(row.item->GetTime());
-        m_rows.push_back(std::move(row));
-    }
+    m_rows.Update(
+        std::move(items), [this](const std::vector<ItemRef>& added) { m_root->PrepareSearchTexts(added); },
+        [this](CClipboardItem& item) -> const IHistoryOwner::SearchText& { return m_root->SearchTextOf(item); });
 }
 
 void CHistoryDlg::Refresh() {
@@ -105,7 +97,7 @@ void CHistoryDlg::Refresh() {
     LoadEntries();
     ApplyFilter();
     for (size_t row = 0; chosenId && row < m_shown.size(); ++row)
-        if (m_rows[m_shown[row]].item->GetId() == chosenId) Select(static_cast<int>(row));
+        if (m_rows.GetRow(m_shown[row]).item->GetId() == chosenId) Select(static_cast<int>(row));
 }
 
 void CHistoryDlg::ApplyFilter() {
@@ -116,7 +108,7 @@ void CHistoryDlg::ApplyFilter() {
         text.resize(::GetWindowTextW(m_field, &text[0], static_cast<int>(text.size())));
         query = text.c_str();
     }
-    m_shown = m_filter.Match(query ? query : L"");
+    m_shown = m_rows.Match(query ? query : L"");
     if (!m_list) return;
     ListView_SetItemCountEx(m_list, static_cast<int>(m_shown.size()), 0);
     Select(m_shown.empty() ? -1 : 0);
@@ -138,13 +130,13 @@ void CHistoryDlg::Select(int row) {
 CClipboardItem* CHistoryDlg::SelectedItem() const {
     const int row = Selected();
     if (row < 0 || row >= static_cast<int>(m_shown.size())) return nullptr;
-    return m_rows[m_shown[row]].item.get();
+    return m_rows.GetRow(m_shown[row]).item.get();
 }
 
 void CHistoryDlg::FillItem(NMLVDISPINFOW* info) {
     LVITEMW& item = info->item;
     if (item.iItem < 0 || item.iItem >= static_cast<int>(m_shown.size())) return;
-    const Row& row = m_rows[m_shown[item.iItem]];
+    const CHistoryRows::Row& row = m_rows.GetRow(m_shown[item.iItem]);
     if (item.mask & LVIF_IMAGE) item.iImage = static_cast<int>(std::min<unsigned>(row.item->GetIconKind(), kKinds - 1));
     if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
     const std::wstring* text = nullptr;
@@ -163,8 +155,7 @@ void CHistoryDlg::DeleteSelected() {
     m_root->ReleaseEnumeration();
     m_root->GetStore().DeleteItem(item->GetId());
     // The rows after it move up; the filter's indexes follow.
-    m_rows.erase(m_rows.begin() + index);
-    m_filter.Remove(index);
+    m_rows.Remove(index);
     m_shown.erase(m_shown.begin() + row);
     for (int& shown : m_shown)
         if (shown > index) --shown;

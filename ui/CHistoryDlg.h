@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "clipdata/CClipboardItem.h"
-#include "ui/CHistoryFilter.h"
+#include "ui/CHistoryRows.h"
 #include "zab/CZABDialog.h"
 
 class IHistoryOwner;
@@ -35,12 +35,6 @@ public:
     void SetPlacement(const RECT& placement) { m_placement = placement; }
 
 private:
-    struct Row {
-        ItemRef item;
-        std::wstring preview;
-        std::wstring time;
-    };
-
     void LoadEntries();
     void ApplyFilter();
     void SetupList();
@@ -60,9 +54,8 @@ private:
                                       DWORD_PTR self);
 
     IHistoryOwner* m_root;
-    std::vector<Row> m_rows;  // newest first
-    std::vector<int> m_shown;  // indexes into m_rows
-    CHistoryFilter m_filter;
+    CHistoryRows m_rows;
+    std::vector<int> m_shown;  // places in m_rows
     HWND m_field = nullptr;
     HWND m_list = nullptr;
     SIZE m_minimum = {0, 0};

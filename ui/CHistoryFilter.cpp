@@ -55,6 +55,14 @@ std::wstring CHistoryFilter::Fold(const std::wstring& text) { return Lowered(Wit
 
 void CHistoryFilter::Add(int id, const std::wstring& text) { m_entries.push_back({id, Fold(text)}); }
 
+std::vector<std::wstring> CHistoryFilter::TakeFolded() {
+    std::vector<std::wstring> folded;
+    folded.reserve(m_entries.size());
+    for (Entry& entry : m_entries) folded.push_back(std::move(entry.folded));
+    m_entries.clear();
+    return folded;
+}
+
 void CHistoryFilter::Remove(int id) {
     for (size_t i = 0; i < m_entries.size();) {
         if (m_entries[i].id == id) {

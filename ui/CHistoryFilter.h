@@ -20,6 +20,9 @@ public:
     // A text already folded.
     void AddFolded(int id, std::wstring folded) { m_entries.push_back({id, std::move(folded)}); }
     size_t GetCount() const { return m_entries.size(); }
+    // The folded texts in the order they were added; the filter is empty
+    // then.
+    std::vector<std::wstring> TakeFolded();
     // Removes the entry added at that place; the ids above it come down by
     // one, as the places of a list do.
     void Remove(int id);

@@ -541,7 +541,7 @@ void CHistoryList::PersistNow() {
         }
         if (m_catalogue.Write(CHistoryCatalogue::Encode(GetIds(), m_catalogueFlags, m_nextId,
                                                         m_queueSize, entries)))
-            m_newTexts.clear();
+            KeepRecentTexts();
     }
     for (const ItemRef& item : removed) item->DeleteFile();
 }
@@ -554,10 +554,42 @@ CHistoryCatalogue::Texts CHistoryList::StoredTextsNow() const {
     return texts;
 }
 
+// The texts the catalogue now holds stay in memory for the newest entries
+// only, which an open history window asks for after each copy.
+void CHistoryList::KeepRecentTexts() {
+    for (auto& text : m_newTexts) m_recentTexts[text.first] = std::move(text.second);
+    m_newTexts.clear();
+    if (m_recentTexts.size() <= 2 * kRecentTexts) return;
+    std::vector<int> ids;
+    ids.reserve(m_recentTexts.size());
+    for (const auto& text : m_recentTexts) ids.push_back(text.first);
+    std::nth_element(ids.begin(), ids.end() - kRecentTexts, ids.end());
+    const int oldestKept = *(ids.end() - kRecentTexts);
+    for (auto text = m_recentTexts.begin(); text != m_recentTexts.end();)
+        text = text->first < oldestKept ? m_recentTexts.erase(text) : std::next(text);
+}
+
+// From memory when it holds every one of them; else the catalogue is read.
+CHistoryCatalogue::Texts CHistoryList::TextsNow(const std::vector<int>& ids) const {
+    CHistoryCatalogue::Texts texts;
+    for (int id : ids) {
+        auto found = m_newTexts.find(id);
+        if (found == m_newTexts.end()) {
+            found = m_recentTexts.find(id);
+            if (found == m_recentTexts.end()) return StoredTextsNow();
+        }
+        texts.emplace(id, found->second);
+    }
+    return texts;
+}
+
 std::vector<std::wstring> CHistoryList::GetSearchTexts(const std::vector<ItemRef>& items) {
+    std::vector<int> ids;
+    ids.reserve(items.size());
+    for (const ItemRef& item : items) ids.push_back(item->GetId());
     // Read where the catalogue is written, never beside a write.
     CHistoryCatalogue::Texts stored;
-    m_writer.Post([this, &stored] { stored = StoredTextsNow(); });
+    m_writer.Post([this, &ids, &stored] { stored = TextsNow(ids); });
     m_writer.Flush();
     std::vector<std::wstring> texts(items.size());
     CHistoryCatalogue::Texts missing;

@@ -159,6 +159,8 @@ private:
     void RemoveAt(size_t index);
     void ListChangedLocked();
     bool BurstGoesOn();
+    void KeepRecentTexts();
+    CHistoryCatalogue::Texts TextsNow(const std::vector<int>& ids) const;
     static long long NowMs();
     ItemRef LoadOneItem(CPluginStream& settings, DWORD group);
     void AdoptLoaded(const std::vector<ItemRef>& loaded, int storedNextId);
@@ -198,8 +200,11 @@ private:
     long long m_lastPersist = 0;  // the writer's thread
     std::atomic<size_t> m_cacheBudget{kFormatCacheBudget};
     std::atomic<bool> m_cacheTrimDue{false};
-    // Search texts the catalogue does not hold yet (the writer's thread only).
+    // Search texts the catalogue does not hold yet, and those of the newest
+    // entries that it holds (the writer's thread only).
     CHistoryCatalogue::Texts m_newTexts;
+    CHistoryCatalogue::Texts m_recentTexts;
+    static const size_t kRecentTexts = 64;
     // Last: its thread ends, running what is queued, before the rest goes.
     CHistoryWriter m_writer;
     // The watcher names files from them while a load sets them.

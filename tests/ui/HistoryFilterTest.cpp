@@ -4,12 +4,14 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "clipdata/CPlainText.h"
 #include "clipdata/FormatTable.h"
 #include "ui/CHistoryFilter.h"
+#include "ui/CHistoryRows.h"
 
 namespace {
 
@@ -147,4 +149,52 @@ TEST(HistoryFilter, EveryWordOfTheQueryInAnyOrderCaseAccentsAndWidthIgnored) {
     };
     for (const Case& c : cases) EXPECT_EQ(c.ids, filter.Match(c.query)) << c.query;
     EXPECT_GT(filter.GetTextBytes(), 0u);
+}
+
+// A refresh follows the history's new order and asks only for the texts of
+// entries new to it: an entry gone, a new one, one brought back with a new
+// time (its time text made again); the search finds each text at its new
+// place.
+TEST(HistoryRows, ARefreshKeepsWhatItListsAndFollowsTheNewOrder) {
+    std::map<int, IHistoryOwner::SearchText> texts;
+    std::vector<ItemRef> items;
+    SYSTEMTIME time = {2026, 12, 4, 10, 9, 30, 0, 0};
+    for (const wchar_t* text : {L"Alpha one", L"Beta two", L"Gamma three", L"Delta four"}) {
+        const int id = static_cast<int>(items.size()) + 1;
+        items.push_back(ItemRef::adopt(new CClipboardItem(nullptr, L"C:\\", L"none.dvlclip", id)));
+        items.back()->SetTime(time);
+        texts[id] = {CHistoryFilter::Fold(text), text};
+    }
+    std::vector<int> asked;
+    const CHistoryRows::Prepare prepare = [&](const std::vector<ItemRef>& added) {
+        for (const ItemRef& item : added) asked.push_back(item->GetId());
+    };
+    const CHistoryRows::TextOf textOf = [&](CClipboardItem& item) -> const IHistoryOwner::SearchText& {
+        return texts[item.GetId()];
+    };
+    auto previews = [](const CHistoryRows& rows) {
+        std::vector<std::wstring> all;
+        for (size_t i = 0; i < rows.GetCount(); ++i) all.push_back(rows.GetRow(i).preview);
+        return all;
+    };
+    CHistoryRows rows;
+    rows.Update({items[2], items[1], items[0]}, prepare, textOf);
+    EXPECT_EQ((std::vector<int>{3, 2, 1}), asked);
+    EXPECT_EQ((std::vector<int>{1}), rows.Match(L"beta"));
+    const std::wstring before = rows.GetRow(1).time;
+
+    asked.clear();
+    time.wDay = 11;
+    items[1]->SetTime(time);
+    rows.Update({items[1], items[3], items[2]}, prepare, textOf);
+    EXPECT_EQ((std::vector<int>{4}), asked);
+    EXPECT_EQ((std::vector<std::wstring>{L"Beta two", L"Delta four", L"Gamma three"}), previews(rows));
+    EXPECT_EQ(CClipboardItem::TimeText(time), rows.GetRow(0).time);
+    EXPECT_NE(before, rows.GetRow(0).time);
+    EXPECT_EQ(before, rows.GetRow(2).time);
+    EXPECT_EQ((std::vector<int>{2}), rows.Match(L"GAMMA"));
+    EXPECT_EQ((std::vector<int>{0}), rows.Match(L"two"));
+    EXPECT_TRUE(rows.Match(L"alpha").empty());
+    rows.Remove(0);
+    EXPECT_EQ((std::vector<int>{1}), rows.Match(L"gamma"));
 }
