@@ -1,5 +1,6 @@
 #include "ui/CHistoryFilter.h"
 
+#include <algorithm>
 #include <cwctype>
 
 namespace {
@@ -49,9 +50,96 @@ std::wstring WithoutMarks(const std::wstring& text) {
     return out;
 }
 
+// What one character folds to. Within the table's ranges a character's
+// folding does not depend on its neighbours (their marks are all taken off),
+// so a text of them folds character by character, white space runs joined.
+struct Folding {
+    enum Kind : unsigned char { Text, Space, Platform };
+    Kind kind = Platform;
+    unsigned char length = 0;
+    wchar_t chars[4] = {};
+};
+
+// Latin letters with their combining marks (up to U+036F) and general
+// punctuation, super- and subscripts and currency signs (U+2000-U+20CF).
+const wchar_t kLowEnd = 0x0370;
+const wchar_t kPunctuationStart = 0x2000, kPunctuationEnd = 0x20D0;
+const size_t kTableSize = kLowEnd + (kPunctuationEnd - kPunctuationStart);
+
+int TableIndex(wchar_t c) {
+    if (c < kLowEnd) return c;
+    if (c >= kPunctuationStart && c < kPunctuationEnd) return kLowEnd + (c - kPunctuationStart);
+    return -1;
+}
+
+Folding FoldingOf(wchar_t c) {
+    const std::wstring decomposed = Decomposed(std::wstring(1, c));
+    std::vector<WORD> types(decomposed.size());
+    Folding folding;
+    if (decomposed.empty() || !::GetStringTypeW(CT_CTYPE3, decomposed.c_str(), static_cast<int>(decomposed.size()),
+                                                types.data()))
+        return folding;
+    std::wstring kept;
+    for (size_t i = 0; i < decomposed.size(); ++i)
+        if (!(types[i] & C3_NONSPACING)) kept += decomposed[i];
+    const bool space = kept.size() == 1 && std::iswspace(kept[0]);
+    for (wchar_t k : kept)
+        if (std::iswspace(k) && !space) return folding;
+    const std::wstring lowered = space ? std::wstring() : Lowered(kept);
+    if (lowered.size() > sizeof(folding.chars) / sizeof(folding.chars[0])) return folding;
+    folding.kind = space ? Folding::Space : Folding::Text;
+    folding.length = static_cast<unsigned char>(lowered.size());
+    std::copy(lowered.begin(), lowered.end(), folding.chars);
+    return folding;
+}
+
+const std::vector<Folding>& FoldingTable() {
+    static const std::vector<Folding> table = [] {
+        std::vector<Folding> made(kTableSize);
+        for (wchar_t c = 0; c < kLowEnd; ++c) made[TableIndex(c)] = FoldingOf(c);
+        for (wchar_t c = kPunctuationStart; c < kPunctuationEnd; ++c) made[TableIndex(c)] = FoldingOf(c);
+        return made;
+    }();
+    return table;
+}
+
+// False when the text holds a character the table does not fold.
+bool FoldFromTable(const std::wstring& text, std::wstring* out) {
+    const std::vector<Folding>& table = FoldingTable();
+    out->clear();
+    out->reserve(text.size());
+    bool spaceDue = false;
+    for (wchar_t c : text) {
+        const int index = TableIndex(c);
+        if (index < 0) return false;
+        const Folding& folding = table[index];
+        if (folding.kind == Folding::Platform) return false;
+        if (folding.kind == Folding::Space) {
+            spaceDue = !out->empty();
+            continue;
+        }
+        if (folding.length == 0) continue;
+        if (spaceDue) *out += L' ';
+        spaceDue = false;
+        out->append(folding.chars, folding.length);
+    }
+    if (spaceDue) *out += L' ';
+    return true;
+}
+
 }  // namespace
 
-std::wstring CHistoryFilter::Fold(const std::wstring& text) { return Lowered(WithoutMarks(Decomposed(text))); }
+// The folded text is given back in a string of its own length: the filter
+// keeps ten thousand of them.
+std::wstring CHistoryFilter::Fold(const std::wstring& text) {
+    std::wstring folded;
+    if (FoldFromTable(text, &folded)) return std::wstring(folded.data(), folded.size());
+    return FoldThroughPlatform(text);
+}
+
+std::wstring CHistoryFilter::FoldThroughPlatform(const std::wstring& text) {
+    return Lowered(WithoutMarks(Decomposed(text)));
+}
 
 void CHistoryFilter::Add(int id, const std::wstring& text) { m_entries.push_back({id, Fold(text)}); }
 

@@ -11,8 +11,12 @@
 class CHistoryFilter {
 public:
     // The text folded for comparison: accents taken off, full-width forms
-    // made narrow, lower case, white space one space.
+    // made narrow, lower case, white space one space. The same as
+    // FoldThroughPlatform, from a table for Latin letters, their marks and
+    // general punctuation.
     static std::wstring Fold(const std::wstring& text);
+    // The same folding by the platform's mappings, for any text.
+    static std::wstring FoldThroughPlatform(const std::wstring& text);
 
     void Clear() { m_entries.clear(); }
     // The text is what the entry is searched by (CPlainText::SearchText).

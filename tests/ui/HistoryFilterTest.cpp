@@ -151,6 +151,48 @@ TEST(HistoryFilter, EveryWordOfTheQueryInAnyOrderCaseAccentsAndWidthIgnored) {
     EXPECT_GT(filter.GetTextBytes(), 0u);
 }
 
+// Folding from the table gives exactly the platform's folding: each
+// character of the table's ranges alone and between words, and texts that
+// mix letters, marks, punctuation and runs of white space; texts beyond the
+// ranges fold as the platform folds them.
+TEST(HistoryFilter, FoldingFromTheTableIsThePlatformsFolding) {
+    std::vector<wchar_t> table;
+    for (wchar_t c = 0; c < 0x0370; ++c) table.push_back(c);
+    for (wchar_t c = 0x2000; c < 0x20D0; ++c) table.push_back(c);
+    std::vector<std::wstring> texts;
+    for (wchar_t c : table) {
+        texts.push_back(std::wstring(1, c));
+        texts.push_back(std::wstring(L"Ab ") + c + L" \u00c9d" + c + L"\t\r\n");
+    }
+    unsigned seed = 20261210;
+    const wchar_t spaces[] = {L' ', L'\t', L'\n', L'\r', 0x00A0, 0x2003};
+    for (int n = 0; n < 3000; ++n) {
+        std::wstring text;
+        const int length = 1 + n % 40;
+        for (int i = 0; i < length; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            const unsigned pick = seed >> 8;
+            text += pick % 4 == 0 ? spaces[pick / 4 % 6] : table[pick / 4 % table.size()];
+        }
+        texts.push_back(text);
+    }
+    for (const wchar_t* beyond : {L"\uff21\uff22\uff23 full width", L"\u0395\u03bb\u03bb\u03ac\u03b4\u03b1 caf\u00e9",
+                                  L"\u0444\u0430\u0439\u043b  \u00c5", L"\U0001F600 smile", L"\u3000wide\u3000space"})
+        texts.push_back(beyond);
+    int differing = 0;
+    for (const std::wstring& text : texts) {
+        const std::wstring fast = CHistoryFilter::Fold(text), platform = CHistoryFilter::FoldThroughPlatform(text);
+        if (fast == platform) continue;
+        if (++differing <= 10) {
+            std::string codes;
+            for (wchar_t c : text) codes += " " + std::to_string(static_cast<unsigned>(c));
+            ADD_FAILURE() << "folds differently:" << codes;
+        }
+    }
+    EXPECT_EQ(0, differing);
+    EXPECT_EQ(L"cafe creme a b", CHistoryFilter::Fold(L"  Caf\u00e9 CRE\u0300ME\t\u00c0 \r\n b"));
+}
+
 // A refresh follows the history's new order and asks only for the texts of
 // entries new to it: an entry gone, a new one, one brought back with a new
 // time (its time text made again); the search finds each text at its new
