@@ -9,6 +9,30 @@
 #error "MX_OTHER_APP must name otherapp.exe"
 #endif
 
+namespace {
+
+// Wine under load sometimes fails a start with ERROR_INTERNAL_ERROR (1359)
+// and succeeds when asked again: a failed start is tried this many times.
+const int kStartTries = 3;
+const DWORD kStartPauseMs = 100;
+
+bool StartProcess(std::wstring command, BOOL inheritHandles, STARTUPINFOW& startup,
+                  PROCESS_INFORMATION& process) {
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, inheritHandles, 0, nullptr, nullptr,
+                           &startup, &process))
+            return true;
+        const DWORD error = GetLastError();
+        fprintf(stderr, "%ls did not start (error %lu, try %d of %d)\n", command.c_str(), error, attempt,
+                kStartTries);
+        if (attempt == kStartTries || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return false;
+        Sleep(kStartPauseMs);
+    }
+}
+
+}  // namespace
+
 namespace mxtest {
 
 std::wstring OtherAppPath() { return WinePath(MX_OTHER_APP); }
@@ -18,11 +42,7 @@ bool RunOtherApp(const std::vector<std::wstring>& steps) {
     for (const std::wstring& step : steps) command += L" \"" + step + L"\"";
     STARTUPINFOW startup = {sizeof(startup)};
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        fprintf(stderr, "otherapp did not start (error %lu)\n", GetLastError());
-        return false;
-    }
+    if (!StartProcess(command, FALSE, startup, process)) return false;
     mx::unique_handle owner(process.hProcess);
     CloseHandle(process.hThread);
     // Its EmptyClipboard sends WM_DESTROYCLIPBOARD to the owner, which may be
@@ -55,8 +75,7 @@ COtherApp::COtherApp(const std::wstring& program, const std::wstring& arguments)
     std::wstring command = L"\"" + program + L"\"";
     if (!arguments.empty()) command += L" " + arguments;
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
-        return;
+    if (!StartProcess(command, TRUE, si, pi)) return;
     CloseHandle(pi.hThread);
     m_process.reset(pi.hProcess);
     // The program is up and its window exists before the first copy.
