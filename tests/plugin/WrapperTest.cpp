@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include <wrl/client.h>
+#include "base/ComObject.h"
 #include "base/Module.h"
 #include "image/CxImage.h"
 #include "plugin/CPlugin.h"
@@ -24,11 +25,7 @@ class CountedObject : public IUnknown {
 public:
     LONG refs = 1;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        *ppv = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IDataObject) return E_NOINTERFACE;
-        *ppv = this;
-        AddRef();
-        return S_OK;
+        return mx::query_interface(riid, ppv, {{IID_IDataObject, this}});
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
     ULONG STDMETHODCALLTYPE Release() override { return --refs; }

@@ -1,13 +1,8 @@
 #include "tests/ui/CRootTestHost.h"
+#include "base/ComObject.h"
 
 HRESULT CRootTestHost::QueryInterface(REFIID riid, void** out) {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDvlHost) {
-        *out = static_cast<IDvlHost*>(this);
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+    return mx::query_interface(riid, out, {{IID_IDvlHost, this}});
 }
 
 HRESULT CRootTestHost::GetMetrics(DVLMETRICS* metrics) {
