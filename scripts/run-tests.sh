@@ -4,7 +4,9 @@
 # --heap-check runs every program under Wine's heap checking (it checks the
 # heap on each allocation and free and warns of what it finds); the tests'
 # output is kept in BUILD_DIR/heap-check.log (the run prints ctest's summary),
-# and a heap warning in it fails the run as a failing test does.
+# and a heap warning in it fails the run as a failing test does. Its time
+# limits are ten times the usual ones: the check of the whole heap on each
+# allocation makes a test that reads a large document take minutes.
 set -uo pipefail
 heap_check=
 if [ "${1:-}" = --heap-check ]; then heap_check=1; shift; fi
@@ -13,7 +15,7 @@ prefix=$build/wineprefix
 "$(dirname "$0")/wine-prefix.sh" "$prefix"
 export WINEPREFIX=$prefix WINEDEBUG=-all
 if [ -n "$heap_check" ]; then
-  export WINEDEBUG=-all,warn+heap
+  export WINEDEBUG=-all,warn+heap MX_TIMEOUT_SCALE=10
   set -- --verbose "$@"
 fi
 # The server and the prefix's own programs (services, the desktop window) are
