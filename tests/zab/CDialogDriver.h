@@ -22,6 +22,7 @@ public:
     static void Key(HWND window, WPARAM key);
 
 private:
+    static void EndThreadDialogs();
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
     static CDialogDriver* s_current;
     std::vector<Step> m_steps;
