@@ -31,16 +31,25 @@ std::wstring Lowered(const std::wstring& text) {
     });
 }
 
-std::wstring WithoutMarks(const std::wstring& text) {
+// False when the platform cannot tell the text's marks (or it is empty).
+bool Unmarked(const std::wstring& text, std::wstring* out) {
     std::vector<WORD> types(text.size());
     if (text.empty() ||
         !::GetStringTypeW(CT_CTYPE3, text.c_str(), static_cast<int>(text.size()), types.data()))
-        return text;
+        return false;
+    out->clear();
+    out->reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!(types[i] & C3_NONSPACING)) *out += text[i];
+    return true;
+}
+
+std::wstring WithoutMarks(const std::wstring& text) {
+    std::wstring kept;
+    if (!Unmarked(text, &kept)) return text;
     std::wstring out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (types[i] & C3_NONSPACING) continue;
-        const wchar_t c = text[i];
+    out.reserve(kept.size());
+    for (wchar_t c : kept) {
         if (std::iswspace(c)) {
             if (!out.empty() && out.back() != L' ') out += L' ';
         } else {
@@ -73,15 +82,9 @@ int TableIndex(wchar_t c) {
 }
 
 Folding FoldingOf(wchar_t c) {
-    const std::wstring decomposed = Decomposed(std::wstring(1, c));
-    std::vector<WORD> types(decomposed.size());
     Folding folding;
-    if (decomposed.empty() || !::GetStringTypeW(CT_CTYPE3, decomposed.c_str(), static_cast<int>(decomposed.size()),
-                                                types.data()))
-        return folding;
     std::wstring kept;
-    for (size_t i = 0; i < decomposed.size(); ++i)
-        if (!(types[i] & C3_NONSPACING)) kept += decomposed[i];
+    if (!Unmarked(Decomposed(std::wstring(1, c)), &kept)) return folding;
     const bool space = kept.size() == 1 && std::iswspace(kept[0]);
     for (wchar_t k : kept)
         if (std::iswspace(k) && !space) return folding;

@@ -110,8 +110,8 @@ void CHistoryWriter::Hold(bool held) {
     m_wake.notify_all();
 }
 
-bool CHistoryWriter::WaitForWork(DWORD milliseconds) {
+void CHistoryWriter::WaitForWork(DWORD milliseconds) {
     std::unique_lock<std::mutex> hold(m_guard);
-    return m_wake.wait_for(hold, std::chrono::milliseconds(milliseconds),
+    m_wake.wait_for(hold, std::chrono::milliseconds(milliseconds),
                            [this] { return !m_jobs.empty() || !m_waiters.empty() || m_stop; });
 }

@@ -39,9 +39,8 @@ public:
     // Test seam: while held, no job starts.
     void Hold(bool held);
     // On the writing thread: until a job is handed over, a thread waits in
-    // Flush, the writer is to stop, or the time is up; false when the time
-    // ran out.
-    bool WaitForWork(DWORD milliseconds);
+    // Flush, the writer is to stop, or the time is up.
+    void WaitForWork(DWORD milliseconds);
 
 private:
     void Run();
